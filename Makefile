@@ -1,0 +1,31 @@
+# Front door: `make test` installs what is missing, builds the Linux, sanitizer
+# and Windows builds, runs all their tests and a short run of every fuzz target.
+.PHONY: test bootstrap linux linux-asan win32 fuzz test-linux test-linux-asan test-win32 test-fuzz clean
+
+FUZZ_SECONDS ?= 30
+
+test: bootstrap test-linux test-linux-asan test-win32 test-fuzz
+
+bootstrap:
+	@bash scripts/bootstrap.sh
+
+linux linux-asan win32 fuzz: bootstrap
+	cmake --preset $@ >/dev/null
+	cmake --build --preset $@
+
+test-linux: linux
+	ctest --preset linux -j2
+
+test-linux-asan: linux-asan
+	ctest --preset linux-asan -j2
+
+# Each Windows test program runs in one Wine process; allow for a slow first
+# prefix creation.
+test-win32: win32
+	ctest --preset win32 -j2 --timeout 1800
+
+test-fuzz: fuzz
+	bash scripts/run-fuzzers.sh build/fuzz $(FUZZ_SECONDS)
+
+clean:
+	rm -rf build

@@ -1,0 +1,32 @@
+// Files and directories as the core needs them: open tests, sizes, paths.
+// No OS headers here.
+#pragma once
+
+#include <cstdint>
+
+// Result of opening a file for reading with read sharing.
+struct FileProbeResult {
+  int opened;     // 1 when the file could be opened for reading
+  int sizeKnown;  // 1 when the size query succeeded
+  uint64_t size;  // size in bytes when sizeKnown
+};
+
+// Opens path for reading (existing file, read access, read sharing) and closes
+// it again at once.
+FileProbeResult ProbeFile(const char* path);
+
+// Full path of name, relative to the current directory. Returns the length
+// placed in out; when out is too small, the size needed (with the NUL) and out
+// is not filled; 0 on failure. '\' is accepted as a separator.
+uint32_t GetFullPath(const char* name, char* out, uint32_t size);
+
+// Current directory into out; returns its length, or the size needed when out
+// is too small, or 0 on failure.
+uint32_t GetCurrentDir(char* out, uint32_t size);
+
+// Makes path the current directory; 1 on success, 0 on failure.
+int SetCurrentDir(const char* path);
+
+// The Windows directory (on Linux the directory that stands in for it, created
+// when missing). Returns its length, or the size needed, or 0 on failure.
+uint32_t GetWindowsDir(char* out, uint32_t size);

@@ -1,0 +1,139 @@
+// File tests, full paths and the stand-in for the Windows directory on POSIX systems.
+// Backslashes in names from definition files are accepted as separators.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "platform/copy_text.h"
+#include "platform/file_system.h"
+
+namespace {
+
+// Places text into out with the Win32 length convention: the length on
+// success, the size needed (with the NUL) when out is too small.
+uint32_t PlaceResult(const std::string& text, char* out, uint32_t size) {
+  if (text.empty()) return 0;
+  if (out == nullptr || text.size() + 1 > size) return static_cast<uint32_t>(text.size() + 1);
+  CopyTextN(out, size, text.data(), text.size());
+  return static_cast<uint32_t>(text.size());
+}
+
+std::string CurrentDirectory() {
+  std::vector<char> buffer(4096);
+  for (;;) {
+    if (getcwd(buffer.data(), buffer.size()) != nullptr) return buffer.data();
+    if (errno != ERANGE || buffer.size() > (1u << 20)) return std::string();
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+// Joins name to the current directory when relative and folds ".", ".." and
+// repeated separators, as a full-path call does without touching the disk.
+std::string MakeFullPath(const char* name) {
+  std::string path(name);
+  for (char& c : path)
+    if (c == '\\') c = '/';
+  if (path.empty()) return path;
+  if (path[0] != '/') {
+    const std::string cwd = CurrentDirectory();
+    if (cwd.empty()) return std::string();
+    path = cwd + "/" + path;
+  }
+  std::vector<std::string> parts;
+  size_t start = 0;
+  while (start <= path.size()) {
+    size_t end = path.find('/', start);
+    if (end == std::string::npos) end = path.size();
+    const std::string part = path.substr(start, end - start);
+    if (part == "..") {
+      if (!parts.empty()) parts.pop_back();
+    } else if (!part.empty() && part != ".") {
+      parts.push_back(part);
+    }
+    start = end + 1;
+  }
+  std::string full;
+  for (const std::string& part : parts) full += "/" + part;
+  if (full.empty()) full = "/";
+  // A trailing separator in the name stays, as it does on Windows.
+  if (path.back() == '/' && full.back() != '/') full += '/';
+  return full;
+}
+
+int MakeDirectories(const std::string& path, mode_t mode) {
+  std::string partial;
+  size_t start = 0;
+  while (start < path.size()) {
+    size_t end = path.find('/', start + 1);
+    if (end == std::string::npos) end = path.size();
+    partial = path.substr(0, end);
+    if (!partial.empty() && mkdir(partial.c_str(), mode) != 0 && errno != EEXIST) return 0;
+    start = end;
+  }
+  struct stat info {};
+  return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) ? 1 : 0;
+}
+
+std::string EnvironmentValue(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? std::string(value) : std::string();
+}
+
+}  // namespace
+
+FileProbeResult ProbeFile(const char* path) {
+  FileProbeResult result{0, 0, 0};
+  if (path == nullptr || *path == '\0') return result;
+  std::string name(path);
+  for (char& c : name)
+    if (c == '\\') c = '/';
+  const int fd = open(name.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return result;
+  struct stat info {};
+  if (fstat(fd, &info) == 0) {
+    // Opening a folder as a file fails on Windows; keep that.
+    if (S_ISDIR(info.st_mode)) {
+      close(fd);
+      return result;
+    }
+    result.sizeKnown = 1;
+    result.size = static_cast<uint64_t>(info.st_size);
+  }
+  close(fd);
+  result.opened = 1;
+  return result;
+}
+
+uint32_t GetFullPath(const char* name, char* out, uint32_t size) {
+  if (name == nullptr || *name == '\0') return 0;
+  return PlaceResult(MakeFullPath(name), out, size);
+}
+
+uint32_t GetCurrentDir(char* out, uint32_t size) { return PlaceResult(CurrentDirectory(), out, size); }
+
+int SetCurrentDir(const char* path) {
+  if (path == nullptr || *path == '\0') return 0;
+  const std::string full = MakeFullPath(path);
+  return !full.empty() && chdir(full.c_str()) == 0 ? 1 : 0;
+}
+
+uint32_t GetWindowsDir(char* out, uint32_t size) {
+  std::string dir = EnvironmentValue("QUOREL_WINDIR");
+  if (dir.empty()) {
+    std::string state = EnvironmentValue("XDG_STATE_HOME");
+    if (state.empty()) {
+      const std::string home = EnvironmentValue("HOME");
+      if (home.empty()) return 0;
+      state = home + "/.local/state";
+    }
+    dir = state + "/quorel";
+  }
+  while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
+  if (!MakeDirectories(dir, 0700)) return 0;
+  return PlaceResult(dir, out, size);
+}
