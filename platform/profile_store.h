@@ -5,11 +5,10 @@
 #include <cstdint>
 
 // Value of key in section, cut to size - 1 characters and terminated; returns
-// the count placed. A missing file, section or key (or an empty section or key
-// name) places the default, without its trailing spaces (a null default is "").
-// size 0 returns 0 and leaves out untouched. Names match without regard to case;
-// blanks around values and one outer pair of matching quotes are removed.
-// A file name without '\' or '/' means the Windows directory.
+// the count placed. A missing file, section or key places the default, without its trailing spaces
+// (a null default is ""). size 0 returns 0 and leaves out untouched. Names match without regard to
+// case; blanks around values and one outer pair of matching quotes are removed. A file name without
+// '\' or '/' means the Windows directory.
 uint32_t ReadProfileString(const char* section, const char* key, const char* defaultValue,
                            char* out, uint32_t size, const char* file);
 

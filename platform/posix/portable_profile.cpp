@@ -1,0 +1,452 @@
+// The portable INI store: a line reader, the format rules and the three profile calls on top.
+// Standard C++ only (no POSIX, no windows.h): the same file is built for Linux and Windows.
+#include "platform/posix/portable_profile.h"
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <new>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/copy_text.h"
+#include "platform/file_system.h"
+
+namespace {
+
+// ---- Characters ---------------------------------------------------------------------------
+
+// Blanks in the file are space, tab and vertical tab: Windows drops all three around section
+// names, keys and values. CR is never a blank: it always ends a line.
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\v'; }
+
+std::string_view TrimBlanks(std::string_view s) {
+  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+// Section and key arguments lose leading and trailing spaces only; a tab, CR or LF stays and
+// so makes the look-up miss, as on Windows.
+std::string_view StripSpaces(const char* arg) {
+  std::string_view s(arg);
+  while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
+  while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+  return s;
+}
+
+// Names match without regard to case. Only ASCII letters are folded: Windows folds by its code
+// page, which a byte-oriented store cannot know.
+char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool SameName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
+  }
+  return true;
+}
+
+bool HasLineBreak(std::string_view s) { return s.find_first_of("\r\n") != std::string_view::npos; }
+
+// ---- Lines --------------------------------------------------------------------------------
+
+enum class LineKind { kBlank, kComment, kSection, kKey, kText };
+
+struct Line {
+  size_t begin = 0;  // offset of the line's first byte
+  size_t end = 0;    // offset of its line end (== next when the file ends without one)
+  size_t next = 0;   // offset of the following line
+  LineKind kind = LineKind::kBlank;
+  std::string_view name;   // kSection: section name; kKey: key; kText: the whole line
+  std::string_view value;  // kKey: the value, blanks removed, quotes kept
+};
+
+// Classifies one line (its bytes without the line end).
+void ParseLine(std::string_view text, Line* line) {
+  // A NUL ends the usable text of its line (the rest up to the line end is ignored), as for a
+  // C string: no name or value ever holds a NUL, so counts and section lists stay unambiguous.
+  // A NUL never ends the file: the lines after it are read normally and kept on writes.
+  text = TrimBlanks(text.substr(0, text.find('\0')));
+  line->name = std::string_view();
+  line->value = std::string_view();
+  if (text.empty()) {
+    line->kind = LineKind::kBlank;
+  } else if (text.front() == ';') {
+    // Only ';' first on a line (after blanks) makes a comment; '#' is ordinary and there are
+    // no comments after a value.
+    line->kind = LineKind::kComment;
+  } else if (text.front() == '[') {
+    // A header ends at the first ']' and the rest of the line is ignored; without ']' the
+    // header runs to the end of the line.
+    line->kind = LineKind::kSection;
+    line->name = TrimBlanks(text.substr(1, text.find(']') - 1));
+  } else if (size_t eq = text.find('='); eq != std::string_view::npos) {
+    // Key and value split at the first '='; the key may be empty ("=v").
+    line->kind = LineKind::kKey;
+    line->name = TrimBlanks(text.substr(0, eq));
+    line->value = TrimBlanks(text.substr(eq + 1));
+  } else {
+    // A line without '=' is no key, though a section listing shows it.
+    line->kind = LineKind::kText;
+    line->name = text;
+  }
+}
+
+// Reads the text line by line. CR, LF and CRLF all end a line.
+class LineReader {
+ public:
+  LineReader(std::string_view text, size_t start) : text_(text), pos_(start) {}
+
+  bool Next(Line* line) {
+    if (pos_ >= text_.size()) return false;
+    size_t end = text_.find_first_of("\r\n", pos_);
+    if (end == std::string_view::npos) end = text_.size();
+    size_t next = end;
+    if (next < text_.size()) {
+      bool crlf = text_[next] == '\r' && next + 1 < text_.size() && text_[next + 1] == '\n';
+      next += crlf ? 2 : 1;
+    }
+    line->begin = pos_;
+    line->end = end;
+    line->next = next;
+    ParseLine(text_.substr(pos_, end - pos_), line);
+    pos_ = next;
+    return true;
+  }
+
+ private:
+  std::string_view text_;
+  size_t pos_;
+};
+
+// Calls visit(line, inTarget) for every line, inTarget telling whether the line belongs to the
+// first section named section, its header included (lines before any header belong to none).
+// Stops when visit returns false.
+template <typename Visit>
+void VisitLines(std::string_view text, size_t start, std::string_view section, Visit visit) {
+  LineReader reader(text, start);
+  Line line;
+  bool seen = false;
+  bool inTarget = false;
+  while (reader.Next(&line)) {
+    if (line.kind == LineKind::kSection) {
+      // Only the first section of a name counts: a later one with the same name is ignored.
+      inTarget = !seen && SameName(line.name, section);
+      seen = seen || inTarget;
+    }
+    if (!visit(line, inTarget)) return;
+  }
+}
+
+// One matching outer pair of ' or " is removed from a value read; blanks inside stay.
+std::string_view Unquote(std::string_view value) {
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+      value.back() == value.front()) {
+    return value.substr(1, value.size() - 2);
+  }
+  return value;
+}
+
+// ---- Files --------------------------------------------------------------------------------
+
+// A file name without '\' or '/' means the Windows directory; any other name is used as given
+// (relative to the current directory). Returns "" when there is no usable path.
+std::string ResolvePath(const char* file) {
+  if (file == nullptr || file[0] == '\0') return std::string();
+  std::string name(file);
+  if (name.find_first_of("\\/") != std::string::npos) return name;
+  std::string dir(260, '\0');
+  uint32_t length = GetWindowsDir(&dir[0], static_cast<uint32_t>(dir.size()));
+  if (length >= dir.size()) {  // too small: length is the size needed
+    dir.assign(length, '\0');
+    length = GetWindowsDir(&dir[0], static_cast<uint32_t>(dir.size()));
+    if (length >= dir.size()) return std::string();
+  }
+  if (length == 0) return std::string();
+  dir.resize(length);
+  // '/' joins on both systems (Windows accepts it too).
+  if (dir.back() != '/' && dir.back() != '\\') dir += '/';
+  return dir + name;
+}
+
+enum class LoadResult { kLoaded, kMissing, kFailed };
+
+// Reads the whole file into content. A file that does not exist is kMissing; one that exists
+// but cannot be opened or read (a directory, no permission) is kFailed, so that a write never
+// replaces a file it could not read.
+LoadResult LoadFile(const std::string& path, std::string* content) {
+  content->clear();
+  errno = 0;
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (f == nullptr) return errno == ENOENT ? LoadResult::kMissing : LoadResult::kFailed;
+  char chunk[65536];
+  size_t got;
+  while ((got = std::fread(chunk, 1, sizeof chunk, f)) > 0) content->append(chunk, got);
+  bool failed = std::ferror(f) != 0;
+  std::fclose(f);
+  if (failed) content->clear();
+  return failed ? LoadResult::kFailed : LoadResult::kLoaded;
+}
+
+// Where the text starts. A UTF-8 byte order mark is skipped: Windows does not know it (it
+// spoils the first line there), but files made on Linux often carry one. It is kept on writes.
+size_t TextStart(std::string_view content) {
+  return content.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
+}
+
+// Writes bytes to a new file beside path, then puts it in path's place, so that a failed write
+// never leaves a half-written file.
+bool ReplaceFile(const std::string& path, const std::string& bytes) {
+  // The temporary name mixes a counter, the clock and a stack address (which differs between
+  // processes), so two writers never share one.
+  static std::atomic<unsigned> counter{0};
+  unsigned long long salt =
+      static_cast<unsigned long long>(
+          std::chrono::high_resolution_clock::now().time_since_epoch().count()) ^
+      static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(&salt));
+  std::string temp;
+  std::FILE* f = nullptr;
+  for (int attempt = 0; attempt < 16 && f == nullptr; ++attempt) {
+    char suffix[40];
+    salt = salt * 6364136223846793005ULL + 1442695040888963407ULL + ++counter;
+    std::snprintf(suffix, sizeof suffix, ".~%08x", static_cast<unsigned>(salt >> 32));
+    temp = path + suffix;
+    if (std::FILE* existing = std::fopen(temp.c_str(), "rb")) {  // name taken: try another
+      std::fclose(existing);
+      continue;
+    }
+    f = std::fopen(temp.c_str(), "wb");
+    if (f == nullptr) return false;  // folder missing or not writable
+  }
+  if (f == nullptr) return false;
+  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  ok = (std::fflush(f) == 0) && ok;
+  ok = (std::fclose(f) == 0) && ok;
+  if (!ok) {
+    std::remove(temp.c_str());
+    return false;
+  }
+  if (std::rename(temp.c_str(), path.c_str()) == 0) return true;
+  // Windows' rename refuses to replace an existing file: remove it first.
+  if (std::remove(path.c_str()) != 0) {
+    std::remove(temp.c_str());
+    return false;
+  }
+  if (std::rename(temp.c_str(), path.c_str()) == 0) return true;
+  // The old file is gone; the new content stays in the temporary file rather than be lost.
+  return false;
+}
+
+// ---- Writing ------------------------------------------------------------------------------
+
+// Replace content[begin, end) by text.
+struct Edit {
+  size_t begin;
+  size_t end;
+  std::string text;
+};
+
+// Applies edits given in file order, not overlapping.
+std::string ApplyEdits(const std::string& content, const std::vector<Edit>& edits) {
+  std::string out;
+  out.reserve(content.size() + 256);
+  size_t pos = 0;
+  for (const Edit& edit : edits) {
+    out.append(content, pos, edit.begin - pos);
+    out += edit.text;
+    pos = edit.end;
+  }
+  out.append(content, pos, std::string::npos);
+  return out;
+}
+
+bool EndsWithLineBreak(std::string_view s) {
+  return !s.empty() && (s.back() == '\n' || s.back() == '\r');
+}
+
+// Edits that set key=value: the first matching key line is rewritten (keeping its line end and
+// the key's spelling in the file); otherwise the line goes after the section's last entry line
+// (before trailing comment and blank lines); a missing section is appended at the end.
+std::vector<Edit> SetEdits(const std::string& content, size_t start, std::string_view section,
+                           std::string_view key, std::string_view value) {
+  bool found = false;
+  bool replaced = false;
+  size_t insertAt = 0;
+  bool insertNeedsBreak = false;  // the line to insert after ends the file without a line end
+  std::vector<Edit> edits;
+  VisitLines(content, start, section, [&](const Line& line, bool inTarget) {
+    if (found && !inTarget) return false;  // past the section's body
+    if (!inTarget) return true;
+    found = true;
+    if (line.kind == LineKind::kKey && SameName(line.name, key)) {
+      edits.push_back({line.begin, line.end, std::string(line.name) + "=" + std::string(value)});
+      replaced = true;
+      return false;
+    }
+    if (line.kind != LineKind::kBlank && line.kind != LineKind::kComment) {  // header or entry
+      insertAt = line.next;
+      insertNeedsBreak = line.next == line.end;
+    }
+    return true;
+  });
+  if (replaced) return edits;
+  std::string newLine = std::string(key) + "=" + std::string(value) + "\r\n";
+  if (found) {
+    edits.push_back({insertAt, insertAt, (insertNeedsBreak ? "\r\n" : "") + newLine});
+  } else {
+    // A file without a final line end gets one before anything is appended.
+    bool needsBreak = content.size() > start && !EndsWithLineBreak(content);
+    edits.push_back({content.size(), content.size(),
+                     (needsBreak ? "\r\n[" : "[") + std::string(section) + "]\r\n" + newLine});
+  }
+  return edits;
+}
+
+// Edits that delete every line of key in the first section of that name.
+std::vector<Edit> DeleteKeyEdits(const std::string& content, size_t start, std::string_view section,
+                                 std::string_view key) {
+  std::vector<Edit> edits;
+  bool found = false;
+  VisitLines(content, start, section, [&](const Line& line, bool inTarget) {
+    if (found && !inTarget) return false;
+    found = found || inTarget;
+    if (inTarget && line.kind == LineKind::kKey && SameName(line.name, key)) {
+      edits.push_back({line.begin, line.next, std::string()});
+    }
+    return true;
+  });
+  return edits;
+}
+
+// Edits that delete every section of that name: its header and entry lines go, its comment and
+// blank lines stay (as on Windows, which never deletes comments).
+std::vector<Edit> DeleteSectionEdits(const std::string& content, size_t start,
+                                     std::string_view section) {
+  std::vector<Edit> edits;
+  bool inSection = false;
+  LineReader reader(content, start);
+  Line line;
+  while (reader.Next(&line)) {
+    if (line.kind == LineKind::kSection) inSection = SameName(line.name, section);
+    if (inSection && line.kind != LineKind::kBlank && line.kind != LineKind::kComment) {
+      edits.push_back({line.begin, line.next, std::string()});
+    }
+  }
+  return edits;
+}
+
+}  // namespace
+
+uint32_t PortableReadProfileString(const char* section, const char* key, const char* defaultValue,
+                                   char* out, uint32_t size, const char* file) {
+  if (size == 0) return 0;
+  try {
+    std::string content;
+    std::string path = ResolvePath(file);
+    if (section != nullptr && key != nullptr && !path.empty() &&
+        LoadFile(path, &content) == LoadResult::kLoaded) {
+      std::string_view sectionName = StripSpaces(section);
+      std::string_view keyName = StripSpaces(key);
+      bool found = false;
+      std::string_view value;
+      VisitLines(content, TextStart(content), sectionName, [&](const Line& line, bool inTarget) {
+        if (inTarget && line.kind == LineKind::kKey && SameName(line.name, keyName)) {
+          found = true;  // duplicate keys: the first wins
+          value = line.value;
+          return false;
+        }
+        return true;
+      });
+      if (found) {
+        value = Unquote(value);
+        return static_cast<uint32_t>(CopyTextN(out, size, value.data(), value.size()));
+      }
+    }
+  } catch (const std::bad_alloc&) {
+    // A file too big to hold in memory reads as a missing one.
+  }
+  // The default loses its trailing spaces (only spaces); leading blanks stay.
+  std::string_view fallback = defaultValue != nullptr ? defaultValue : "";
+  while (!fallback.empty() && fallback.back() == ' ') fallback.remove_suffix(1);
+  return static_cast<uint32_t>(CopyTextN(out, size, fallback.data(), fallback.size()));
+}
+
+uint32_t PortableReadProfileSection(const char* section, char* out, uint32_t size,
+                                    const char* file) {
+  if (size == 0 || out == nullptr) return 0;
+  // The list: every entry followed by a NUL, then one more NUL.
+  std::string block;
+  try {
+    std::string content;
+    std::string path = ResolvePath(file);
+    if (section != nullptr && !path.empty() && LoadFile(path, &content) == LoadResult::kLoaded) {
+      std::string_view sectionName = StripSpaces(section);
+      bool entered = false;
+      VisitLines(content, TextStart(content), sectionName, [&](const Line& line, bool inTarget) {
+        if (entered && !inTarget) return false;
+        entered = entered || inTarget;
+        if (!inTarget) return true;
+        // Key lines are listed as key=value with the blanks around both removed (quotes
+        // kept), lines without '=' as they stand; comment and blank lines are left out.
+        if (line.kind == LineKind::kKey) {
+          block.append(line.name.data(), line.name.size());
+          block += '=';
+          block.append(line.value.data(), line.value.size());
+          block += '\0';
+        } else if (line.kind == LineKind::kText) {
+          block.append(line.name.data(), line.name.size());
+          block += '\0';
+        }
+        return true;
+      });
+    }
+  } catch (const std::bad_alloc&) {
+    block.clear();  // a file or section too big to hold in memory reads as a missing one
+  }
+  block += '\0';
+  if (block.size() <= size) {
+    // CopyTextN places the final NUL itself.
+    return static_cast<uint32_t>(CopyTextN(out, size, block.data(), block.size() - 1));
+  }
+  // Too long: cut so the block still ends with two NULs; the count is size - 2.
+  if (size < 2) return static_cast<uint32_t>(CopyTextN(out, size, nullptr, 0));
+  uint32_t count = static_cast<uint32_t>(CopyTextN(out, size - 1, block.data(), size - 2));
+  out[size - 1] = '\0';
+  return count;
+}
+
+int PortableWriteProfileString(const char* section, const char* key, const char* value,
+                               const char* file) {
+  if (section == nullptr) return 0;
+  std::string path = ResolvePath(file);
+  if (path.empty()) return 0;
+  std::string_view sectionName = StripSpaces(section);
+  std::string_view keyName = key != nullptr ? StripSpaces(key) : std::string_view();
+  std::string_view text = value != nullptr ? std::string_view(value) : std::string_view();
+  // Names and values are written verbatim, blanks included and never quoted; but a CR or LF
+  // would split the line and could forge other keys or sections, so such a write fails.
+  if (HasLineBreak(sectionName) || HasLineBreak(keyName) || HasLineBreak(text)) return 0;
+
+  try {
+    std::string content;
+    LoadResult loaded = LoadFile(path, &content);
+    if (loaded == LoadResult::kFailed) return 0;
+    size_t start = TextStart(content);
+    std::vector<Edit> edits;
+    if (key == nullptr) {
+      edits = DeleteSectionEdits(content, start, sectionName);
+    } else if (value == nullptr) {
+      edits = DeleteKeyEdits(content, start, sectionName, keyName);
+    } else {
+      edits = SetEdits(content, start, sectionName, keyName, text);
+    }
+    if (edits.empty()) return 1;  // nothing to delete: success, file untouched (or not created)
+    return ReplaceFile(path, ApplyEdits(content, edits)) ? 1 : 0;
+  } catch (const std::bad_alloc&) {
+    return 0;  // too big to hold in memory: the file stays as it was
+  }
+}

@@ -1,0 +1,35 @@
+// The portable INI store: the Windows profile calls' results, counts and cutting, from standard
+// C++ file access only. Built for Linux and for Windows (to compare it with the real calls).
+#pragma once
+
+#include <cstdint>
+
+// Value of key in the first section named section, cut to size - 1 characters and terminated;
+// returns the count placed. Names match without regard to ASCII case, after leading and
+// trailing spaces (only spaces) of the arguments are removed; an empty name is a name like any
+// other ("[]" is the empty section, "=v" a key with the empty name). Blanks around the value
+// and one outer pair of matching ' or " are removed. When the file, section or key is missing,
+// or section, key or file is null or file is empty, the default without its trailing spaces is
+// placed (a null default is ""). size 0 returns 0 and leaves out untouched. A file name
+// without '\' or '/' means the Windows directory. The file is read afresh on every call.
+uint32_t PortableReadProfileString(const char* section, const char* key, const char* defaultValue,
+                                   char* out, uint32_t size, const char* file);
+
+// Every entry line of the first section named section as "key=value" (key and value without
+// surrounding blanks, quotes kept) or, for a line without '=', the line itself; comment and
+// blank lines are left out. Each entry is followed by a NUL and the list by one more NUL;
+// returns the count without that final NUL. When the list does not fit, it is cut so the block
+// still ends with two NULs and size - 2 is returned. A missing or empty section places one NUL
+// and returns 0; size 0 returns 0 and leaves out untouched.
+uint32_t PortableReadProfileSection(const char* section, char* out, uint32_t size,
+                                    const char* file);
+
+// Sets key=value in the first section named section (argument spaces removed as for reads),
+// keeping the spelling of names already in the file; a new key goes after the section's last
+// entry line, a new section at the end of the file, with CRLF line ends. A null value deletes
+// the key, a null key deletes every section of that name (comment and blank lines stay).
+// Every other byte of the file is kept. The new content replaces the file only once it is
+// completely written. Returns 1, or 0 when section or file is null, file is empty, a name or
+// the value holds a CR or LF, or the file cannot be read or written.
+int PortableWriteProfileString(const char* section, const char* key, const char* value,
+                               const char* file);

@@ -1,0 +1,333 @@
+// Tests of the portable INI store: the shared read cases, hostile files, writing, paths.
+// Files live in a fresh folder under the system temp directory, removed afterwards.
+#include "platform/posix/portable_profile.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/file_system.h"
+#include "tests/unit/profile_store_cases.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::string_literals;
+using namespace profile_store_cases;
+
+constexpr char kUntouched = '\x7E';
+
+void SetEnvVar(const char* name, const char* value) {
+#ifdef _WIN32
+  _putenv_s(name, value);
+#else
+  setenv(name, value, 1);
+#endif
+}
+
+class PortableProfileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::random_device device;
+    auto tick = std::chrono::steady_clock::now().time_since_epoch().count();
+    dir_ = fs::temp_directory_path() /
+           ("quorel-ini-" + std::to_string(device()) + "-" + std::to_string(tick & 0xFFFFFF));
+    fs::create_directories(dir_);
+  }
+  void TearDown() override {
+    std::error_code ignored;
+    fs::remove_all(dir_, ignored);
+  }
+
+  std::string Path(const char* name) const { return (dir_ / name).string(); }
+
+  static void Put(const std::string& path, std::string_view bytes) {
+    std::ofstream(path, std::ios::binary).write(bytes.data(), bytes.size());
+  }
+  static std::string Get(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+  }
+  std::string Value(const std::string& path, const char* section, const char* key,
+                    uint32_t size = 260) const {
+    std::vector<char> out(size);
+    uint32_t count =
+        PortableReadProfileString(section, key, "<none>", out.data(), size, path.c_str());
+    return std::string(out.data(), count);
+  }
+  size_t FilesInDir() const {
+    return static_cast<size_t>(std::distance(fs::directory_iterator(dir_), {}));
+  }
+
+  fs::path dir_;
+};
+
+// ---- The shared read cases ----------------------------------------------------------------
+
+TEST_F(PortableProfileTest, ReadCases) {
+  std::string path = Path("cases.ini");
+  for (const ProfileCase& c : kReadCases) {
+    SCOPED_TRACE(c.what);
+    std::error_code ignored;
+    fs::remove(path, ignored);
+    if (!(c.flags & kNoFile)) Put(path, c.content);
+    std::vector<char> out(c.size > 0 ? c.size : 1, kUntouched);
+    uint32_t count = c.call == ProfileCall::kString
+                         ? PortableReadProfileString(c.section, c.key, c.defaultValue, out.data(),
+                                                     c.size, path.c_str())
+                         : PortableReadProfileSection(c.section, out.data(), c.size, path.c_str());
+    EXPECT_EQ(count, c.count);
+    ASSERT_LE(c.placed.size(), out.size());
+    EXPECT_EQ(std::string_view(out.data(), c.placed.size()), c.placed);
+    if (c.placed.size() < out.size()) {
+      EXPECT_EQ(out[c.placed.size()], kUntouched);
+    }
+  }
+}
+
+TEST_F(PortableProfileTest, NullAndEmptyArgumentsReadAsMisses) {
+  std::string path = Path("a.ini");
+  Put(path, "[s]\r\nk=v\r\n");
+  char out[16];
+  EXPECT_EQ(PortableReadProfileString("s", "k", "dflt", out, sizeof out, nullptr), 4u);
+  EXPECT_STREQ(out, "dflt");
+  EXPECT_EQ(PortableReadProfileString("s", "k", "dflt", out, sizeof out, ""), 4u);
+  EXPECT_EQ(PortableReadProfileString(nullptr, "k", "dflt", out, sizeof out, path.c_str()), 4u);
+  EXPECT_EQ(PortableReadProfileString("s", nullptr, "dflt", out, sizeof out, path.c_str()), 4u);
+  EXPECT_STREQ(out, "dflt");
+  std::memset(out, 'x', sizeof out);
+  EXPECT_EQ(PortableReadProfileSection(nullptr, out, sizeof out, path.c_str()), 0u);
+  EXPECT_EQ(out[0], '\0');
+  EXPECT_EQ(PortableReadProfileSection("s", out, sizeof out, ""), 0u);
+  // A folder is no file.
+  EXPECT_EQ(PortableReadProfileString("s", "k", "dflt", out, sizeof out, dir_.string().c_str()),
+            4u);
+}
+
+// ---- Hostile files ------------------------------------------------------------------------
+
+TEST_F(PortableProfileTest, LongLinesAreReadWhole) {
+  std::string path = Path("long.ini");
+  std::string longValue(100000, 'v');
+  Put(path, "[s]\r\n" + std::string(100000, 'x') + "\r\nk=" + longValue + "\r\nn=1");
+  EXPECT_EQ(Value(path, "s", "k", 100001), longValue);
+  EXPECT_EQ(Value(path, "s", "k", 260), longValue.substr(0, 259));
+  EXPECT_EQ(Value(path, "s", "n"), "1");
+}
+
+TEST_F(PortableProfileTest, BigFileWithCrOnlyLineEnds) {
+  std::string path = Path("big.ini");
+  std::string content = "[s]\r";
+  content.reserve(10 * 1024 * 1024 + 64);
+  while (content.size() < 10 * 1024 * 1024) content += "key = some value of a middling size\r";
+  content += "last=found";  // no final line end
+  Put(path, content);
+  EXPECT_EQ(Value(path, "s", "last"), "found");
+  ASSERT_EQ(PortableWriteProfileString("s", "added", "1", path.c_str()), 1);
+  EXPECT_EQ(Get(path), content + "\r\nadded=1\r\n");
+}
+
+TEST_F(PortableProfileTest, SectionLargerThanBufferIsCutWithTwoNuls) {
+  std::string path = Path("sec.ini");
+  std::string content = "[s]\r\n";
+  std::string block;
+  for (int i = 0; block.size() < 40000; ++i) {
+    std::string entry = "key" + std::to_string(i) + "=value" + std::to_string(i);
+    content += entry + "\r\n";
+    block += entry + '\0';
+  }
+  Put(path, content);
+  const uint32_t size = 32767;
+  std::vector<char> out(size);
+  EXPECT_EQ(PortableReadProfileSection("s", out.data(), size, path.c_str()), size - 2);
+  EXPECT_EQ(std::string(out.data(), size - 2), block.substr(0, size - 2));
+  EXPECT_EQ(out[size - 2], '\0');
+  EXPECT_EQ(out[size - 1], '\0');
+  // With room for all of it, the whole list and the final NUL.
+  std::vector<char> all(block.size() + 1);
+  EXPECT_EQ(
+      PortableReadProfileSection("s", all.data(), static_cast<uint32_t>(all.size()), path.c_str()),
+      block.size());
+  EXPECT_EQ(std::string(all.data(), all.size()), block + '\0');
+}
+
+TEST_F(PortableProfileTest, BinaryGarbageNeitherCrashesNorBlocksWrites) {
+  std::string path = Path("garbage.ini");
+  std::mt19937 random(12345);
+  std::string content(65536, '\0');
+  for (char& c : content) c = static_cast<char>(random() & 0xFF);
+  Put(path, content);
+  std::vector<char> out(70000);
+  PortableReadProfileSection("s", out.data(), static_cast<uint32_t>(out.size()), path.c_str());
+  Value(path, "s", "k");
+  // A new section goes after the garbage, which is kept, and reads back.
+  ASSERT_EQ(PortableWriteProfileString("Quorel test", "key", "value", path.c_str()), 1);
+  std::string written = Get(path);
+  EXPECT_EQ(written.compare(0, content.size(), content), 0);
+  EXPECT_EQ(Value(path, "Quorel test", "key"), "value");
+}
+
+// ---- Writing ------------------------------------------------------------------------------
+
+TEST_F(PortableProfileTest, NewFileHasTheExactBytes) {
+  std::string path = Path("new.ini");
+  ASSERT_EQ(PortableWriteProfileString("App", "key", "value", path.c_str()), 1);
+  EXPECT_EQ(Get(path), "[App]\r\nkey=value\r\n");
+  EXPECT_EQ(FilesInDir(), 1u);  // no temporary file left behind
+}
+
+// The sequence of the conformance tests, with the file after every step.
+TEST_F(PortableProfileTest, BuildUpAndDelete) {
+  std::string path = Path("steps.ini");
+  ASSERT_EQ(PortableWriteProfileString("App1", "key1", "string1", path.c_str()), 1);
+  ASSERT_EQ(PortableWriteProfileString("App1", "key2", "string2", path.c_str()), 1);
+  ASSERT_EQ(PortableWriteProfileString("App1", "key3", "string3", path.c_str()), 1);
+  ASSERT_EQ(PortableWriteProfileString("App2", "key4", "string4", path.c_str()), 1);
+  ASSERT_EQ(PortableWriteProfileString("App3", "key5", "string5", path.c_str()), 1);
+  std::string app2And3 = "[App2]\r\nkey4=string4\r\n[App3]\r\nkey5=string5\r\n";
+  EXPECT_EQ(Get(path), "[App1]\r\nkey1=string1\r\nkey2=string2\r\nkey3=string3\r\n" + app2And3);
+
+  struct Step {
+    const char* section;
+    const char* key;
+    const char* value;
+    std::string after;
+  } steps[] = {
+      {"App1", "key2", nullptr, "[App1]\r\nkey1=string1\r\nkey3=string3\r\n" + app2And3},
+      {"App1", "key2", nullptr, "[App1]\r\nkey1=string1\r\nkey3=string3\r\n" + app2And3},
+      {"App1", nullptr, "string1", app2And3},
+      {"App2", nullptr, nullptr, "[App3]\r\nkey5=string5\r\n"},
+      {"App3", "key5", nullptr, "[App3]\r\n"},
+      {"nosuch", nullptr, nullptr, "[App3]\r\n"},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(std::string(step.section) + "/" + (step.key ? step.key : "(null)"));
+    EXPECT_EQ(PortableWriteProfileString(step.section, step.key, step.value, path.c_str()), 1);
+    EXPECT_EQ(Get(path), step.after);
+  }
+}
+
+// Every write against one starting file: file bytes before, call, file bytes after.
+TEST_F(PortableProfileTest, EditsKeepEverythingElse) {
+  struct Case {
+    const char* what;
+    std::string before;
+    const char* section;
+    const char* key;
+    const char* value;
+    std::string after;
+  } cases[] = {
+      {"new key after the last key line, before trailing comment and blank lines",
+       "[A]\r\nx=1\r\n;note\r\n\r\n[B]\r\ny=2\r\n", "A", "z", "3",
+       "[A]\r\nx=1\r\nz=3\r\n;note\r\n\r\n[B]\r\ny=2\r\n"},
+      {"new key into a section without keys", "[A]\r\n\r\n[B]\r\n", "A", "k", "v",
+       "[A]\r\nk=v\r\n\r\n[B]\r\n"},
+      {"existing key keeps its place, its spelling and its line end",
+       "; top\n[SeC]\n  KeY = old  \nnext=1\n", "sec", "key", "new",
+       "; top\n[SeC]\nKeY=new\nnext=1\n"},
+      {"other lines kept byte for byte", "junk \t\r\n[A]\rx = 1 \r;c\n\n[B]\n  y =2\n", "B", "z",
+       "9", "junk \t\r\n[A]\rx = 1 \r;c\n\n[B]\n  y =2\nz=9\r\n"},
+      {"no final line end: one is added before a new key", "[A]\r\nx=1", "A", "y", "2",
+       "[A]\r\nx=1\r\ny=2\r\n"},
+      {"no final line end: one is added before a new section",
+       "Data \0 before \0 first \0 section"s, "section1", "key1", "string1",
+       "Data \0 before \0 first \0 section\r\n[section1]\r\nkey1=string1\r\n"s},
+      {"the last key line ends the file", "[A]\r\nx=1\r\n[B]\r\ny=2", "B", "y", "3",
+       "[A]\r\nx=1\r\n[B]\r\ny=3"},
+      {"value written verbatim; argument spaces go", "", "  S  ", " k ", "  \"v\" ;x ",
+       "[S]\r\nk=  \"v\" ;x \r\n"},
+      {"the first of duplicate sections is changed", "[s]\r\na=1\r\n[s]\r\nb=2\r\n", "S", "b", "3",
+       "[s]\r\na=1\r\nb=3\r\n[s]\r\nb=2\r\n"},
+      {"a byte order mark is kept", "\xEF\xBB\xBF[s]\r\nk=v\r\n", "s", "k", "w",
+       "\xEF\xBB\xBF[s]\r\nk=w\r\n"},
+      {"a comment key is no key: written anew after the last key line", "[s]\r\nb=\r\n;k=1\r\n",
+       "s", ";k", "2", "[s]\r\nb=\r\n;k=2\r\n;k=1\r\n"},
+      {"delete a key: every line of it in the section",
+       "[s]\r\nk=1\r\nx=0\r\nK=2\r\n[t]\r\nk=3\r\n", "s", "k", nullptr,
+       "[s]\r\nx=0\r\n[t]\r\nk=3\r\n"},
+      {"delete a section: comments and blank lines stay",
+       ";c0\r\n[s]\r\n;c1\r\nk=1\r\nplain\r\n\r\n[t]\r\nx=1\r\n[S]\r\n;c2\r\nm=2", "s", nullptr,
+       nullptr, ";c0\r\n;c1\r\n\r\n[t]\r\nx=1\r\n;c2\r\n"},
+  };
+  std::string path = Path("edit.ini");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Put(path, c.before);
+    EXPECT_EQ(PortableWriteProfileString(c.section, c.key, c.value, path.c_str()), 1);
+    EXPECT_EQ(Get(path), c.after);
+  }
+  EXPECT_EQ(FilesInDir(), 1u);
+}
+
+TEST_F(PortableProfileTest, DeletesOnAMissingFileSucceedWithoutCreatingIt) {
+  std::string path = Path("absent.ini");
+  EXPECT_EQ(PortableWriteProfileString("s", "k", nullptr, path.c_str()), 1);
+  EXPECT_EQ(PortableWriteProfileString("s", nullptr, nullptr, path.c_str()), 1);
+  EXPECT_FALSE(fs::exists(path));
+}
+
+TEST_F(PortableProfileTest, FailedWritesChangeNothing) {
+  std::string path = Path("keep.ini");
+  const std::string before = "[s]\r\nk=v\r\n";
+  Put(path, before);
+  EXPECT_EQ(PortableWriteProfileString(nullptr, "k", "x", path.c_str()), 0);
+  EXPECT_EQ(PortableWriteProfileString("s", "k", "x", nullptr), 0);
+  EXPECT_EQ(PortableWriteProfileString("s", "k", "x", ""), 0);
+  // A line break would forge lines: refused.
+  EXPECT_EQ(PortableWriteProfileString("s", "k", "x\r\n[t]\r\ny=1", path.c_str()), 0);
+  EXPECT_EQ(PortableWriteProfileString("s", "k\n", "x", path.c_str()), 0);
+  EXPECT_EQ(PortableWriteProfileString("s\r", "k", "x", path.c_str()), 0);
+  EXPECT_EQ(Get(path), before);
+
+  std::string fresh = Path("fresh.ini");
+  EXPECT_EQ(PortableWriteProfileString(nullptr, "k", "x", fresh.c_str()), 0);
+  EXPECT_FALSE(fs::exists(fresh));
+  // Folder missing; "folder" that is a file (unwritable even for root).
+  EXPECT_EQ(PortableWriteProfileString("s", "k", "x", Path("nodir/x.ini").c_str()), 0);
+  EXPECT_EQ(PortableWriteProfileString("s", "k", "x", (path + "/x.ini").c_str()), 0);
+  // A folder in place of the file is not replaced.
+  EXPECT_EQ(PortableWriteProfileString("s", "k", "x", dir_.string().c_str()), 0);
+  EXPECT_TRUE(fs::is_directory(dir_));
+  EXPECT_EQ(FilesInDir(), 1u);
+}
+
+// ---- Paths and freshness ------------------------------------------------------------------
+
+TEST_F(PortableProfileTest, BareNameMeansTheWindowsDirectory) {
+  SetEnvVar("QUOREL_WINDIR", dir_.string().c_str());
+  char windir[1024];
+  uint32_t length = GetWindowsDir(windir, sizeof windir);
+  ASSERT_GT(length, 0u);
+  ASSERT_LT(length, sizeof windir);
+  std::string name = "quorel-bare-" + dir_.filename().string() + ".ini";
+  fs::path where = fs::path(windir) / name;
+  ASSERT_EQ(PortableWriteProfileString("App", "key", "value", name.c_str()), 1);
+  EXPECT_EQ(Get(where.string()), "[App]\r\nkey=value\r\n");
+  EXPECT_EQ(Value(name, "App", "key"), "value");
+  std::error_code ignored;
+  fs::remove(where, ignored);
+}
+
+TEST_F(PortableProfileTest, EveryCallSeesTheFileAsItIsNow) {
+  std::string path = Path("fresh.ini");
+  Put(path, "[s]\r\nk=1\r\n");
+  EXPECT_EQ(Value(path, "s", "k"), "1");
+  Put(path, "[s]\r\nk=2\r\n");
+  EXPECT_EQ(Value(path, "s", "k"), "2");
+  fs::remove(path);
+  EXPECT_EQ(Value(path, "s", "k"), "<none>");
+}
+
+}  // namespace
