@@ -2,7 +2,7 @@
 # Runs every libFuzzer target of a build for a fixed time each; any finding fails.
 # Usage: run-fuzzers.sh BUILD_DIR SECONDS
 set -euo pipefail
-build=$1
+build=$(cd "$1" && pwd)
 seconds=$2
 shopt -s nullglob
 targets=("$build"/tests/fuzz/fuzz_*)
@@ -14,7 +14,7 @@ for target in "${targets[@]}"; do
   corpus="$build/corpus/$name"
   artifacts="$build/findings/$name/"
   mkdir -p "$corpus" "$artifacts"
-  seeds=$(dirname "$0")/../tests/fuzz/seeds/$name
+  seeds=$(cd "$(dirname "$0")/.." && pwd)/tests/fuzz/seeds/$name
   [ -d "$seeds" ] || seeds=""
   echo "fuzz: $name for ${seconds}s"
   if ! "$target" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 \

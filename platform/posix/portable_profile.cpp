@@ -408,6 +408,13 @@ uint32_t PortableReadProfileSection(const char* section, char* out, uint32_t siz
     block.clear();  // a file or section too big to hold in memory reads as a missing one
   }
   block += '\0';
+  // An empty list still ends with two NULs where they fit, so a reader walking the lines
+  // stops at once.
+  if (block.size() == 1 && size >= 2) {
+    out[0] = '\0';
+    out[1] = '\0';
+    return 0;
+  }
   if (block.size() <= size) {
     // CopyTextN places the final NUL itself.
     return static_cast<uint32_t>(CopyTextN(out, size, block.data(), block.size() - 1));

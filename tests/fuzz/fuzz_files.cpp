@@ -14,6 +14,8 @@ const std::string& ScratchFolder() {
     const char* made = mkdtemp(pattern);
     if (made == nullptr) std::abort();
     setenv("QUOREL_WINDIR", made, 1);
+    // Relative include names resolve inside the scratch folder.
+    if (chdir(made) != 0) std::abort();
     return std::string(made);
   }();
   return folder;
