@@ -1,0 +1,85 @@
+// The headless backend's state and its control functions for tests and quorel-tool.
+// Needs SDL surfaces only; no video, no audio.
+#include "platform/headless/headless_state.h"
+
+#include <utility>
+
+HeadlessState& Headless() {
+  static HeadlessState state;
+  return state;
+}
+
+PlatformWindow* KnownWindow(WindowHandle handle) {
+  PlatformWindow* window = Headless().window.get();
+  return handle != nullptr && handle == window ? window : nullptr;
+}
+
+void Record(HeadlessEvent event) { Headless().events.push_back(std::move(event)); }
+
+bool HeadlessConfigureScreen(int32_t width, int32_t height, int32_t bitsPerPixel) {
+  if (width < 1 || width > 16384 || height < 1 || height > 16384) return false;
+  if (bitsPerPixel < 1 || bitsPerPixel > 32) return false;
+  HeadlessState& state = Headless();
+  state.screenWidth = width;
+  state.screenHeight = height;
+  state.screenBitsPerPixel = bitsPerPixel;
+  // Targets on the old screen keep drawing on nothing rather than on a freed surface.
+  for (auto& target : state.screenTargets) {
+    target->surface = nullptr;
+    target->bitsPerPixel = bitsPerPixel;
+  }
+  for (auto& target : state.windowTargets) target->bitsPerPixel = bitsPerPixel;
+  state.screenSurface.reset();
+  return true;
+}
+
+WindowHandle HeadlessCreateWindow() {
+  HeadlessState& state = Headless();
+  if (!state.window) state.window = std::make_unique<PlatformWindow>();
+  return state.window.get();
+}
+
+void HeadlessDestroyWindow() {
+  HeadlessState& state = Headless();
+  for (auto& target : state.windowTargets) target->surface = nullptr;
+  state.window.reset();
+}
+
+HeadlessWindowState HeadlessWindow() {
+  const PlatformWindow* window = Headless().window.get();
+  if (window == nullptr) return HeadlessWindowState{false, Rect{0, 0, 0, 0}, 0, 0, "", false};
+  const Rect bounds{window->x, window->y, window->x + window->clientWidth + 2 * kHeadlessFrameX,
+                    window->y + window->clientHeight + kHeadlessFrameTop + kHeadlessFrameBottom};
+  return HeadlessWindowState{
+      true, bounds, window->clientWidth, window->clientHeight, window->caption, window->visible};
+}
+
+SDL_Surface* HeadlessWindowSurface() {
+  const PlatformWindow* window = Headless().window.get();
+  return window != nullptr ? window->surface.get() : nullptr;
+}
+
+void HeadlessQueueAnswer(int result) { Headless().answers.push_back(result); }
+
+const std::vector<HeadlessEvent>& HeadlessEvents() { return Headless().events; }
+
+std::vector<HeadlessEvent> HeadlessTakeEvents() {
+  std::vector<HeadlessEvent> events;
+  events.swap(Headless().events);
+  return events;
+}
+
+std::vector<std::string> TakeShownMessages() {
+  std::vector<std::string> shown;
+  shown.swap(Headless().shownMessages);
+  return shown;
+}
+
+void HeadlessReset() {
+  HeadlessDestroyWindow();
+  HeadlessConfigureScreen(1024, 768, 32);
+  HeadlessState& state = Headless();
+  state.answers.clear();
+  state.events.clear();
+  state.shownMessages.clear();
+}

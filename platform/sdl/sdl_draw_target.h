@@ -1,0 +1,30 @@
+// DrawTarget of the SDL backend: an SDL surface standing in for a device context.
+// Only the SDL drawing files and the backends built on them include this; the core sees
+// DrawTarget as an opaque type.
+#pragma once
+
+#include <SDL.h>
+
+#include <cstdint>
+
+#include "platform/handles.h"
+
+struct DrawTarget {
+  SDL_Surface* surface;                     // drawn on; not owned (an image target's is the
+                                            // selected image's; null: nothing to draw on)
+  PaletteHandle selectedPalette = nullptr;  // null: the default palette
+  ImageHandle selectedImage = nullptr;      // image targets only; null: none selected
+  FontHandle selectedFont = nullptr;        // null: the default font
+  ColorRef textColour = 0;                  // 0x00BBGGRR; black, as a new device context
+  int32_t backgroundMode = 2;               // BackgroundOpaque, as a new device context
+  int32_t bitsPerPixel = 0;                 // depth reported when no image says otherwise;
+                                            // 0: the surface's own
+  bool isImageTarget = false;               // made by CreateImageTarget
+
+  // Lets go of the selected image and font, so that deleting either later cannot reach a
+  // target that is gone. A target is not to be copied once something is selected into it.
+  ~DrawTarget();
+};
+
+// Lets go of what target holds selected (see ~DrawTarget); for backends that reuse a target.
+void DetachTarget(DrawTarget* target);

@@ -1,0 +1,75 @@
+// Drawing services through GDI: bitmaps, memory device contexts, fonts and text.
+#include <windows.h>
+
+#include "platform/draw.h"
+#include "platform/win32/win32_handles.h"
+
+ImageHandle CreateImage(int32_t width, int32_t height, int32_t bitsPerPixel,
+                        const void* initialBits) {
+  if (width <= 0 || height <= 0) return nullptr;
+  return ToImage(CreateBitmap(width, height, 1, static_cast<UINT>(bitsPerPixel), initialBits));
+}
+
+void DeleteImage(ImageHandle image) {
+  if (image != nullptr) DeleteObject(ToBitmap(image));
+}
+
+ImageHandle LoadImageResource(int resourceId) {
+  return ToImage(LoadBitmapA(ProgramModule(), MAKEINTRESOURCEA(resourceId)));
+}
+
+DrawTarget* CreateImageTarget(DrawTarget* compatibleWith) {
+  return ToTarget(CreateCompatibleDC(ToDc(compatibleWith)));
+}
+
+void DeleteImageTarget(DrawTarget* target) {
+  if (target != nullptr) DeleteDC(ToDc(target));
+}
+
+ImageHandle SelectImage(DrawTarget* target, ImageHandle image) {
+  return reinterpret_cast<ImageHandle>(SelectObject(ToDc(target), ToBitmap(image)));
+}
+
+int BlitImage(DrawTarget* target, int32_t x, int32_t y, int32_t width, int32_t height,
+              DrawTarget* source, int32_t xSrc, int32_t ySrc) {
+  return BitBlt(ToDc(target), x, y, width, height, ToDc(source), xSrc, ySrc, SRCCOPY) ? 1 : 0;
+}
+
+int32_t TargetBitsPerPixel(DrawTarget* target) { return GetDeviceCaps(ToDc(target), BITSPIXEL); }
+
+FontHandle CreateFontFor(const FontRequest& request) {
+  const DWORD quality = static_cast<DWORD>(request.quality);
+  return ToFontHandle(CreateFontA(request.height, 0, 0, 0, request.weight,
+                                  static_cast<DWORD>(request.italic),
+                                  static_cast<DWORD>(request.underline), 0, DEFAULT_CHARSET,
+                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, quality,
+                                  VARIABLE_PITCH | FF_ROMAN, ""));
+}
+
+void DeleteFont(FontHandle font) {
+  if (font != nullptr) DeleteObject(ToFont(font));
+}
+
+FontHandle SelectFont(DrawTarget* target, FontHandle font) {
+  return ToFontHandle(SelectObject(ToDc(target), ToFont(font)));
+}
+
+int MeasureText(DrawTarget* target, const char* text, int32_t count, TextExtent* extent) {
+  SIZE size{0, 0};
+  if (!GetTextExtentPoint32A(ToDc(target), text != nullptr ? text : "", count, &size)) return 0;
+  extent->cx = size.cx;
+  extent->cy = size.cy;
+  return 1;
+}
+
+int32_t DrawTextIn(DrawTarget* target, const char* text, int32_t count, const Rect& rect,
+                   uint32_t format) {
+  RECT r{rect.left, rect.top, rect.right, rect.bottom};
+  return DrawTextA(ToDc(target), text, count, &r, format);
+}
+
+ColorRef SetTextColour(DrawTarget* target, ColorRef colour) {
+  return SetTextColor(ToDc(target), colour);
+}
+
+int32_t SetBackgroundMode(DrawTarget* target, int32_t mode) { return SetBkMode(ToDc(target), mode); }
