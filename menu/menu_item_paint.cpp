@@ -1,0 +1,61 @@
+// CMenuItem's rectangle tests and drawing, used by the page's layout, pointer code and paint.
+// Standard library, profile/ and platform/*.h only.
+#include "platform/draw.h"
+#include "profile/menu_item.h"
+#include "profile/menu_settings.h"
+
+namespace {
+
+int32_t Wrap(int64_t value) { return static_cast<int32_t>(static_cast<uint32_t>(value)); }
+
+}  // namespace
+
+int CMenuItem::ContainsPoint(int32_t x, int32_t y) const {
+  return left <= x && x <= right && top <= y && y <= bottom ? 1 : 0;
+}
+
+int CMenuItem::Intersects(int32_t x, int32_t y, int32_t width, int32_t height) const {
+  // Compared exactly in 64 bits, so a huge region never wraps around and misses.
+  if (int64_t{x} + width - 1 < left || right < x) return 0;
+  if (int64_t{y} + height - 1 < top || bottom < y) return 0;
+  return 1;
+}
+
+int CMenuItem::Paint(DrawTarget* dc, const TextStyle& style, int32_t state) const {
+  if (bitmap != nullptr) {
+    // The picture is copied opaquely from its top-left corner over the whole rectangle.
+    DrawTarget* memory = CreateImageTarget(dc);
+    if (memory != nullptr) {
+      ImageHandle previous = SelectImage(memory, bitmap);
+      BlitImage(dc, left, top, Wrap(int64_t{right} - left + 1), Wrap(int64_t{bottom} - top + 1),
+                memory, 0, 0);
+      SelectImage(memory, previous);
+      DeleteImageTarget(memory);
+    }
+  }
+  if (text == nullptr) return 0;
+
+  const Rect rect{left, top, right, bottom};
+  bool coloured = false;
+  ColorRef previousColour = 0;
+  if (style.flags & StyleShadow) {
+    previousColour = SetTextColour(dc, style.shadowColor);
+    coloured = true;
+    const Rect shadow{Wrap(int64_t{left} + 2), Wrap(int64_t{top} + 1), right,
+                      Wrap(int64_t{bottom} + 1)};
+    DrawTextIn(dc, text, textLength, shadow, 0);
+  }
+  // Any other state keeps the colour in the target (the shadow colour after a shadow).
+  const ColorRef* stateColour = nullptr;
+  if (state == 0) stateColour = &style.color;
+  if (state == 1) stateColour = &style.highlightColor;
+  if (state == 2) stateColour = &style.selectedColor;
+  if (stateColour != nullptr) {
+    const ColorRef before = SetTextColour(dc, *stateColour);
+    if (!coloured) previousColour = before;
+    coloured = true;
+  }
+  DrawTextIn(dc, text, textLength, rect, 0);
+  if (coloured) SetTextColour(dc, previousColour);
+  return 1;
+}

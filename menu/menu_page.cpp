@@ -1,0 +1,276 @@
+// CMenuPage: item list, page buttons, the column-and-page layout and the painting of entries
+// and hint. Standard library, profile/ and platform/*.h only.
+#include "menu/menu_page.h"
+
+#include <cstring>
+#include <new>
+
+#include "res/resource_ids.h"
+
+namespace {
+
+// Geometry follows 32-bit two's-complement arithmetic; sums and products that leave the range
+// wrap around as they would in 32-bit registers instead of being undefined.
+int32_t Wrap(int64_t value) { return static_cast<int32_t>(static_cast<uint32_t>(value)); }
+
+// Width of the picture of a page button, and the room the layout gives each one.
+constexpr int32_t kButtonWidth = 32;
+constexpr int32_t kButtonHeight = 24;
+
+}  // namespace
+
+CMenuPage::MeasureTextFn CMenuPage::measureText = MeasureText;
+
+CMenuPage::CMenuPage()
+    : firstItem(nullptr),
+      lastItem(nullptr),
+      hoveredItem(nullptr),
+      exitOrReturnButton(nullptr),
+      firstVisible(nullptr),
+      lastVisible(nullptr),
+      itemCount(0),
+      currentPage(0),
+      itemStyle(),
+      hintStyle(),
+      titleStyle() {
+  backwardButton.Clear();
+  forwardButton.Clear();
+  exitButton.Clear();
+  returnButton.Clear();
+}
+
+CMenuPage::~CMenuPage() {
+  ClearItems();
+  backwardButton.Release();
+  forwardButton.Release();
+  exitButton.Release();
+  returnButton.Release();
+  currentPage = 0;
+  FreeVisible();
+}
+
+int CMenuPage::InitButtons() {
+  struct Button {
+    CMenuItem* button;
+    int resourceId;
+    int32_t type;
+  };
+  const Button buttons[] = {
+      {&backwardButton, IDB_BACKWARD, ItemPageBackward},
+      {&forwardButton, IDB_FORWARD, ItemPageForward},
+      {&exitButton, IDB_EXIT, ItemExitReturn},
+      {&returnButton, IDB_RETURN, ItemExitReturn},
+  };
+  for (const Button& b : buttons) {
+    // A second call replaces the pictures instead of leaking them.
+    DeleteImage(b.button->bitmap);
+    b.button->bitmap = LoadImageResource(b.resourceId);
+    b.button->type = b.type;
+    b.button->ReplaceString(&b.button->hint, kButtonHintSize);
+  }
+  return 1;
+}
+
+void CMenuPage::ClearItems() {
+  // The visible list points into the item list; it goes first so that a paint during the
+  // load that follows (a message box, a failed apply) never reaches a freed item. Buttons
+  // left off with it come back with the next layout.
+  FreeVisible();
+  CMenuItem* item = firstItem;
+  while (item != nullptr) {
+    CMenuItem* following = item->next;
+    item->Release();
+    delete item;
+    item = following;
+  }
+  firstItem = nullptr;
+  lastItem = nullptr;
+  itemCount = 0;
+  currentPage = 0;
+  hoveredItem = nullptr;
+}
+
+int CMenuPage::AddItem(int32_t itemType, char* line, CProfile& profile) {
+  CMenuItem* item = new (std::nothrow) CMenuItem();
+  if (item == nullptr) return 0;
+  item->Clear();
+  // The parse result does not matter: an empty caption still takes its cell in the grid.
+  item->ParseLine(itemType, line, profile);
+  if (lastItem != nullptr) {
+    lastItem->next = item;
+  } else {
+    firstItem = item;
+  }
+  lastItem = item;
+  ++itemCount;
+  return 0;
+}
+
+void CMenuPage::SetTextStyles(const TextStyle& item, const TextStyle& hint,
+                              const TextStyle& title) {
+  itemStyle = item;
+  hintStyle = hint;
+  titleStyle = title;
+}
+
+int CMenuPage::AppendVisible(CMenuItem* entry) {
+  if (entry == nullptr) return 0;
+  VisibleNode* node = new (std::nothrow) VisibleNode{entry, nullptr};
+  if (node == nullptr) return 0;
+  if (lastVisible != nullptr) {
+    lastVisible->next = node;
+  } else {
+    firstVisible = node;
+  }
+  lastVisible = node;
+  return 1;
+}
+
+void CMenuPage::FreeVisible() {
+  VisibleNode* node = firstVisible;
+  while (node != nullptr) {
+    VisibleNode* following = node->next;
+    delete node;
+    node = following;
+  }
+  firstVisible = nullptr;
+  lastVisible = nullptr;
+}
+
+void CMenuPage::Layout(int32_t left, int32_t top, int32_t right, int32_t bottom,
+                       int32_t windowHeight, FontHandle font, DrawTarget* dc, int32_t columns,
+                       int32_t rowsPerColumn, int32_t page) {
+  if (itemCount == 0) return;
+
+  // Fewer than one column or one row per column cannot be laid out (division by zero, no
+  // page ever completes); such settings are taken as 1.
+  const int32_t c = columns < 1 ? 1 : columns;
+  const int32_t n = rowsPerColumn < 1 ? 1 : rowsPerColumn;
+
+  const int32_t columnWidth = Wrap(int64_t{right} - left + 1) / c;
+  // Only the bottom falls back to the window height; a right of 0 is used as given.
+  const int32_t areaBottom = bottom != 0 ? bottom : windowHeight;
+  // N rows of items and the row of buttons share the height between top and bottom - top.
+  // A bottom less than 2 * top gives a negative pitch: the rows then go upwards.
+  const int32_t pitch =
+      static_cast<int32_t>(Wrap(int64_t{areaBottom} - 2 * int64_t{top}) / (int64_t{n} + 1));
+
+  // A null font would not select; text is then measured in the target's current font.
+  FontHandle previousFont = nullptr;
+  if (font != nullptr) previousFont = SelectFont(dc, font);
+
+  FreeVisible();
+
+  // Walk the items column by column and page by page; only page `page` gets rectangles, and
+  // the walk stops once that page is complete.
+  int32_t p = 0;
+  int32_t column = 0;
+  int32_t row = 0;
+  int32_t x = left;
+  int32_t y = top;
+  for (CMenuItem* item = firstItem; item != nullptr; item = item->next) {
+    if (p == page) {
+      // A caption that expanded to nothing has no text: it measures as zero characters.
+      const char* text = item->text != nullptr ? item->text : "";
+      const int32_t count = item->text != nullptr && item->textLength > 0 ? item->textLength : 0;
+      TextExtent extent{0, 0};
+      measureText(dc, text, count, &extent);
+      item->left = x;
+      item->top = y;
+      item->right = Wrap(int64_t{x} + extent.cx + 3);
+      item->bottom = Wrap(int64_t{y} + extent.cy + 1);
+      AppendVisible(item);
+      y = Wrap(int64_t{y} + pitch);
+    }
+    if (++row == n) {
+      row = 0;
+      ++column;
+      if (column < c) {
+        x = Wrap(int64_t{left} + int64_t{column} * columnWidth);
+        y = top;
+      } else {
+        ++p;
+        if (p > page) break;
+        column = 0;
+        x = left;
+        y = top;
+      }
+    }
+  }
+
+  const int32_t buttonTop = Wrap(int64_t{top} + int64_t{n} * pitch);
+  x = left;
+  if (exitOrReturnButton != nullptr) {
+    CMenuItem* button = exitOrReturnButton;
+    TextExtent extent{0, 0};
+    measureText(dc, button->text != nullptr ? button->text : "", 0, &extent);
+    button->left = left;
+    button->top = buttonTop;
+    button->right = Wrap(int64_t{left} + extent.cx + kButtonWidth + 2);
+    // Never shorter than the picture, whatever an empty string measures.
+    const int64_t height = int64_t{extent.cy} + 1;
+    button->bottom = Wrap(int64_t{buttonTop} + (height >= kButtonHeight ? height : kButtonHeight));
+    AppendVisible(button);
+    x = Wrap(int64_t{button->right} + 9);
+  }
+  if (page > 0) {
+    backwardButton.left = x;
+    backwardButton.top = buttonTop;
+    backwardButton.right = Wrap(int64_t{x} + kButtonWidth - 1);
+    backwardButton.bottom = Wrap(int64_t{buttonTop} + kButtonHeight - 1);
+    AppendVisible(&backwardButton);
+  }
+  // More items follow when (page + 1) * C * N < itemCount, compared exactly: C * N fits in 64
+  // bits, and once it is below itemCount the whole product does too.
+  const int64_t perPage = int64_t{c} * n;
+  const bool morePages =
+      page < 0 || (perPage < itemCount && (int64_t{page} + 1) * perPage < itemCount);
+  if (morePages) {
+    // Its place does not depend on whether the backward button is shown.
+    forwardButton.left = Wrap(int64_t{x} + 40);
+    forwardButton.top = buttonTop;
+    forwardButton.right = Wrap(int64_t{x} + 40 + kButtonWidth - 1);
+    forwardButton.bottom = Wrap(int64_t{buttonTop} + kButtonHeight - 1);
+    AppendVisible(&forwardButton);
+  }
+
+  if (font != nullptr) SelectFont(dc, previousFont);
+}
+
+int CMenuPage::PaintItems(DrawTarget* dc, int32_t x, int32_t y, int32_t width, int32_t height) {
+  const int32_t previousMode = SetBackgroundMode(dc, BackgroundTransparent);
+  for (VisibleNode* node = firstVisible; node != nullptr; node = node->next) {
+    CMenuItem* entry = node->entry;
+    if (!entry->Intersects(x, y, width, height)) continue;
+    int32_t state = 0;
+    if (entry == hoveredItem) {
+      state = 1;
+    } else if (entry->visited) {
+      state = 2;
+    }
+    entry->Paint(dc, itemStyle, state);
+  }
+  SetBackgroundMode(dc, previousMode);
+  return 1;
+}
+
+void CMenuPage::PaintHint(DrawTarget* dc, int32_t x, int32_t y, int32_t width, int32_t height) {
+  if (hoveredItem == nullptr || hoveredItem->hint == nullptr) return;
+  const char* hint = hoveredItem->hint;
+  const int32_t length = static_cast<int32_t>(std::strlen(hint));
+  const int32_t previousMode = SetBackgroundMode(dc, BackgroundTransparent);
+  const Rect rect{x, y, Wrap(int64_t{x} + width - 1), Wrap(int64_t{y} + height - 1)};
+  ColorRef previousColour;
+  if (hintStyle.flags & StyleShadow) {
+    previousColour = SetTextColour(dc, hintStyle.shadowColor);
+    const Rect shadow{Wrap(int64_t{rect.left} + 2), Wrap(int64_t{rect.top} + 1), rect.right,
+                      Wrap(int64_t{rect.bottom} + 1)};
+    DrawTextIn(dc, hint, length, shadow, TextWordBreak);
+    SetTextColour(dc, hintStyle.color);
+  } else {
+    previousColour = SetTextColour(dc, hintStyle.color);
+  }
+  DrawTextIn(dc, hint, length, rect, TextWordBreak);
+  SetTextColour(dc, previousColour);
+  SetBackgroundMode(dc, previousMode);
+}

@@ -1,0 +1,82 @@
+// CMenuPage: the items of the menu shown, its four page buttons, and the visible list of entries
+// laid out on the current page. Standard library, profile/ and platform/*.h only.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/draw.h"
+#include "platform/handles.h"
+#include "profile/menu_item.h"
+#include "profile/menu_settings.h"
+#include "profile/profile.h"
+
+// One entry placed on the current page, in drawing and hit-test order.
+struct VisibleNode {
+  CMenuItem* entry;  // an item of the page's list or one of its buttons; not owned
+  VisibleNode* next;
+};
+
+class CMenuPage {
+ public:
+  // Bytes of each page button's hint buffer.
+  static constexpr uint32_t kButtonHintSize = 256;
+
+  // How Layout measures captions; MeasureText unless a test puts its own measurer here.
+  using MeasureTextFn = int (*)(DrawTarget* target, const char* text, int32_t count,
+                                TextExtent* extent);
+  static MeasureTextFn measureText;
+
+  // Empty item and visible lists, page 0, buttons cleared, nothing hovered or chosen.
+  CMenuPage();
+  // Frees the items, the buttons' hints and pictures, and the visible list.
+  ~CMenuPage();
+
+  CMenuPage(const CMenuPage&) = delete;
+  CMenuPage& operator=(const CMenuPage&) = delete;
+
+  // Sets up the four buttons (backward, forward, exit, return): picture from the program's
+  // resources (null when missing), type, and an empty 256-byte hint buffer. Returns 1.
+  int InitButtons();
+  // Releases and frees every item; list empty, itemCount 0, currentPage 0, nothing hovered.
+  // The visible list is emptied too, so nothing is left pointing at a freed item;
+  // exitOrReturnButton stays.
+  void ClearItems();
+  // Appends a record parsed from line (cut in place) to the item list. A line whose caption
+  // expands to nothing still takes its place. Always returns 0.
+  int AddItem(int32_t itemType, char* line, CProfile& profile);
+  // Copies the three styles.
+  void SetTextStyles(const TextStyle& item, const TextStyle& hint, const TextStyle& title);
+  // Appends entry to the visible list: 1, or 0 for a null entry or a failed allocation.
+  int AppendVisible(CMenuItem* entry);
+  // Places the items of page and the page buttons below them in the area left..right,
+  // top..bottom (bottom 0: windowHeight), in columns x rowsPerColumn cells measured in font,
+  // and rebuilds the visible list. Does nothing at all when there are no items.
+  void Layout(int32_t left, int32_t top, int32_t right, int32_t bottom, int32_t windowHeight,
+              FontHandle font, DrawTarget* dc, int32_t columns, int32_t rowsPerColumn,
+              int32_t page);
+
+  // Draws every visible entry that meets the region x, y, width, height with itemStyle:
+  // hovered in the highlight colour, else visited in the selected colour. Returns 1.
+  int PaintItems(DrawTarget* dc, int32_t x, int32_t y, int32_t width, int32_t height);
+  // Draws the hovered entry's hint, word-wrapped, in the rectangle x, y, width, height.
+  void PaintHint(DrawTarget* dc, int32_t x, int32_t y, int32_t width, int32_t height);
+
+  CMenuItem* firstItem;  // owned list, linked through next
+  CMenuItem* lastItem;
+  CMenuItem* hoveredItem;  // not owned: an item or a button
+  CMenuItem backwardButton;
+  CMenuItem forwardButton;
+  CMenuItem exitButton;
+  CMenuItem returnButton;
+  CMenuItem* exitOrReturnButton;  // &exitButton, &returnButton or null
+  VisibleNode* firstVisible;      // owned nodes
+  VisibleNode* lastVisible;
+  int32_t itemCount;
+  int32_t currentPage;
+  TextStyle itemStyle;
+  TextStyle hintStyle;
+  TextStyle titleStyle;
+
+ private:
+  void FreeVisible();
+};

@@ -1,0 +1,355 @@
+// CDib: reading a .bmp file whole, checking that its header can be trusted, its palette,
+// and drawing it. Depends only on the standard library and the platform seam headers.
+#include "render/dib.h"
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "platform/copy_text.h"
+#include "platform/dib_draw.h"
+#include "platform/file_system.h"
+#include "platform/message_box.h"
+
+namespace {
+
+constexpr uint32_t kFileHeaderSize = 14;
+constexpr uint32_t kCoreHeaderSize = 12;
+constexpr uint32_t kInfoHeaderSize = 40;
+constexpr uint32_t kMaskBlockSize = 12;  // three 32-bit masks behind a 40-byte header
+
+constexpr uint32_t kCompressionRgb = 0;
+constexpr uint32_t kCompressionRle8 = 1;
+constexpr uint32_t kCompressionRle4 = 2;
+constexpr uint32_t kCompressionBitFields = 3;
+
+// Larger sides are taken as a damaged header: no menu background comes near this.
+constexpr int64_t kMaxSide = 65535;
+// A compressed image may describe at most this many pixels per byte of its data: generous
+// for real images (long runs, skipped rows), yet it ties memory to the file's size.
+constexpr uint64_t kMaxRlePixelsPerByte = 1024;
+// Colour tables are limited by the 16-bit entry count of a logical palette.
+constexpr uint64_t kMaxColors = 65535;
+
+uint16_t ReadU16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+
+uint32_t ReadU32(const uint8_t* p) {
+  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+
+// The facts of an info block that loading and drawing rely on, whatever the header version.
+struct HeaderFacts {
+  uint32_t headerSize;
+  int64_t width;
+  int64_t height;  // negative for top-down rows
+  uint32_t planes;
+  uint32_t bitCount;
+  uint32_t compression;
+  uint32_t sizeImage;
+  uint32_t colorsUsed;
+  uint32_t tableOffset;  // where the colour table starts in the info block
+  uint32_t entrySize;    // 3 for the 12-byte core header, else 4
+};
+
+bool IsKnownHeaderSize(uint32_t size) {
+  switch (size) {
+    case kCoreHeaderSize:
+    case kInfoHeaderSize:
+    case 52:   // with the three colour masks
+    case 56:   // with the alpha mask too
+    case 108:  // version 4
+    case 124:  // version 5
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Reads the header at the start of an info block of size bytes; false when its size is not
+// one of the known versions or it does not fit.
+bool ReadHeader(const uint8_t* info, uint32_t size, HeaderFacts* facts) {
+  if (size < 4) return false;
+  const uint32_t headerSize = ReadU32(info);
+  if (!IsKnownHeaderSize(headerSize) || headerSize > size) return false;
+  HeaderFacts f{};
+  f.headerSize = headerSize;
+  if (headerSize == kCoreHeaderSize) {
+    f.width = ReadU16(info + 4);
+    f.height = ReadU16(info + 6);
+    f.planes = ReadU16(info + 8);
+    f.bitCount = ReadU16(info + 10);
+    f.compression = kCompressionRgb;
+    f.tableOffset = kCoreHeaderSize;
+    f.entrySize = 3;
+  } else {
+    f.width = static_cast<int32_t>(ReadU32(info + 4));
+    f.height = static_cast<int32_t>(ReadU32(info + 8));
+    f.planes = ReadU16(info + 12);
+    f.bitCount = ReadU16(info + 14);
+    f.compression = ReadU32(info + 16);
+    f.sizeImage = ReadU32(info + 20);
+    f.colorsUsed = ReadU32(info + 32);
+    f.tableOffset = headerSize;
+    if (headerSize == kInfoHeaderSize && f.compression == kCompressionBitFields) {
+      f.tableOffset += kMaskBlockSize;
+    }
+    f.entrySize = 4;
+  }
+  *facts = f;
+  return true;
+}
+
+bool BitCountFits(const HeaderFacts& f) {
+  if (f.headerSize == kCoreHeaderSize) {
+    return f.bitCount == 1 || f.bitCount == 4 || f.bitCount == 8 || f.bitCount == 24;
+  }
+  switch (f.compression) {
+    case kCompressionRgb:
+      return f.bitCount == 1 || f.bitCount == 4 || f.bitCount == 8 || f.bitCount == 16 ||
+             f.bitCount == 24 || f.bitCount == 32;
+    case kCompressionRle8:
+      return f.bitCount == 8;
+    case kCompressionRle4:
+      return f.bitCount == 4;
+    case kCompressionBitFields:
+      return f.bitCount == 16 || f.bitCount == 32;
+    default:  // JPEG, PNG and the rest cannot be drawn here
+      return false;
+  }
+}
+
+bool IsCompressed(const HeaderFacts& f) {
+  return f.compression == kCompressionRle8 || f.compression == kCompressionRle4;
+}
+
+// Colour-table entries in use: the header's count, else the full table of the bit count.
+uint64_t ColorCountOf(const HeaderFacts& f) {
+  if (f.colorsUsed != 0) return f.colorsUsed;
+  return f.bitCount <= 8 ? (uint64_t{1} << f.bitCount) : 0;
+}
+
+// Bytes of the pixel rows: rows padded to whole 32-bit words.
+uint64_t RowBytesOf(const HeaderFacts& f) {
+  return (static_cast<uint64_t>(f.bitCount) * static_cast<uint64_t>(f.width) + 31) / 32 * 4;
+}
+
+int64_t RowCountOf(const HeaderFacts& f) { return f.height < 0 ? -f.height : f.height; }
+
+// Whether the header describes something this program can draw and the info block holds
+// everything the header points at.
+bool HeaderIsTrusted(const HeaderFacts& f, uint32_t infoSize) {
+  if (f.planes != 1 || !BitCountFits(f)) return false;
+  if (f.width <= 0 || f.width > kMaxSide || f.height == 0 || RowCountOf(f) > kMaxSide) {
+    return false;
+  }
+  // Compressed rows are always stored bottom-up.
+  if (f.height < 0 && IsCompressed(f)) return false;
+  const uint64_t colors = ColorCountOf(f);
+  if (colors > kMaxColors) return false;
+  return f.tableOffset + colors * f.entrySize <= infoSize;
+}
+
+// Bytes to hold for the pixel rows, given the bytes the file has behind the info block;
+// 0 when the header promises far more than the file holds. A file cut short is accepted
+// while it holds at least half of its pixel data; the rest reads as zeros.
+uint64_t PixelBytesToHold(const HeaderFacts& f, uint64_t present) {
+  uint64_t size;
+  if (IsCompressed(f)) {
+    size = f.sizeImage != 0 ? f.sizeImage : present;
+    const uint64_t pixels = static_cast<uint64_t>(f.width) * static_cast<uint64_t>(RowCountOf(f));
+    if (pixels > size * kMaxRlePixelsPerByte) return 0;
+  } else {
+    // The drawing reads every row, so the buffer holds them all even when the header's
+    // own size is smaller.
+    const uint64_t rows = RowBytesOf(f) * static_cast<uint64_t>(RowCountOf(f));
+    size = f.sizeImage > rows ? f.sizeImage : rows;
+  }
+  if (size == 0 || size > 2 * present || size > UINT32_MAX) return 0;
+  return size;
+}
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+// Size of an open file, -1 when it cannot be told.
+int64_t MeasureFile(std::FILE* file, const FileProbeResult& probe) {
+  if (probe.sizeKnown) return static_cast<int64_t>(probe.size);
+  if (std::fseek(file, 0, SEEK_END) != 0) return -1;
+  const long end = std::ftell(file);
+  if (end < 0 || std::fseek(file, 0, SEEK_SET) != 0) return -1;
+  return end;
+}
+
+void ReportNotFound(const char* path) {
+  char full[260];
+  CopyText(full, sizeof full, path);
+  char resolved[260];
+  const uint32_t length = GetFullPath(path, resolved, sizeof resolved);
+  if (length > 0 && length < sizeof resolved) CopyText(full, sizeof full, resolved);
+  char text[300];
+  std::snprintf(text, sizeof text, "File not found - %s", full);
+  CDib::ReportError(text);
+}
+
+}  // namespace
+
+CDib::CDib()
+    : colorTable(nullptr),
+      bits(nullptr),
+      info(nullptr),
+      infoSize(0),
+      infoOwnership(0),
+      bitsOwnership(0),
+      imageSize(0),
+      colorCount(0),
+      palette(nullptr) {
+  ReleaseAll();
+}
+
+CDib::~CDib() { ReleaseAll(); }
+
+void CDib::ReleaseAll() {
+  if (infoOwnership == 1) delete[] info;
+  if (bitsOwnership == 1) delete[] bits;
+  if (palette != nullptr) DeletePalette(palette);
+  colorTable = nullptr;
+  bits = nullptr;
+  info = nullptr;
+  infoSize = 0;
+  infoOwnership = 0;
+  bitsOwnership = 0;
+  imageSize = 0;
+  colorCount = 0;
+  palette = nullptr;
+}
+
+int CDib::LoadFromFile(const char* path) {
+  if (path == nullptr) path = "";
+  // Names from definition files may use '\' as a separator; '/' serves on every system.
+  std::string name(path);
+  for (char& c : name)
+    if (c == '\\') c = '/';
+  const FileProbeResult probe = ProbeFile(path);
+  FilePtr file(probe.opened ? std::fopen(name.c_str(), "rb") : nullptr);
+  if (!file) {
+    ReportNotFound(path);
+    return 0;
+  }
+
+  ReleaseAll();
+  uint8_t fileHeader[kFileHeaderSize];
+  if (std::fread(fileHeader, 1, sizeof fileHeader, file.get()) != sizeof fileHeader) {
+    ReportError("read error 1");
+    return 0;
+  }
+  if (ReadU16(fileHeader) != 0x4D42) {  // "BM"
+    ReportError("Invalid bitmap file");
+    return 0;
+  }
+  const int64_t fileSize = MeasureFile(file.get(), probe);
+  if (fileSize < 0 || std::fseek(file.get(), kFileHeaderSize, SEEK_SET) != 0) {
+    ReportError("Read error 1");
+    return 0;
+  }
+  // The info block runs from the end of the file header to the pixel rows.
+  const uint32_t offBits = ReadU32(fileHeader + 10);
+  if (offBits < kFileHeaderSize + kCoreHeaderSize || offBits > fileSize) {
+    ReportError("Invalid bitmap file");
+    return 0;
+  }
+  const uint32_t blockSize = offBits - kFileHeaderSize;
+  info = new (std::nothrow) uint8_t[blockSize];
+  infoOwnership = 1;
+  bitsOwnership = 1;
+  if (info == nullptr || std::fread(info, 1, blockSize, file.get()) != blockSize) {
+    ReportError("Read error 1");
+    ReleaseAll();
+    return 0;
+  }
+  infoSize = blockSize;
+
+  HeaderFacts facts;
+  uint64_t size = 0;
+  if (ReadHeader(info, infoSize, &facts) && HeaderIsTrusted(facts, infoSize)) {
+    size = PixelBytesToHold(facts, static_cast<uint64_t>(fileSize) - offBits);
+  }
+  if (size == 0) {
+    ReportError("Invalid bitmap file");
+    ReleaseAll();
+    return 0;
+  }
+  colorTable = info + facts.tableOffset;
+
+  imageSize = static_cast<uint32_t>(size);
+  bits = new (std::nothrow) uint8_t[imageSize];
+  const uint64_t present = static_cast<uint64_t>(fileSize) - offBits;
+  const size_t wanted = static_cast<size_t>(size < present ? size : present);
+  if (bits == nullptr || std::fread(bits, 1, wanted, file.get()) != wanted) {
+    ReportError("Read error 1");
+    ReleaseAll();
+    return 0;
+  }
+  std::memset(bits + wanted, 0, imageSize - wanted);
+
+  colorCount = static_cast<int32_t>(ColorCountOf(facts));
+  RefreshPalette();
+  return 1;
+}
+
+DibExtent CDib::ImageExtent() const {
+  HeaderFacts facts;
+  if (info == nullptr || !ReadHeader(info, infoSize, &facts)) return DibExtent{0, 0};
+  return DibExtent{static_cast<int32_t>(facts.width), static_cast<int32_t>(RowCountOf(facts))};
+}
+
+int CDib::ApplyPalette(DrawTarget* target, int forceBackground) {
+  if (palette == nullptr) return 0;
+  SelectPaletteInto(target, palette, forceBackground);
+  return static_cast<int>(RealizePaletteOf(target));
+}
+
+void CDib::PaletteToBackground(DrawTarget* target) {
+  if (palette != nullptr) SelectPaletteInto(target, palette, 1);
+}
+
+int CDib::PaintImage(DrawTarget* target, int xDest, int yDest, uint32_t width, uint32_t height,
+                     int xSrc, int ySrc) {
+  if (info == nullptr) return 0;
+  // Every row, counted as a positive number also for top-down images.
+  const uint32_t rows = static_cast<uint32_t>(ImageExtent().height);
+  return PaintScanRange(target, xDest, yDest, width, height, xSrc, ySrc, 0, rows);
+}
+
+int CDib::PaintScanRange(DrawTarget* target, int xDest, int yDest, uint32_t width, uint32_t height,
+                         int xSrc, int ySrc, uint32_t startScan, uint32_t scanCount) {
+  if (info == nullptr) return 0;
+  DrawDibBits(target, xDest, yDest, width, height, xSrc, ySrc, startScan, scanCount, bits,
+              imageSize, info, infoSize);
+  return 1;
+}
+
+int CDib::BuildPalette(PaletteHandle* out) const {
+  if (colorCount <= 0 || colorTable == nullptr || info == nullptr) return 0;
+  const size_t entrySize = ReadU32(info) == kCoreHeaderSize ? 3 : 4;
+  std::vector<PaletteColor> colors(static_cast<size_t>(colorCount));
+  for (size_t i = 0; i < colors.size(); ++i) {
+    const uint8_t* entry = colorTable + i * entrySize;  // blue, green, red[, reserved]
+    colors[i] = PaletteColor{entry[2], entry[1], entry[0], 0};
+  }
+  *out = CreatePaletteFrom(colors.data(), colorCount);
+  return 1;
+}
+
+void CDib::RefreshPalette() {
+  if (palette != nullptr) DeletePalette(palette);
+  palette = nullptr;
+  BuildPalette(&palette);
+}
+
+void CDib::ReportError(const char* text) { ShowMessageBox(nullptr, text, "class CDib", MessageOk); }

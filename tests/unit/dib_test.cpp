@@ -1,0 +1,426 @@
+// Tests of CDib: the messages and state after loading good and damaged files, sizes, colour
+// tables and palettes, and how PaintImage and PaintScanRange place pixels on an SDL surface.
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/dib_draw.h"
+#include "platform/file_system.h"
+#include "platform/headless/headless_control.h"
+#include "platform/sdl/sdl_draw_target.h"
+#include "render/dib.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+void Put16(std::vector<uint8_t>& out, size_t at, uint32_t v) {
+  out[at] = static_cast<uint8_t>(v);
+  out[at + 1] = static_cast<uint8_t>(v >> 8);
+}
+void Put32(std::vector<uint8_t>& out, size_t at, uint32_t v) {
+  for (int i = 0; i < 4; ++i) out[at + i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+// The fields of a .bmp file that the tests vary.
+struct Bmp {
+  uint32_t headerSize = 40;
+  int32_t width = 2;
+  int32_t height = 2;
+  uint16_t planes = 1;
+  uint16_t bitCount = 24;
+  uint32_t compression = 0;
+  uint32_t sizeImage = 0;
+  uint32_t colorsUsed = 0;
+  std::vector<uint8_t> table;   // masks and colour table, behind the header
+  std::vector<uint8_t> pixels;  // the rows as stored
+  uint32_t offBits = 0;         // 0: right behind the table
+};
+
+std::vector<uint8_t> Encode(const Bmp& b) {
+  const uint32_t offBits = b.offBits != 0 ? b.offBits : 14 + b.headerSize + b.table.size();
+  std::vector<uint8_t> out(14 + b.headerSize, 0);
+  out[0] = 'B';
+  out[1] = 'M';
+  Put32(out, 2, out.size() + b.table.size() + b.pixels.size());
+  Put32(out, 10, offBits);
+  Put32(out, 14, b.headerSize);
+  if (b.headerSize == 12) {
+    Put16(out, 18, b.width);
+    Put16(out, 20, b.height);
+    Put16(out, 22, b.planes);
+    Put16(out, 24, b.bitCount);
+  } else {
+    Put32(out, 18, b.width);
+    Put32(out, 22, b.height);
+    Put16(out, 26, b.planes);
+    Put16(out, 28, b.bitCount);
+    Put32(out, 30, b.compression);
+    Put32(out, 34, b.sizeImage);
+    Put32(out, 46, b.colorsUsed);
+  }
+  out.insert(out.end(), b.table.begin(), b.table.end());
+  out.insert(out.end(), b.pixels.begin(), b.pixels.end());
+  return out;
+}
+
+// A colour table of count entries: entry i is blue i, green 100 + i, red 200 - i.
+std::vector<uint8_t> Table(int count, int entrySize = 4) {
+  std::vector<uint8_t> t;
+  for (int i = 0; i < count; ++i) {
+    t.insert(t.end(), {uint8_t(i), uint8_t(100 + i), uint8_t(200 - i)});
+    if (entrySize == 4) t.push_back(0);
+  }
+  return t;
+}
+
+// A 24-bit image of width x 2 pixels with bytes of rows.
+Bmp Rgb(int32_t width, size_t bytes, uint32_t sizeImage = 0) {
+  Bmp b;
+  b.width = width;
+  b.sizeImage = sizeImage;
+  b.pixels.assign(bytes, 1);
+  return b;
+}
+
+// A 1-bit 8 x 2 image; its top row shows entry 0 (red 200, green 100) on the left.
+Bmp OneBit() {
+  Bmp b;
+  b.width = 8;
+  b.bitCount = 1;
+  b.table = Table(2);
+  b.pixels = {0xF0, 0, 0, 0, 0x0F, 0, 0, 0};
+  return b;
+}
+
+class DibTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("quorel-dib-" +
+            std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::create_directories(dir_);
+    TakeShownMessages();
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) {
+    const std::string path = (dir_ / name).string();
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+    return path;
+  }
+  // Loads bytes and returns the result; messages go to shown.
+  int Load(CDib& dib, const std::vector<uint8_t>& bytes, std::vector<std::string>* shown) {
+    const int result = dib.LoadFromFile(Write("image.bmp", bytes).c_str());
+    *shown = TakeShownMessages();
+    return result;
+  }
+
+  fs::path dir_;
+};
+
+// An ARGB surface filled with a background colour, as the target of drawing.
+struct Canvas {
+  Canvas(int w, int h, uint32_t background = 0x123456) {
+    target.surface = SDL_CreateRGBSurfaceWithFormat(0, w, h, 32, SDL_PIXELFORMAT_ARGB8888);
+    SDL_FillRect(target.surface, nullptr, 0xFF000000 | background);
+  }
+  ~Canvas() { SDL_FreeSurface(target.surface); }
+  uint32_t At(int x, int y) const {
+    const auto* row =
+        static_cast<const uint8_t*>(target.surface->pixels) + y * target.surface->pitch;
+    return reinterpret_cast<const uint32_t*>(row)[x] & 0xFFFFFF;
+  }
+  DrawTarget target{};
+};
+
+TEST_F(DibTest, DamagedFilesAreReportedAndLeaveNoImage) {
+  Bmp truncated;  // 24-bit 100 x 100: holds 1,000 of its 30,000 bytes of rows
+  truncated.width = truncated.height = 100;
+  truncated.pixels.assign(1000, 7);
+  Bmp rle;  // RLE8, 10,000 x 10,000 pixels from 4 bytes
+  rle.width = rle.height = 10000;
+  rle.bitCount = 8;
+  rle.compression = 1;
+  rle.table = Table(256);
+  rle.pixels = {0, 0, 0, 1};
+  const std::vector<uint8_t> good = Encode(Rgb(2, 16));
+  auto with = [&](auto change) {
+    Bmp b;
+    b.pixels.assign(16, 1);
+    change(b);
+    return Encode(b);
+  };
+  const struct {
+    const char* what;
+    std::vector<uint8_t> bytes;
+    const char* message;
+  } cases[] = {
+      {"empty file", {}, "read error 1"},
+      {"13 bytes", std::vector<uint8_t>(good.begin(), good.begin() + 13), "read error 1"},
+      {"not BM",
+       [&] {
+         auto v = good;
+         v[0] = 'X';
+         return v;
+       }(),
+       "Invalid bitmap file"},
+      {"rows beyond the file", with([](Bmp& b) { b.offBits = 1000; }), "Invalid bitmap file"},
+      {"no room for a header", with([](Bmp& b) { b.offBits = 20; }), "Invalid bitmap file"},
+      {"header size 66", with([](Bmp& b) { b.headerSize = 66; }), "Invalid bitmap file"},
+      {"header past block", with([](Bmp& b) {
+         b.headerSize = 124;
+         b.offBits = 14 + 60;
+       }),
+       "Invalid bitmap file"},
+      {"2 planes", with([](Bmp& b) { b.planes = 2; }), "Invalid bitmap file"},
+      {"2 bits", with([](Bmp& b) {
+         b.bitCount = 2;
+         b.table = Table(4);
+       }),
+       "Invalid bitmap file"},
+      {"JPEG", with([](Bmp& b) { b.compression = 4; }), "Invalid bitmap file"},
+      {"RLE8 at 4 bits", with([](Bmp& b) {
+         b.bitCount = 4;
+         b.compression = 1;
+         b.table = Table(16);
+       }),
+       "Invalid bitmap file"},
+      {"bit fields at 24 bits", with([](Bmp& b) {
+         b.compression = 3;
+         b.table.assign(12, 0xFF);
+       }),
+       "Invalid bitmap file"},
+      {"width 0", with([](Bmp& b) { b.width = 0; }), "Invalid bitmap file"},
+      {"negative width", with([](Bmp& b) { b.width = -2; }), "Invalid bitmap file"},
+      {"height 0", with([](Bmp& b) { b.height = 0; }), "Invalid bitmap file"},
+      {"width 100,000", with([](Bmp& b) {
+         b.width = 100000;
+         b.height = 1;
+       }),
+       "Invalid bitmap file"},
+      {"short colour table", with([](Bmp& b) {
+         b.bitCount = 8;
+         b.table = Table(16);
+       }),
+       "Invalid bitmap file"},
+      {"huge colour count", with([](Bmp& b) { b.colorsUsed = 0x12345678; }), "Invalid bitmap file"},
+      {"top-down RLE", with([](Bmp& b) {
+         b.height = -2;
+         b.bitCount = 8;
+         b.compression = 1;
+         b.table = Table(256);
+       }),
+       "Invalid bitmap file"},
+      {"image size of 2 GB", with([](Bmp& b) { b.sizeImage = 0x7FFFFFF0; }), "Invalid bitmap file"},
+      {"most rows missing", Encode(truncated), "Invalid bitmap file"},
+      {"RLE far too small", Encode(rle), "Invalid bitmap file"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    CDib dib;
+    std::vector<std::string> shown;
+    ASSERT_EQ(1, Load(dib, good, &shown));
+    EXPECT_EQ(0, Load(dib, c.bytes, &shown));
+    EXPECT_EQ(std::vector<std::string>{std::string("class CDib|") + c.message}, shown);
+    EXPECT_EQ(0, dib.ImageExtent().width);
+    EXPECT_EQ(0, dib.ImageExtent().height);
+    Canvas canvas(2, 2);
+    EXPECT_EQ(0, dib.PaintImage(&canvas.target, 0, 0, 2, 2, 0, 0));
+    EXPECT_EQ(nullptr, dib.info);
+    EXPECT_EQ(nullptr, dib.bits);
+    EXPECT_EQ(nullptr, dib.palette);
+  }
+}
+
+TEST_F(DibTest, MissingFileNamesItsFullPathAndKeepsTheImage) {
+  char saved[4096];
+  ASSERT_GT(GetCurrentDir(saved, sizeof saved), 0u);
+  ASSERT_EQ(1, SetCurrentDir(dir_.string().c_str()));
+  CDib dib;
+  std::vector<std::string> shown;
+  ASSERT_EQ(1, Load(dib, Encode(OneBit()), &shown));
+  const struct {
+    const char* name;
+    std::string full;
+  } cases[] = {
+      {"missing.bmp", (dir_ / "missing.bmp").string()},
+      {".", dir_.string()},  // a folder cannot be opened as a file
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(0, dib.LoadFromFile(c.name));
+    EXPECT_EQ(std::vector<std::string>{"class CDib|File not found - " + c.full},
+              TakeShownMessages());
+    EXPECT_EQ(8, dib.ImageExtent().width);
+    Canvas canvas(8, 2);
+    EXPECT_EQ(1, dib.PaintImage(&canvas.target, 0, 0, 8, 2, 0, 0));
+    EXPECT_EQ(0xC86400u, canvas.At(0, 0));
+  }
+  SetCurrentDir(saved);
+}
+
+TEST_F(DibTest, SizesColourCountsAndColourTables) {
+  Bmp v5;  // 8 bits, version-5 header, 16 colours in use
+  v5.headerSize = 124;
+  v5.bitCount = 8;
+  v5.colorsUsed = 16;
+  v5.table = Table(16);
+  v5.pixels = {0, 15, 0, 0, 3, 4, 0, 0};
+  Bmp fields565;  // 16 bits with masks and a colour table behind a 40-byte header
+  fields565.bitCount = 16;
+  fields565.compression = 3;
+  fields565.colorsUsed = 2;
+  fields565.table = {0, 0xF8, 0, 0, 0xE0, 7, 0, 0, 0x1F, 0, 0, 0};
+  for (uint8_t v : Table(2)) fields565.table.push_back(v);
+  fields565.pixels.assign(8, 0);
+  Bmp core;  // 12-byte header: 16-bit sizes, 3-byte colour entries
+  core.headerSize = 12;
+  core.width = 300;
+  core.height = 1;
+  core.bitCount = 4;
+  core.table = Table(16, 3);
+  core.pixels.assign(152, 0);
+  Bmp topDown = OneBit();
+  topDown.height = -2;
+  const struct {
+    const char* what;
+    Bmp bmp;
+    int32_t width, height;
+    uint32_t imageSize;
+    int32_t colorCount;
+    uint32_t tableOffset;
+  } cases[] = {
+      {"24 bits, width 3", Rgb(3, 24), 3, 2, 24, 0, 40},
+      {"24 bits, width 1", Rgb(1, 8), 1, 2, 8, 0, 40},
+      {"header's image size", Rgb(1, 10, 10), 1, 2, 10, 0, 40},
+      {"1 bit", OneBit(), 8, 2, 8, 2, 40},
+      {"top-down", topDown, 8, 2, 8, 2, 40},
+      {"version 5", v5, 2, 2, 8, 16, 124},
+      {"bit fields", fields565, 2, 2, 8, 2, 52},
+      {"core header", core, 300, 1, 152, 16, 12},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    CDib dib;
+    std::vector<std::string> shown;
+    ASSERT_EQ(1, Load(dib, Encode(c.bmp), &shown));
+    EXPECT_TRUE(shown.empty());
+    EXPECT_EQ(c.width, dib.ImageExtent().width);
+    EXPECT_EQ(c.height, dib.ImageExtent().height);
+    EXPECT_EQ(c.imageSize, dib.imageSize);
+    EXPECT_EQ(c.colorCount, dib.colorCount);
+    EXPECT_EQ(dib.info + c.tableOffset, dib.colorTable);
+    EXPECT_EQ(c.colorCount > 0, dib.palette != nullptr);
+    EXPECT_EQ(1, dib.infoOwnership);
+    EXPECT_EQ(1, dib.bitsOwnership);
+    if (c.colorCount == 0) continue;
+    // Realised on an indexed surface, the palette shows the table's entries in order.
+    SDL_Surface* indexed = SDL_CreateRGBSurfaceWithFormat(0, 1, 1, 8, SDL_PIXELFORMAT_INDEX8);
+    DrawTarget target{indexed};
+    EXPECT_EQ(c.colorCount, dib.ApplyPalette(&target, 0));
+    for (int i = 0; i < c.colorCount; ++i) {
+      const SDL_Color& e = indexed->format->palette->colors[i];
+      EXPECT_EQ(std::vector<int>({200 - i, 100 + i, i}), std::vector<int>({e.r, e.g, e.b}));
+    }
+    SDL_FreeSurface(indexed);
+  }
+}
+
+TEST_F(DibTest, TruncatedRowsReadAsZeros) {
+  Bmp b;
+  b.width = b.height = 4;
+  b.pixels.assign(36, 0xAB);  // 36 of 48 bytes
+  CDib dib;
+  std::vector<std::string> shown;
+  ASSERT_EQ(1, Load(dib, Encode(b), &shown));
+  EXPECT_TRUE(shown.empty());
+  ASSERT_EQ(48u, dib.imageSize);
+  EXPECT_EQ(std::vector<uint8_t>(36, 0xAB), std::vector<uint8_t>(dib.bits, dib.bits + 36));
+  EXPECT_EQ(std::vector<uint8_t>(12, 0), std::vector<uint8_t>(dib.bits + 36, dib.bits + 48));
+}
+
+// A 2 x 3 24-bit image whose pixel at column x of display row y (from the top) is
+// 0x00RRGGBB with red 0x10 * (x + 1) and green 0x10 * (y + 1).
+uint32_t Expected(int x, int y) { return (0x10u * (x + 1)) << 16 | (0x10u * (y + 1)) << 8; }
+Bmp Gradient(bool topDown) {
+  Bmp b;
+  b.width = 2;
+  b.height = topDown ? -3 : 3;
+  for (int stored = 0; stored < 3; ++stored) {
+    const int y = topDown ? stored : 2 - stored;
+    for (int x = 0; x < 2; ++x)
+      b.pixels.insert(b.pixels.end(), {0, uint8_t(0x10 * (y + 1)), uint8_t(0x10 * (x + 1))});
+    b.pixels.insert(b.pixels.end(), {0, 0});
+  }
+  return b;
+}
+
+TEST_F(DibTest, PaintingPlacesSourceRectanglesAndScanRanges) {
+  constexpr uint32_t kBack = 0x123456;
+  const struct {
+    const char* what;
+    bool topDown;
+    int xDest, yDest, width, height, xSrc, ySrc;
+    int startScan, scanCount;  // -1: PaintImage
+    // surface (3 x 4) pixel -> image pixel drawn there, or none
+    std::vector<std::vector<int>> drawn;  // {sx, sy, ix, iy}
+  } cases[] = {
+      {"whole, bottom-up", false, 0, 0, 2, 3, 0, 0, -1, -1, {{0, 0, 0, 0}, {1, 2, 1, 2}}},
+      {"whole, top-down", true, 0, 0, 2, 3, 0, 0, -1, -1, {{0, 0, 0, 0}, {1, 2, 1, 2}}},
+      {"ySrc from the bottom", false, 1, 1, 1, 1, 1, 0, -1, -1, {{1, 1, 1, 2}, {0, 0, -1, -1}}},
+      {"ySrc from the top", true, 1, 1, 1, 1, 1, 0, -1, -1, {{1, 1, 1, 0}, {2, 2, -1, -1}}},
+      {"clipped at top left", false, -1, -2, 2, 3, 0, 0, -1, -1, {{0, 0, 1, 2}, {1, 0, -1, -1}}},
+      {"clipped at bottom right", false, 2, 2, 2, 3, 0, 0, -1, -1, {{2, 2, 0, 0}, {2, 3, 0, 1}}},
+      // Scan line 1 (the middle row) from the first row in the buffer: stored row 0.
+      {"scan range", false, 0, 0, 2, 3, 0, 0, 1, 1, {{0, 0, -1, -1}, {0, 1, 0, 2}, {1, 2, -1, -1}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    CDib dib;
+    std::vector<std::string> shown;
+    ASSERT_EQ(1, Load(dib, Encode(Gradient(c.topDown)), &shown));
+    Canvas canvas(3, 4, kBack);
+    if (c.startScan < 0) {
+      EXPECT_EQ(
+          1, dib.PaintImage(&canvas.target, c.xDest, c.yDest, c.width, c.height, c.xSrc, c.ySrc));
+    } else {
+      EXPECT_EQ(1, dib.PaintScanRange(&canvas.target, c.xDest, c.yDest, c.width, c.height, c.xSrc,
+                                      c.ySrc, c.startScan, c.scanCount));
+    }
+    for (const auto& d : c.drawn) {
+      const uint32_t want = d[2] < 0 ? kBack : Expected(d[2], d[3]);
+      EXPECT_EQ(want, canvas.At(d[0], d[1])) << "at " << d[0] << "," << d[1];
+    }
+  }
+}
+
+TEST_F(DibTest, RleSkipsKeepTheBackgroundAndMissingEntriesAreBlack) {
+  Bmp b;  // 4 x 2, 8 bits, two colours; index 9 lies past the table
+  b.width = 4;
+  b.bitCount = 8;
+  b.compression = 1;
+  b.colorsUsed = 2;
+  b.table = {0, 0, 255, 0, 255, 0, 0, 0};  // red, blue
+  // Bottom row: two red, then end of line. Top row: skip one (delta), one blue, one index 9.
+  b.pixels = {2, 0, 0, 0, 0, 2, 1, 0, 1, 1, 1, 9, 0, 1};
+  b.sizeImage = b.pixels.size();
+  CDib dib;
+  std::vector<std::string> shown;
+  ASSERT_EQ(1, Load(dib, Encode(b), &shown));
+  Canvas canvas(4, 2, 0x00FF00);
+  dib.PaintImage(&canvas.target, 0, 0, 4, 2, 0, 0);
+  const uint32_t want[2][4] = {{0x00FF00, 0x0000FF, 0x000000, 0x00FF00},
+                               {0xFF0000, 0xFF0000, 0x00FF00, 0x00FF00}};
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 4; ++x) EXPECT_EQ(want[y][x], canvas.At(x, y)) << x << "," << y;
+}
+
+}  // namespace
