@@ -14,6 +14,7 @@
 #include "platform/headless/headless_control.h"
 #include "platform/sdl/sdl_draw_target.h"
 #include "render/dib.h"
+#include "tests/unit/temp_folder.h"
 
 namespace {
 
@@ -98,23 +99,11 @@ Bmp OneBit() {
   return b;
 }
 
-class DibTest : public ::testing::Test {
+class DibTest : public TempFolderTest {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("quorel-dib-" +
-            std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::create_directories(dir_);
+    TempFolderTest::SetUp();
     TakeShownMessages();
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) {
-    const std::string path = (dir_ / name).string();
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
-    return path;
   }
   // Loads bytes and returns the result; messages go to shown.
   int Load(CDib& dib, const std::vector<uint8_t>& bytes, std::vector<std::string>* shown) {
@@ -122,8 +111,6 @@ class DibTest : public ::testing::Test {
     *shown = TakeShownMessages();
     return result;
   }
-
-  fs::path dir_;
 };
 
 // An ARGB surface filled with a background colour, as the target of drawing.
@@ -243,7 +230,7 @@ TEST_F(DibTest, DamagedFilesAreReportedAndLeaveNoImage) {
 TEST_F(DibTest, MissingFileNamesItsFullPathAndKeepsTheImage) {
   char saved[4096];
   ASSERT_GT(GetCurrentDir(saved, sizeof saved), 0u);
-  ASSERT_EQ(1, SetCurrentDir(dir_.string().c_str()));
+  ASSERT_EQ(1, SetCurrentDir(root_.string().c_str()));
   CDib dib;
   std::vector<std::string> shown;
   ASSERT_EQ(1, Load(dib, Encode(OneBit()), &shown));
@@ -251,8 +238,8 @@ TEST_F(DibTest, MissingFileNamesItsFullPathAndKeepsTheImage) {
     const char* name;
     std::string full;
   } cases[] = {
-      {"missing.bmp", (dir_ / "missing.bmp").string()},
-      {".", dir_.string()},  // a folder cannot be opened as a file
+      {"missing.bmp", (root_ / "missing.bmp").string()},
+      {".", root_.string()},  // a folder cannot be opened as a file
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

@@ -13,6 +13,7 @@
 
 #include "platform/os_info.h"
 #include "profile/profile.h"
+#include "tests/unit/temp_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -20,24 +21,8 @@ namespace {
 
 std::string CountrySection() { return "String." + std::to_string(UserCountryCode()); }
 
-class ExpandFiles : public ::testing::Test {
+class ExpandFiles : public TempFolderTest {
  protected:
-  void SetUp() override {
-    static int counter = 0;
-    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    root_ = fs::temp_directory_path() /
-            ("quorel_expand_" + std::to_string(stamp) + "_" + std::to_string(++counter));
-    fs::create_directories(root_);
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::remove_all(root_, ignored);
-  }
-  std::string Write(const std::string& name, const std::string& content) {
-    const fs::path path = root_ / name;
-    std::ofstream(path, std::ios::binary) << content;
-    return path.string();
-  }
   // Opens file in profile; its string section is the country one.
   void Open(const std::string& file) {
     ASSERT_EQ(1, profile_.SetFile(file.c_str(), 1));
@@ -50,7 +35,6 @@ class ExpandFiles : public ::testing::Test {
     return out.data();
   }
 
-  fs::path root_;
   CProfile profile_{VariantOther};
 };
 

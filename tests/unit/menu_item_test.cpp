@@ -12,27 +12,19 @@
 #include <vector>
 
 #include "profile/profile.h"
+#include "tests/unit/temp_folder.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-class MenuItemLines : public ::testing::Test {
+class MenuItemLines : public TempFolderTest {
  protected:
   void SetUp() override {
-    static int counter = 0;
-    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    root_ = fs::temp_directory_path() /
-            ("quorel_item_" + std::to_string(stamp) + "_" + std::to_string(++counter));
-    fs::create_directories(root_);
-    const fs::path file = root_ / "menu.ini";
-    std::ofstream(file, std::ios::binary)
-        << "[String]\nApp=Setup\nVerb=open\nLong=" << std::string(259, 'L') << "\n";
-    ASSERT_EQ(1, profile_.SetFile(file.string().c_str(), 1));
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::remove_all(root_, ignored);
+    TempFolderTest::SetUp();
+    const std::string file =
+        Write("menu.ini", "[String]\nApp=Setup\nVerb=open\nLong=" + std::string(259, 'L') + "\n");
+    ASSERT_EQ(1, profile_.SetFile(file.c_str(), 1));
   }
   // Parses a copy of line, as the loader hands over a writable buffer.
   int Parse(CMenuItem& item, const std::string& line, int32_t type = ItemOrdinary) {
@@ -41,7 +33,6 @@ class MenuItemLines : public ::testing::Test {
     return item.ParseLine(type, buffer.data(), profile_);
   }
 
-  fs::path root_;
   CProfile profile_{VariantOther};
 };
 

@@ -18,6 +18,7 @@
 
 #include "platform/file_system.h"
 #include "tests/unit/profile_store_cases.h"
+#include "tests/unit/temp_folder.h"
 
 namespace {
 
@@ -35,31 +36,14 @@ void SetEnvVar(const char* name, const char* value) {
 #endif
 }
 
-class PortableProfileTest : public ::testing::Test {
+class PortableProfileTest : public TempFolderTest {
  protected:
-  void SetUp() override {
-    std::random_device device;
-    auto tick = std::chrono::steady_clock::now().time_since_epoch().count();
-    dir_ = fs::temp_directory_path() /
-           ("quorel-ini-" + std::to_string(device()) + "-" + std::to_string(tick & 0xFFFFFF));
-    fs::create_directories(dir_);
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::remove_all(dir_, ignored);
-  }
-
-  std::string Path(const char* name) const { return (dir_ / name).string(); }
+  std::string Path(const char* name) const { return PathOf(name); }
 
   static void Put(const std::string& path, std::string_view bytes) {
     std::ofstream(path, std::ios::binary).write(bytes.data(), bytes.size());
   }
-  static std::string Get(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-  }
+  static std::string Get(const std::string& path) { return ReadAll(path); }
   std::string Value(const std::string& path, const char* section, const char* key,
                     uint32_t size = 260) const {
     std::vector<char> out(size);
@@ -68,10 +52,8 @@ class PortableProfileTest : public ::testing::Test {
     return std::string(out.data(), count);
   }
   size_t FilesInDir() const {
-    return static_cast<size_t>(std::distance(fs::directory_iterator(dir_), {}));
+    return static_cast<size_t>(std::distance(fs::directory_iterator(root_), {}));
   }
-
-  fs::path dir_;
 };
 
 // ---- The shared read cases ----------------------------------------------------------------
@@ -112,7 +94,7 @@ TEST_F(PortableProfileTest, NullAndEmptyArgumentsReadAsMisses) {
   EXPECT_EQ(out[0], '\0');
   EXPECT_EQ(PortableReadProfileSection("s", out, sizeof out, ""), 0u);
   // A folder is no file.
-  EXPECT_EQ(PortableReadProfileString("s", "k", "dflt", out, sizeof out, dir_.string().c_str()),
+  EXPECT_EQ(PortableReadProfileString("s", "k", "dflt", out, sizeof out, root_.string().c_str()),
             4u);
 }
 
@@ -298,20 +280,20 @@ TEST_F(PortableProfileTest, FailedWritesChangeNothing) {
   EXPECT_EQ(PortableWriteProfileString("s", "k", "x", Path("nodir/x.ini").c_str()), 0);
   EXPECT_EQ(PortableWriteProfileString("s", "k", "x", (path + "/x.ini").c_str()), 0);
   // A folder in place of the file is not replaced.
-  EXPECT_EQ(PortableWriteProfileString("s", "k", "x", dir_.string().c_str()), 0);
-  EXPECT_TRUE(fs::is_directory(dir_));
+  EXPECT_EQ(PortableWriteProfileString("s", "k", "x", root_.string().c_str()), 0);
+  EXPECT_TRUE(fs::is_directory(root_));
   EXPECT_EQ(FilesInDir(), 1u);
 }
 
 // ---- Paths and freshness ------------------------------------------------------------------
 
 TEST_F(PortableProfileTest, BareNameMeansTheWindowsDirectory) {
-  SetEnvVar("QUOREL_WINDIR", dir_.string().c_str());
+  SetEnvVar("QUOREL_WINDIR", root_.string().c_str());
   char windir[1024];
   uint32_t length = GetWindowsDir(windir, sizeof windir);
   ASSERT_GT(length, 0u);
   ASSERT_LT(length, sizeof windir);
-  std::string name = "quorel-bare-" + dir_.filename().string() + ".ini";
+  std::string name = "quorel-bare-" + root_.filename().string() + ".ini";
   fs::path where = fs::path(windir) / name;
   ASSERT_EQ(PortableWriteProfileString("App", "key", "value", name.c_str()), 1);
   EXPECT_EQ(Get(where.string()), "[App]\r\nkey=value\r\n");

@@ -11,34 +11,14 @@
 #include "platform/posix/portable_profile.h"
 #include "platform/profile_store.h"
 #include "tests/unit/profile_store_cases.h"
+#include "tests/unit/temp_folder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace profile_store_cases;
 
-class ProfileStoreCompareTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("quorel-compare-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  std::string WriteFile(const std::string& name, std::string_view content) {
-    const fs::path path = dir_ / name;
-    std::ofstream(path, std::ios::binary).write(content.data(), content.size());
-    return path.string();
-  }
-
-  static std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
-
-  fs::path dir_;
-};
+using ProfileStoreCompareTest = TempFolderTest;
 
 struct CallResult {
   uint32_t count;
@@ -51,8 +31,8 @@ CallResult RunCase(const ProfileCase& c, const std::string& file, bool portable)
   std::string buffer(kBufferSize, '\x7f');
   uint32_t count = 0;
   if (c.call == ProfileCall::kString) {
-    count = portable ? PortableReadProfileString(c.section, c.key, c.defaultValue, &buffer[0], c.size,
-                                                 file.c_str())
+    count = portable ? PortableReadProfileString(c.section, c.key, c.defaultValue, &buffer[0],
+                                                 c.size, file.c_str())
                      : ReadProfileString(c.section, c.key, c.defaultValue, &buffer[0], c.size,
                                          file.c_str());
   } else {
@@ -68,12 +48,13 @@ TEST_F(ProfileStoreCompareTest, ReadsMatchTheProfileApi) {
     if (c.flags & (kWineDiffers | kPortableOnly)) continue;
     SCOPED_TRACE(c.what);
     const std::string file =
-        (c.flags & kNoFile) ? (dir_ / "missing.ini").string() : WriteFile("case.ini", c.content);
+        (c.flags & kNoFile) ? PathOf("missing.ini") : Write("case.ini", c.content);
     const CallResult real = RunCase(c, file, false);
     const CallResult portable = RunCase(c, file, true);
     EXPECT_EQ(portable.count, real.count);
     EXPECT_EQ(portable.buffer, real.buffer);
-    // The table itself holds what Windows gives; Wine must agree for the comparison to mean anything.
+    // The table itself holds what Windows gives; Wine must agree for the comparison to mean
+    // anything.
     EXPECT_EQ(real.count, c.count);
     EXPECT_EQ(real.buffer.substr(0, c.placed.size()), std::string(c.placed));
     ++compared;
@@ -90,22 +71,22 @@ TEST_F(ProfileStoreCompareTest, WritesReadBackAlike) {
     const char* value;
   };
   const Write writes[] = {
-      {"App", "key", "value"},    {"app", "KEY", "replaced"}, {"App", "second", "2"},
-      {"Other", "k", "v"},        {"App", "gone", "x"},       {"App", "gone", nullptr},
-      {"Dropped", "a", "b"},      {"Dropped", nullptr, "any"}, {"App", "spaced", "a b"},
+      {"App", "key", "value"}, {"app", "KEY", "replaced"},  {"App", "second", "2"},
+      {"Other", "k", "v"},     {"App", "gone", "x"},        {"App", "gone", nullptr},
+      {"Dropped", "a", "b"},   {"Dropped", nullptr, "any"}, {"App", "spaced", "a b"},
   };
-  const std::string real = (dir_ / "real.ini").string();
-  const std::string portable = (dir_ / "portable.ini").string();
+  const std::string real = PathOf("real.ini");
+  const std::string portable = PathOf("portable.ini");
   for (const Write& w : writes) {
     EXPECT_EQ(WriteProfileValue(w.section, w.key, w.value, real.c_str()),
               PortableWriteProfileString(w.section, w.key, w.value, portable.c_str()));
   }
   // A new file is made the same way by both.
-  const std::string fresh_real = (dir_ / "fresh_real.ini").string();
-  const std::string fresh_portable = (dir_ / "fresh_portable.ini").string();
+  const std::string fresh_real = PathOf("fresh_real.ini");
+  const std::string fresh_portable = PathOf("fresh_portable.ini");
   WriteProfileValue("App", "key", "value", fresh_real.c_str());
   PortableWriteProfileString("App", "key", "value", fresh_portable.c_str());
-  EXPECT_EQ(ReadFile(fresh_portable), ReadFile(fresh_real));
+  EXPECT_EQ(ReadAll(fresh_portable), ReadAll(fresh_real));
 
   for (const char* section : {"App", "Other", "Dropped"}) {
     char a[256], b[256];

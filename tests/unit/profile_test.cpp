@@ -1,6 +1,7 @@
 // Tests of CProfile: variant rules, section choice, repeated keys, typed reads and file tests.
 // Uses only the core, the platform seam and INI files written into a fresh temp folder.
 #include "profile/profile.h"
+#include "tests/unit/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -17,28 +18,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class ProfileFiles : public ::testing::Test {
- protected:
-  void SetUp() override {
-    static int counter = 0;
-    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    root_ = fs::temp_directory_path() /
-            ("quorel_profile_" + std::to_string(stamp) + "_" + std::to_string(++counter));
-    fs::create_directories(root_);
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::remove_all(root_, ignored);
-  }
-  std::string Write(const std::string& name, const std::string& content) {
-    const fs::path path = root_ / name;
-    std::ofstream(path, std::ios::binary) << content;
-    return path.string();
-  }
-  std::string PathOf(const std::string& name) const { return (root_ / name).string(); }
-
-  fs::path root_;
-};
+using ProfileFiles = TempFolderTest;
 
 std::string CountrySection() { return "String." + std::to_string(UserCountryCode()); }
 
