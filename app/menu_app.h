@@ -1,0 +1,116 @@
+// CMenuApp, the one object that holds the menu program's state (window, session table, fonts,
+// cursors, off-screen buffers, reader, page, settings, background), and the module-wide texts.
+// Standard library, the core's own headers and platform/*.h only.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "menu/menu_page.h"
+#include "platform/handles.h"
+#include "profile/menu_settings.h"
+#include "profile/profile.h"
+#include "render/dib.h"
+
+// One level left behind on the session stack.
+struct SessionEntry {
+  char definitionFile[260];    // the definition file as it was given to the loader
+  char workingDirectory[260];  // the directory current while that level was shown
+};
+
+// Application title (string 103, "Quorel"): start-up message captions, first window title,
+// default menu title.
+extern char appTitle[100];
+// Window class name (string 109, "QUOREL").
+extern char windowClassName[100];
+// The directory current when the program started.
+extern char startDirectory[260];
+// Fills appTitle and windowClassName; the process entry calls it first.
+void LoadAppStrings();
+
+class CMenuApp {
+ public:
+  static constexpr int32_t kSessionCount = 16;
+
+  // Every field at its starting value: no window, no fonts, sessionIndex -1, pendingEffect -1.
+  CMenuApp();
+  // Frees the off-screen buffer, the screen bitmap and its bits, and the three fonts.
+  virtual ~CMenuApp();
+
+  CMenuApp(const CMenuApp&) = delete;
+  CMenuApp& operator=(const CMenuApp&) = delete;
+
+  // Reads the screen depth and size, allocates offscreenBuffer, stores window and instance,
+  // picks the string section for the user's country, loads the cursors and the page buttons.
+  // 1, or 0 when the buffer cannot be allocated (window and instance are then not stored).
+  int Initialize(void* instance, WindowHandle window);
+
+  // Centres the window on the screen (it may end at negative coordinates), at the top of the
+  // z-order, and shows it. Nothing without a window.
+  void CenterWindow();
+  // Shows cursor unless it is already currentCursor; every cursor change goes through here.
+  void ChangeCursor(CursorHandle cursor);
+  // Plays a sound resource (flags with SoundResource bits) or a sound file; a file that does
+  // not exist gives 0 without playing. Otherwise the platform's result.
+  int PlayMenuSound(const char* name, uint32_t flags);
+  // Sets pendingEffect and asks for a repaint of the whole client area.
+  void RedrawWithEffect(int32_t effect);
+
+  // Reads the definition file fileName into settings (a zeroed record, recordSize stamped)
+  // and the page's items. 1, or 0 when the path cannot be made full, the record is refused
+  // or the file is missing or empty.
+  int LoadDefinition(const char* fileName, MenuSettings* settings);
+  // Save and restore the remembered page and visited marks of a definition file.
+  void SavePageState(const char* definitionFile);
+  void RestorePageState(const char* fullPath);
+
+  // Puts settings in force: fonts, background, layout, hint and title rectangles, screen
+  // bitmap, window size and caption; centres the window when centre is non-zero.
+  // 1, or 0 when the record is refused or the background cannot be loaded.
+  int ApplySettings(MenuSettings* newSettings, int centre);
+  // Paints the window into target; paintRect (right and bottom exclusive) or null for the
+  // whole window. 0 when no settings are loaded, else 1.
+  int PaintWindow(DrawTarget* target, const Rect* paintRect);
+  // Draws background, title, the entries meeting the region, and the hint into target.
+  void ComposeImage(DrawTarget* target, int32_t x, int32_t y, int32_t width, int32_t height);
+  // Draws the title in the title rectangle of settings.
+  void PaintTitle(DrawTarget* target);
+  // Realises the background's palette, then selects it as a background palette; the number
+  // of entries realised, 0 without a palette.
+  int RealizeBackgroundPalette(DrawTarget* target);
+  // The display's depth or size changed: new off-screen buffer, settings applied again.
+  void DisplayChanged(int32_t bitsPerPixel, int32_t screenWidth, int32_t screenHeight);
+
+  int32_t bitmapWidth;
+  int32_t bitmapHeight;
+  ImageHandle screenBitmap;               // owned: the background at the screen's depth
+  std::unique_ptr<uint8_t[]> screenBits;  // owned: pixel store of screenBitmap
+  int32_t pendingEffect;                  // -1: none
+  int32_t busy;                           // 1 while a definition file is loaded or applied
+  std::unique_ptr<uint8_t[]> offscreenBuffer;
+  SessionEntry sessions[kSessionCount];
+  int32_t sessionIndex;  // -1 while no definition file is open
+  FontHandle titleFont;  // owned
+  FontHandle itemFont;   // owned
+  FontHandle hintFont;   // owned
+  CursorHandle pressCursor;
+  CursorHandle currentCursor;
+  CursorHandle arrowCursor;
+  CursorHandle waitCursor;
+  CursorHandle handCursor;
+  int32_t screenDepth;
+  int32_t hintRect[4];  // x, y, width, height
+  CMenuPage page;
+  WindowHandle window;
+  void* instance;  // the program's module, opaque to the core
+  char countrySuffix[8];
+  CProfile profile;
+  MenuSettings settings;
+  CDib backgroundDib;
+
+ private:
+  // Bytes reserved for offscreenBuffer and their sizes, so a bitmap is never made from a
+  // buffer that does not cover it.
+  size_t offscreenSize;
+  size_t screenBitsSize;
+};

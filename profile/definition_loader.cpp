@@ -1,0 +1,156 @@
+// CMenuApp::LoadDefinition: one definition file read into a settings record and the page's
+// item list, and the hooks for the remembered page state. Core headers and platform/*.h only.
+#include <cstring>
+#include <string>
+
+#include "app/menu_app.h"
+#include "platform/copy_text.h"
+#include "platform/file_system.h"
+#include "platform/message_box.h"
+
+namespace {
+
+constexpr uint32_t kPathSize = 260;
+constexpr uint32_t kSectionNameSize = CProfile::kSectionNameSize;
+constexpr uint32_t kLineSize = 256;
+// Item lines after this many are not read.
+constexpr int32_t kMaxItems = 256;
+
+// Full path of name into out; false when it cannot be made or does not fit.
+bool MakeFullPath(const char* name, char* out) {
+  if (name == nullptr) return false;
+  const uint32_t length = GetFullPath(name, out, kPathSize);
+  return length != 0 && length < kPathSize;
+}
+
+// Reads every settings key of the table into settings, from the profile's current section
+// when fromFile is true, else as the keys' defaults.
+void ReadSettingKeys(CProfile& profile, bool fromFile, MenuSettings* settings) {
+  for (size_t i = 0; i < kSettingKeyCount; ++i) {
+    const SettingKey& key = kSettingKeys[i];
+    void* target = SettingTarget(settings, key);
+    switch (key.kind) {
+      case SettingText: {
+        char* text = static_cast<char*>(target);
+        if (fromFile) {
+          profile.GetString(key.key, key.textDefault, text, key.bufferSize);
+        } else {
+          CopyText(text, key.bufferSize, key.textDefault);
+        }
+        if (key.expanded) profile.ExpandText(text, key.bufferSize, text);
+        break;
+      }
+      case SettingInteger: {
+        const int32_t value = fromFile ? profile.GetInt(key.key, key.intDefault) : key.intDefault;
+        std::memcpy(target, &value, sizeof value);
+        break;
+      }
+      case SettingColor: {
+        ColorRef value = key.colorDefault;
+        if (fromFile) profile.GetColor(key.key, &value, key.colorDefault);
+        std::memcpy(target, &value, sizeof value);
+        break;
+      }
+      case SettingFlag: {
+        // Only a number other than 0 sets the bit; "yes" reads as 0.
+        if (fromFile && profile.GetInt(key.key, 0) != 0) {
+          uint32_t flags = 0;
+          std::memcpy(&flags, target, sizeof flags);
+          flags |= key.flagBit;
+          std::memcpy(target, &flags, sizeof flags);
+        }
+        break;
+      }
+    }
+  }
+}
+
+}  // namespace
+
+int CMenuApp::LoadDefinition(const char* fileName, MenuSettings* newSettings) {
+  char fullPath[kPathSize];
+  if (!MakeFullPath(fileName, fullPath)) return 0;
+  if (newSettings == nullptr || newSettings->recordSize < kMenuSettingsSize) return 0;
+  busy = 1;
+
+  char fileLeft[kPathSize];
+  profile.GetFile(fileLeft, kPathSize);
+  if (!profile.SetFile(fullPath, 1)) {
+    // The caller keeps the level shown; pointer input must not stay blocked for it.
+    busy = 0;
+    return 0;
+  }
+  // The page number and marks still on the page belong to the file being left.
+  if (fileLeft[0] != '\0') SavePageState(fileLeft);
+
+  char firstSection[kSectionNameSize];
+  profile.GetSectionName(firstSection, kSectionNameSize);
+
+  // Without a global section every setting takes its default, whatever section an earlier
+  // load left current.
+  const bool hasGlobal = profile.SelectSection("global", 1) != 0;
+  bool inInclude = false;
+  if (hasGlobal) {
+    // A global "#include" moves the settings to the same-named section of that file; an
+    // unusable include name is passed over.
+    char include[kPathSize];
+    profile.GetString("#include", "", include, kPathSize);
+    char includePath[kPathSize];
+    if (include[0] != '\0' && MakeFullPath(include, includePath)) {
+      inInclude = profile.SetFile(includePath, 1) != 0;
+    }
+  }
+  // The styles are complete once the table has been read; the area and sound keys that
+  // follow them do not touch the styles.
+  ReadSettingKeys(profile, hasGlobal, newSettings);
+  page.SetTextStyles(newSettings->itemStyle, newSettings->hintStyle, newSettings->titleStyle);
+  if (inInclude) profile.SetFile(fullPath, 1);
+
+  profile.SelectSection(firstSection, 1);
+  char restoreSection[kSectionNameSize];
+  profile.GetSectionName(restoreSection, kSectionNameSize);
+
+  page.ClearItems();
+  profile.SelectSection("menu", 1);
+  char sameAs[kSectionNameSize];
+  profile.GetString("SameAs", "", sameAs, kSectionNameSize);
+  // Followed once: a "SameAs" in the named section is not looked at.
+  if (sameAs[0] != '\0' && !profile.SelectSection(sameAs, 0)) {
+    const std::string message =
+        std::string("Section not found - [") + sameAs + "]\nSet default to [Menu].";
+    ShowMessageBox(window, message.c_str(), "Error", MessageOk | MessageIconError);
+    profile.SelectSection("menu", 0);
+  }
+
+  const uint32_t lineCount = profile.LoadSection();
+  // A lower-case "title=" anywhere in a line comes first; then the key in any case, with the
+  // application title as default.
+  newSettings->titleText[0] = '\0';
+  if (!profile.FindNthKey("title", 0, newSettings->titleText, sizeof newSettings->titleText)) {
+    profile.GetString("title", appTitle, newSettings->titleText, sizeof newSettings->titleText);
+  }
+  newSettings->titleLength = static_cast<int32_t>(profile.ExpandText(
+      newSettings->titleText, sizeof newSettings->titleText, newSettings->titleText));
+
+  if (lineCount != 0) {
+    char line[kLineSize];
+    for (int32_t index = 0; index < kMaxItems; ++index) {
+      if (!profile.FindNthKey("item", index, line, kLineSize)) break;
+      page.AddItem(ItemOrdinary, line, profile);
+    }
+  }
+  profile.FreeSection();
+  profile.SelectSection(restoreSection, 1);
+
+  newSettings->loaded = 1;
+  CopyText(newSettings->fileName, sizeof newSettings->fileName, fileName);
+  RestorePageState(fullPath);
+  busy = 0;
+  return 1;
+}
+
+// Hook for the remembered page and visited marks: empty until that state is kept.
+void CMenuApp::SavePageState(const char* definitionFile) { (void)definitionFile; }
+
+// Hook for the remembered page and visited marks: empty until that state is kept.
+void CMenuApp::RestorePageState(const char* fullPath) { (void)fullPath; }

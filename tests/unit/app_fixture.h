@@ -1,0 +1,113 @@
+// Shared set-up of the application-object tests: a headless window, an initialised CMenuApp
+// working in its own temporary folder, and writers for definition and bitmap files.
+#pragma once
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/menu_app.h"
+#include "platform/headless/headless_control.h"
+#include "platform/window.h"
+
+namespace app_test {
+
+namespace fs = std::filesystem;
+using Kind = HeadlessEvent::Kind;
+
+// A 24-bit bottom-up .bmp filled with one colour (0x00BBGGRR); width a multiple of 4.
+inline void WriteBitmap(const std::string& path, int32_t width, int32_t height, ColorRef colour) {
+  std::vector<uint8_t> out(54, 0);
+  auto put = [&out](size_t at, uint32_t value) {
+    for (int i = 0; i < 4; ++i) out[at + i] = static_cast<uint8_t>(value >> (8 * i));
+  };
+  out[0] = 'B', out[1] = 'M';
+  put(10, 54), put(14, 40), put(18, width), put(22, height), put(26, 1 | 24 << 16);
+  for (int32_t i = 0; i < width * height; ++i)
+    out.insert(out.end(), {uint8_t(colour >> 16), uint8_t(colour >> 8), uint8_t(colour)});
+  put(2, static_cast<uint32_t>(out.size()));
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(out.data()), static_cast<std::streamsize>(out.size()));
+}
+
+inline void WriteText(const std::string& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+// Pixels of colour (0x00BBGGRR) in the client area's rectangle, right and bottom exclusive.
+inline int CountPixels(const Rect& area, ColorRef colour) {
+  SDL_Surface* surface = HeadlessWindowSurface();
+  int count = 0;
+  for (int32_t y = std::max(0, area.top); y < std::min(surface->h, area.bottom); ++y) {
+    const auto* row = reinterpret_cast<const uint32_t*>(
+        static_cast<const uint8_t*>(surface->pixels) + y * surface->pitch);
+    for (int32_t x = std::max(0, area.left); x < std::min(surface->w, area.right); ++x) {
+      const uint32_t rgb = row[x];
+      count += ((rgb & 0xFF) << 16 | (rgb & 0xFF00) | (rgb >> 16 & 0xFF)) == colour;
+    }
+  }
+  return count;
+}
+
+inline std::vector<HeadlessEvent> EventsOf(Kind kind) {
+  std::vector<HeadlessEvent> found;
+  for (const HeadlessEvent& event : HeadlessEvents())
+    if (event.kind == kind) found.push_back(event);
+  return found;
+}
+
+// Each test works in a fresh folder that is also the current directory.
+class AppTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    HeadlessReset();
+    previous_ = fs::current_path();
+    folder_ = fs::temp_directory_path() / ("quorel_app_" + std::to_string(::getpid()));
+    fs::remove_all(folder_);
+    fs::create_directories(folder_);
+    fs::current_path(folder_);
+    window_ = HeadlessCreateWindow();
+    app_ = std::make_unique<CMenuApp>();
+    app_->profile.variant = VariantOther;  // no section suffix unless a test asks
+    ASSERT_EQ(1, app_->Initialize(nullptr, window_));
+    HeadlessTakeEvents();
+  }
+  void TearDown() override {
+    app_.reset();
+    fs::current_path(previous_);
+    fs::remove_all(folder_);
+    HeadlessReset();
+  }
+  int Load(const std::string& file) {
+    settings_ = CreateMenuSettings();
+    return app_->LoadDefinition(file.c_str(), &settings_);
+  }
+  int LoadAndApply(const std::string& file) {
+    return Load(file) == 1 && app_->ApplySettings(&settings_, 0) == 1 ? 1 : 0;
+  }
+  int Paint(const Rect* area = nullptr) {
+    DrawTarget* target = GetWindowTarget(window_);
+    const int result = app_->PaintWindow(target, area);
+    ReleaseWindowTarget(window_, target);
+    return result;
+  }
+  std::vector<std::string> ItemTexts() const {
+    std::vector<std::string> texts;
+    for (CMenuItem* item = app_->page.firstItem; item != nullptr; item = item->next)
+      texts.push_back(item->text != nullptr ? item->text : "");
+    return texts;
+  }
+
+  fs::path folder_, previous_;
+  WindowHandle window_ = nullptr;
+  std::unique_ptr<CMenuApp> app_;
+  MenuSettings settings_ = CreateMenuSettings();
+};
+
+}  // namespace app_test
