@@ -354,7 +354,7 @@ TEST_F(MenuPageTest, RectangleTests) {
         << r.x << ", " << r.y << ", " << r.width << " x " << r.height;
 }
 
-TEST_F(MenuPageTest, InitButtonsGivesTypesAndEmptyHints) {
+TEST_F(MenuPageTest, InitButtonsGivesPicturesTypesAndEmptyHints) {
   EXPECT_EQ(1, page_.InitButtons());
   struct Case {
     CMenuItem* button;
@@ -366,6 +366,7 @@ TEST_F(MenuPageTest, InitButtonsGivesTypesAndEmptyHints) {
                         {&page_.returnButton, ItemExitReturn}};
   for (const Case& c : cases) {
     EXPECT_EQ(c.type, c.button->type);
+    EXPECT_NE(nullptr, c.button->bitmap);  // the program's own pictures 144 to 147
     ASSERT_NE(nullptr, c.button->hint);
     EXPECT_STREQ("", c.button->hint);
     EXPECT_EQ(nullptr, c.button->text);
