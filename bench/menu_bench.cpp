@@ -1,0 +1,285 @@
+// Speed of the menu's hot paths on the headless window: composing the whole window, the repaint
+// of a hover (one entry and the hint line), loading a 256-item definition file with includes,
+// laying out a page; a plain copy of the frame's bytes is the floor to compare with.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/menu_app.h"
+#include "platform/headless/headless_control.h"
+#include "platform/window.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Where the benchmarks write their definition files and backgrounds.
+fs::path& Folder() {
+  static fs::path folder;
+  return folder;
+}
+
+// A 24-bit bottom-up bitmap file with a diagonal gradient, so rows differ as in a real picture.
+void WriteBitmap(const fs::path& path, int32_t width, int32_t height) {
+  const uint32_t rowBytes = (static_cast<uint32_t>(width) * 3 + 3) & ~3u;
+  const uint32_t imageBytes = rowBytes * static_cast<uint32_t>(height);
+  std::vector<uint8_t> out(54 + size_t{imageBytes}, 0);
+  auto put = [&out](size_t at, uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) out[at + i] = static_cast<uint8_t>(value >> (8 * i));
+  };
+  out[0] = 'B';
+  out[1] = 'M';
+  put(2, 54 + imageBytes, 4);
+  put(10, 54, 4);
+  put(14, 40, 4);
+  put(18, static_cast<uint32_t>(width), 4);
+  put(22, static_cast<uint32_t>(height), 4);
+  put(26, 1, 2);
+  put(28, 24, 2);
+  put(34, imageBytes, 4);
+  for (int32_t y = 0; y < height; ++y) {
+    uint8_t* row = out.data() + 54 + size_t{rowBytes} * static_cast<size_t>(y);
+    for (int32_t x = 0; x < width; ++x) {
+      row[x * 3] = static_cast<uint8_t>(64 + (x + y) % 128);
+      row[x * 3 + 1] = static_cast<uint8_t>(32 + y % 96);
+      row[x * 3 + 2] = static_cast<uint8_t>(16 + x % 64);
+    }
+  }
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(out.data()), static_cast<std::streamsize>(out.size()));
+}
+
+// A menu with every text feature in use: shadows, antialiasing, bold title, hints, references
+// to the string section, and an include file for both the look and some texts.
+void WriteMenu(const fs::path& folder, const std::string& name, const std::string& background,
+               int32_t width, int32_t height, int itemCount) {
+  std::ofstream look(folder / (name + ".look.ini"));
+  look << "[global]\nbkBitmap=" << background << "\nMenuItemColumons=2\nMenuItemsPerColumn=8\n"
+       << "ItemStartX=" << width / 10 << "\nItemStartY=" << height / 5
+       << "\nItemEndX=" << width - width / 10 << "\nItemFontSize=" << height / 24
+       << "\nItemFontShadow=1\nItemFontAntiAlias=1\nItemFontColor=230 240 250\n"
+       << "HintFontSize=" << height / 28 << "\nHintFontShadow=1\nHintFontAntiAlias=1\n"
+       << "HintPageForward=%Next%\nHintPageBackward=%Back%\nHintPageExit=%Leave%\n"
+       << "DrawTitle=1\nTitleFontSize=" << height / 12
+       << "\nTitleFontBold=1\nTitleFontShadow=1\nTitleFontAntiAlias=1\n";
+  std::ofstream texts(folder / (name + ".texts.ini"));
+  texts << "[String]\n";
+  for (int i = 0; i < itemCount; i += 2)
+    texts << "Hint" << i << "=Shared hint of item " << i << ", read from the include file.\n";
+  std::ofstream menu(folder / name);
+  menu << "[global]\n#include=" << name << ".look.ini\n[menu]\ntitle=%Title%\n";
+  for (int i = 0; i < itemCount; ++i) {
+    menu << "item=%Item" << i << "%, open, document" << i << ".txt, /quiet, .\\docs, %Hint" << i
+         << "%\n";
+  }
+  menu << "[String]\n#include=" << name << ".texts.ini\nTitle=Benchmark menu\nNext=Next page\n"
+       << "Back=Previous page\nLeave=Leave\n";
+  for (int i = 0; i < itemCount; ++i) {
+    menu << "Item" << i << "=Menu entry number " << i << "\n";
+    if (i % 2 == 1) menu << "Hint" << i << "=Hint of item " << i << ", from the menu file.\n";
+  }
+}
+
+// One loaded and applied menu on a headless screen of the background's size.
+class LoadedMenu {
+ public:
+  LoadedMenu(const std::string& file, int32_t width, int32_t height) {
+    HeadlessReset();
+    HeadlessConfigureScreen(width, height, 32);
+    window_ = HeadlessCreateWindow();
+    app_ = std::make_unique<CMenuApp>();
+    ok_ = app_->Initialize(nullptr, window_) == 1;
+    settings_ = CreateMenuSettings();
+    app_->sessionIndex = 0;
+    ok_ = ok_ && app_->LoadDefinition(file.c_str(), &settings_) == 1 &&
+          app_->ApplySettings(&settings_, 0) == 1;
+    HeadlessTakeEvents();
+  }
+  ~LoadedMenu() {
+    app_.reset();
+    HeadlessReset();
+  }
+
+  bool ok() const { return ok_; }
+  CMenuApp& app() { return *app_; }
+  WindowHandle window() const { return window_; }
+
+  // The paint rectangle of a hover on the visible entry at position: the bounding box of the
+  // entry and the hint line, as the window system merges the two invalidated areas.
+  Rect HoverRect(int position) {
+    VisibleNode* node = app_->page.firstVisible;
+    for (int i = 0; node != nullptr && i < position; ++i) node = node->next;
+    if (node == nullptr) return Rect{0, 0, 0, 0};
+    app_->page.hoveredItem = node->entry;
+    const CMenuItem& entry = *node->entry;
+    const int32_t* hint = app_->hintRect;
+    return Rect{std::min(entry.left, hint[0]), std::min(entry.top, hint[1]),
+                std::max(entry.right + 1, hint[0] + hint[2]),
+                std::max(entry.bottom + 1, hint[1] + hint[3])};
+  }
+
+ private:
+  WindowHandle window_ = nullptr;
+  std::unique_ptr<CMenuApp> app_;
+  MenuSettings settings_;
+  bool ok_ = false;
+};
+
+struct FrameSize {
+  int32_t width;
+  int32_t height;
+  const char* file;
+};
+constexpr FrameSize kFrames[] = {{640, 480, "menu_640.ini"}, {1920, 1080, "menu_1920.ini"}};
+
+void MakeInputs() {
+  const fs::path& folder = Folder();
+  for (const FrameSize& frame : kFrames) {
+    const std::string background = "background_" + std::to_string(frame.width) + ".bmp";
+    WriteBitmap(folder / background, frame.width, frame.height);
+    WriteMenu(folder, frame.file, background, frame.width, frame.height, 20);
+  }
+  WriteMenu(folder, "menu_256.ini", "background_640.bmp", 640, 480, 256);
+}
+
+const FrameSize& FrameOf(const benchmark::State& state) { return kFrames[state.range(0)]; }
+
+void SetFrameLabel(benchmark::State& state, const FrameSize& frame) {
+  state.SetLabel(std::to_string(frame.width) + "x" + std::to_string(frame.height));
+  state.SetBytesProcessed(int64_t{state.iterations()} * frame.width * frame.height * 4);
+}
+
+// The floor: copying the bytes of one frame at 32 bits per pixel.
+void BM_CopyFrame(benchmark::State& state) {
+  const FrameSize& frame = FrameOf(state);
+  const size_t bytes = size_t(frame.width) * size_t(frame.height) * 4;
+  std::vector<uint8_t> from(bytes, 0x5A);
+  std::vector<uint8_t> to(bytes);
+  for (auto _ : state) {
+    std::memcpy(to.data(), from.data(), bytes);
+    benchmark::DoNotOptimize(to.data());
+    benchmark::ClobberMemory();
+  }
+  SetFrameLabel(state, frame);
+}
+BENCHMARK(BM_CopyFrame)->Arg(0)->Arg(1);
+
+// A full paint: off-screen composition of background, title, entries and hint, then the copy
+// to the window.
+void BM_PaintWholeWindow(benchmark::State& state) {
+  const FrameSize& frame = FrameOf(state);
+  LoadedMenu menu((Folder() / frame.file).string(), frame.width, frame.height);
+  if (!menu.ok()) return state.SkipWithError("the menu cannot be loaded");
+  menu.HoverRect(3);  // a hint on show, as while the pointer rests on an item
+  for (auto _ : state) {
+    DrawTarget* target = GetWindowTarget(menu.window());
+    benchmark::DoNotOptimize(menu.app().PaintWindow(target, nullptr));
+    ReleaseWindowTarget(menu.window(), target);
+  }
+  SetFrameLabel(state, frame);
+}
+BENCHMARK(BM_PaintWholeWindow)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// Composition alone, straight into the window's target.
+void BM_ComposeImage(benchmark::State& state) {
+  const FrameSize& frame = FrameOf(state);
+  LoadedMenu menu((Folder() / frame.file).string(), frame.width, frame.height);
+  if (!menu.ok()) return state.SkipWithError("the menu cannot be loaded");
+  menu.HoverRect(3);
+  for (auto _ : state) {
+    DrawTarget* target = GetWindowTarget(menu.window());
+    menu.app().ComposeImage(target, 0, 0, frame.width, frame.height);
+    ReleaseWindowTarget(menu.window(), target);
+  }
+  SetFrameLabel(state, frame);
+}
+BENCHMARK(BM_ComposeImage)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// What the pointer moving onto an entry repaints: that entry and the hint line.
+void BM_PaintHover(benchmark::State& state) {
+  const FrameSize& frame = FrameOf(state);
+  LoadedMenu menu((Folder() / frame.file).string(), frame.width, frame.height);
+  if (!menu.ok()) return state.SkipWithError("the menu cannot be loaded");
+  const Rect area = menu.HoverRect(3);
+  for (auto _ : state) {
+    DrawTarget* target = GetWindowTarget(menu.window());
+    benchmark::DoNotOptimize(menu.app().PaintWindow(target, &area));
+    ReleaseWindowTarget(menu.window(), target);
+  }
+  SetFrameLabel(state, frame);
+  state.counters["paintPixels"] =
+      double(int64_t{area.right - area.left} * int64_t{area.bottom - area.top});
+}
+BENCHMARK(BM_PaintHover)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// Reading a definition file of 256 items whose settings and some texts come from include files.
+void BM_LoadDefinition256(benchmark::State& state) {
+  LoadedMenu menu((Folder() / "menu_640.ini").string(), 640, 480);
+  if (!menu.ok()) return state.SkipWithError("the menu cannot be loaded");
+  const std::string file = (Folder() / "menu_256.ini").string();
+  for (auto _ : state) {
+    MenuSettings record = CreateMenuSettings();
+    if (menu.app().LoadDefinition(file.c_str(), &record) != 1)
+      return state.SkipWithError("the 256-item file cannot be loaded");
+    benchmark::DoNotOptimize(record.loaded);
+  }
+  state.counters["items"] = menu.app().page.itemCount;
+}
+BENCHMARK(BM_LoadDefinition256)->Unit(benchmark::kMicrosecond);
+
+// Laying out one page of the 256-item menu: the first, and the last (which walks the list).
+void BM_LayoutPage(benchmark::State& state) {
+  LoadedMenu menu((Folder() / "menu_256.ini").string(), 640, 480);
+  if (!menu.ok()) return state.SkipWithError("the menu cannot be loaded");
+  CMenuApp& app = menu.app();
+  const MenuSettings& s = app.settings;
+  const int32_t page = static_cast<int32_t>(state.range(0));
+  for (auto _ : state) {
+    DrawTarget* target = GetWindowTarget(menu.window());
+    app.page.Layout(s.itemArea[0], s.itemArea[1], s.itemArea[2], s.itemArea[3], app.bitmapHeight,
+                    app.itemFont, target, s.columns, s.itemsPerColumn, page);
+    ReleaseWindowTarget(menu.window(), target);
+  }
+  state.SetLabel("page " + std::to_string(page));
+}
+BENCHMARK(BM_LayoutPage)->Arg(0)->Arg(15)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  char pattern[] = "/tmp/quorel_bench_XXXXXX";
+  const char* made = mkdtemp(pattern);
+  if (made == nullptr) {
+    std::perror("quorel bench: temporary folder");
+    return 1;
+  }
+  Folder() = made;
+  // The menu keeps remembered state beside the reload program; keep it in the temporary folder.
+  setenv("QUOREL_WINDIR", made, 1);
+  MakeInputs();
+  // Relative names in the files (backgrounds, includes) are read from the current directory.
+  fs::current_path(Folder());
+
+  benchmark::Initialize(&argc, argv);
+  int result = 0;
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+    result = 1;
+  } else {
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+  }
+  std::error_code ignored;
+  fs::current_path(fs::temp_directory_path(), ignored);
+  fs::remove_all(Folder(), ignored);
+  return result;
+}

@@ -1,0 +1,10 @@
+// Writing an SDL surface to a PNG file. Needs SDL and libpng; nothing of the core.
+#pragma once
+
+#include <string>
+
+struct SDL_Surface;
+
+// Writes surface (any pixel format) as an 8-bit RGB PNG to path. true on success; otherwise
+// false with the reason in *error.
+bool WritePng(SDL_Surface* surface, const std::string& path, std::string* error);

@@ -1,0 +1,247 @@
+// quorel-tool: authoring aids for menu definition files. "dump" prints the loaded menu as JSON,
+// "render" writes the composed window as PNG. Runs the core on the headless backend: no display.
+#include <charconv>
+#include <cstdint>
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/menu_app.h"
+#include "platform/file_system.h"
+#include "platform/headless/headless_control.h"
+#include "platform/window.h"
+#include "tools/menu_json.h"
+#include "tools/png_writer.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kExitError = 1;
+constexpr int kExitUsage = 2;
+
+constexpr char kSynopsis[] =
+    "usage: quorel-tool dump FILE [--page N]\n"
+    "       quorel-tool render FILE -o OUT.png [--page N] [--hover K] [--visited I,J,...]\n";
+constexpr char kOptions[] =
+    "\n"
+    "  dump    loads FILE as the menu program does and prints settings, items and page as JSON\n"
+    "  render  writes the composed menu window to OUT.png\n"
+    "  --page N        show page N (from 0) instead of the page the load chose\n"
+    "  --hover K       put the pointer on the K-th entry of the visible list (from 0)\n"
+    "  --visited I,J   mark the items I, J, ... (indexes in the item list) as visited\n";
+
+// A problem with the command line: reported with the usage text, exit code 2.
+struct UsageError {
+  std::string message;
+};
+// A problem with the input or the output: reported alone, exit code 1.
+struct ToolError {
+  std::string message;
+};
+
+struct Options {
+  std::string command;
+  std::string file;
+  std::string output;
+  std::optional<int32_t> page;
+  std::optional<int32_t> hover;
+  std::vector<int32_t> visited;
+};
+
+// A whole non-negative decimal number that fits 32 bits.
+std::optional<int32_t> ParseIndex(std::string_view text) {
+  int32_t value = 0;
+  const char* end = text.data() + text.size();
+  const auto result = std::from_chars(text.data(), end, value);
+  if (text.empty() || result.ec != std::errc() || result.ptr != end || value < 0)
+    return std::nullopt;
+  return value;
+}
+
+int32_t IndexOption(std::string_view option, std::string_view value) {
+  const std::optional<int32_t> index = ParseIndex(value);
+  if (!index) {
+    throw UsageError{std::string(option) + " needs a number from 0, not \"" + std::string(value) +
+                     "\""};
+  }
+  return *index;
+}
+
+std::vector<int32_t> IndexList(std::string_view value) {
+  std::vector<int32_t> indexes;
+  size_t start = 0;
+  while (true) {
+    const size_t comma = value.find(',', start);
+    const std::string_view part = value.substr(
+        start, comma == std::string_view::npos ? std::string_view::npos : comma - start);
+    indexes.push_back(IndexOption("--visited", part));
+    if (comma == std::string_view::npos) break;
+    start = comma + 1;
+  }
+  return indexes;
+}
+
+Options ParseArguments(int argc, char** argv) {
+  if (argc < 2) throw UsageError{"no command given"};
+  Options options;
+  options.command = argv[1];
+  if (options.command != "dump" && options.command != "render")
+    throw UsageError{"unknown command \"" + options.command + "\""};
+  const bool render = options.command == "render";
+
+  for (int i = 2; i < argc; ++i) {
+    const std::string_view argument = argv[i];
+    const bool takesValue =
+        argument == "--page" ||
+        (render && (argument == "-o" || argument == "--hover" || argument == "--visited"));
+    if (takesValue) {
+      if (i + 1 >= argc) throw UsageError{std::string(argument) + " needs a value"};
+      const std::string_view value = argv[++i];
+      if (argument == "--page") {
+        options.page = IndexOption(argument, value);
+      } else if (argument == "--hover") {
+        options.hover = IndexOption(argument, value);
+      } else if (argument == "--visited") {
+        options.visited = IndexList(value);
+      } else {
+        options.output = value;
+      }
+    } else if (argument.size() > 1 && argument[0] == '-') {
+      throw UsageError{"unknown option \"" + std::string(argument) + "\" for " + options.command};
+    } else if (options.file.empty()) {
+      options.file = argument;
+    } else {
+      throw UsageError{"more than one definition file given"};
+    }
+  }
+  if (options.file.empty()) throw UsageError{"no definition file given"};
+  if (render && options.output.empty()) throw UsageError{"render needs -o OUT.png"};
+  return options;
+}
+
+std::vector<ShownMessage> ShownMessages() {
+  std::vector<ShownMessage> messages;
+  for (const HeadlessEvent& event : HeadlessEvents()) {
+    if (event.kind == HeadlessEvent::Kind::MessageBox)
+      messages.push_back(ShownMessage{event.caption, event.text});
+  }
+  return messages;
+}
+
+// The failure text with the message boxes that explain it.
+std::string WithMessages(std::string text) {
+  for (const ShownMessage& message : ShownMessages())
+    text += "\n  message \"" + message.caption + "\": " + message.text;
+  return text;
+}
+
+// Loads and applies the definition file as the menu program does at its first level: with the
+// file's own directory current, into a fresh record. The page and the marks asked for are set
+// after the load, so they win over whatever the load chose.
+void LoadMenu(const Options& options, CMenuApp* app) {
+  std::error_code error;
+  const fs::path file(options.file);
+  if (!fs::exists(file, error)) throw ToolError{options.file + ": no such file"};
+  if (!fs::is_regular_file(file, error)) throw ToolError{options.file + ": not a file"};
+  const fs::path directory = fs::absolute(file, error).parent_path();
+  if (error || !SetCurrentDir(directory.string().c_str()))
+    throw ToolError{"cannot make " + directory.string() + " the current directory"};
+
+  HeadlessConfigureScreen(1024, 768, 32);
+  const WindowHandle window = HeadlessCreateWindow();
+  LoadAppStrings();
+  if (!app->Initialize(nullptr, window)) throw ToolError{"cannot set up the menu window"};
+  HeadlessTakeEvents();
+
+  MenuSettings record = CreateMenuSettings();
+  app->sessionIndex = 0;
+  if (!app->LoadDefinition(file.filename().string().c_str(), &record))
+    throw ToolError{
+        WithMessages(options.file + ": cannot be loaded (missing, empty or unreadable)")};
+  if (options.page) app->page.currentPage = *options.page;
+  if (!app->ApplySettings(&record, 0))
+    throw ToolError{WithMessages(options.file + ": its settings cannot be applied")};
+}
+
+void MarkVisited(const std::vector<int32_t>& indexes, CMenuApp* app) {
+  for (const int32_t wanted : indexes) {
+    CMenuItem* item = app->page.firstItem;
+    for (int32_t i = 0; item != nullptr && i < wanted; ++i) item = item->next;
+    if (item == nullptr) {
+      throw UsageError{"--visited " + std::to_string(wanted) + ": the menu has " +
+                       std::to_string(app->page.itemCount) + " items"};
+    }
+    item->visited = 1;
+  }
+}
+
+void Hover(int32_t wanted, CMenuApp* app) {
+  int32_t count = 0;
+  for (VisibleNode* node = app->page.firstVisible; node != nullptr; node = node->next, ++count) {
+    if (count == wanted) {
+      app->page.hoveredItem = node->entry;
+      return;
+    }
+  }
+  throw UsageError{"--hover " + std::to_string(wanted) + ": the page shows " +
+                   std::to_string(count) + " entries"};
+}
+
+int Dump(const Options& options) {
+  auto app = std::make_unique<CMenuApp>();
+  LoadMenu(options, app.get());
+  const HeadlessWindowState window = HeadlessWindow();
+  std::cout << MenuToJson(*app, window.clientWidth, window.clientHeight, ShownMessages()).dump(2)
+            << '\n';
+  return 0;
+}
+
+int Render(const Options& options) {
+  // The output name is taken relative to where the tool was started, not to the menu's folder.
+  const fs::path output = fs::absolute(options.output);
+  auto app = std::make_unique<CMenuApp>();
+  LoadMenu(options, app.get());
+  MarkVisited(options.visited, app.get());
+  if (options.hover) Hover(*options.hover, app.get());
+  for (const ShownMessage& message : ShownMessages())
+    std::cerr << "quorel-tool: message \"" << message.caption << "\": " << message.text << '\n';
+
+  const WindowHandle window = HeadlessCreateWindow();
+  DrawTarget* target = GetWindowTarget(window);
+  const int painted = app->PaintWindow(target, nullptr);
+  ReleaseWindowTarget(window, target);
+  if (!painted) throw ToolError{options.file + ": nothing to paint"};
+
+  std::string error;
+  if (!WritePng(HeadlessWindowSurface(), output.string(), &error)) throw ToolError{error};
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc == 2 && (std::string_view(argv[1]) == "--help" || std::string_view(argv[1]) == "-h")) {
+    std::cout << kSynopsis << kOptions;
+    return 0;
+  }
+  try {
+    const Options options = ParseArguments(argc, argv);
+    return options.command == "dump" ? Dump(options) : Render(options);
+  } catch (const UsageError& error) {
+    std::cerr << "quorel-tool: " << error.message << '\n' << kSynopsis;
+    return kExitUsage;
+  } catch (const ToolError& error) {
+    std::cerr << "quorel-tool: " << error.message << '\n';
+    return kExitError;
+  } catch (const std::exception& error) {
+    std::cerr << "quorel-tool: " << error.what() << '\n';
+    return kExitError;
+  }
+}
