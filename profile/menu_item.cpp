@@ -27,13 +27,17 @@ void CMenuItem::Clear() {
   visited = 0;
 }
 
-int CMenuItem::Release() {
+void CMenuItem::FreeStrings() {
   FreeString(&text);
   FreeString(&target);
   FreeString(&verb);
   FreeString(&workDir);
   FreeString(&parameters);
   FreeString(&hint);
+}
+
+int CMenuItem::Release() {
+  FreeStrings();
   if (bitmap != nullptr) {
     DeleteImage(bitmap);
     bitmap = nullptr;
@@ -77,12 +81,7 @@ int CMenuItem::ParseLine(int32_t itemType, char* line, CProfile& profile) {
   type = itemType;
   flags = 0;
   // A record parsed again describes only the new line.
-  FreeString(&text);
-  FreeString(&target);
-  FreeString(&verb);
-  FreeString(&workDir);
-  FreeString(&parameters);
-  FreeString(&hint);
+  FreeStrings();
   textLength = 0;
 
   // Field 1, the caption: trimmed on the right only when a ',' ends it; ExpandText drops its

@@ -82,6 +82,8 @@ class CMenuItem {
   CMenuItem* next;  // the page's list owns the items
 
  private:
+  // Frees the six owned strings, each slot set to null.
+  void FreeStrings();
   void StoreString(char** slot, uint32_t flag, const char* value, uint32_t length);
   int StoreExpanded(char** slot, uint32_t flag, const char* field, CProfile& profile);
 };

@@ -11,20 +11,16 @@
 
 #include "platform/copy_text.h"
 #include "platform/dib_draw.h"
+#include "platform/dib_format.h"
 #include "platform/file_system.h"
 #include "platform/message_box.h"
 
 namespace {
 
-constexpr uint32_t kFileHeaderSize = 14;
-constexpr uint32_t kCoreHeaderSize = 12;
-constexpr uint32_t kInfoHeaderSize = 40;
-constexpr uint32_t kMaskBlockSize = 12;  // three 32-bit masks behind a 40-byte header
+using namespace dib_format;
 
-constexpr uint32_t kCompressionRgb = 0;
-constexpr uint32_t kCompressionRle8 = 1;
-constexpr uint32_t kCompressionRle4 = 2;
-constexpr uint32_t kCompressionBitFields = 3;
+constexpr uint32_t kFileHeaderSize = 14;
+constexpr uint32_t kMaskBlockSize = 12;  // three 32-bit masks behind a 40-byte header
 
 // Larger sides are taken as a damaged header: no menu background comes near this.
 constexpr int64_t kMaxSide = 65535;
@@ -33,13 +29,6 @@ constexpr int64_t kMaxSide = 65535;
 constexpr uint64_t kMaxRlePixelsPerByte = 1024;
 // Colour tables are limited by the 16-bit entry count of a logical palette.
 constexpr uint64_t kMaxColors = 65535;
-
-uint16_t ReadU16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-
-uint32_t ReadU32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
 
 // The facts of an info block that loading and drawing rely on, whatever the header version.
 struct HeaderFacts {

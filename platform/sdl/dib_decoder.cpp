@@ -5,22 +5,11 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/dib_format.h"
+
 namespace {
 
-constexpr uint32_t kCoreHeaderSize = 12;
-constexpr uint32_t kInfoHeaderSize = 40;
-
-constexpr uint32_t kPlain = 0;
-constexpr uint32_t kRle8 = 1;
-constexpr uint32_t kRle4 = 2;
-constexpr uint32_t kBitFields = 3;
-
-uint16_t ReadU16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-
-uint32_t ReadU32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
+using namespace dib_format;
 
 bool IsKnownHeaderSize(uint32_t size) {
   return size == kCoreHeaderSize || size == kInfoHeaderSize || size == 52 || size == 56 ||
@@ -29,14 +18,14 @@ bool IsKnownHeaderSize(uint32_t size) {
 
 bool BitCountFits(uint32_t compression, uint32_t bitCount) {
   switch (compression) {
-    case kPlain:
+    case kCompressionRgb:
       return bitCount == 1 || bitCount == 4 || bitCount == 8 || bitCount == 16 || bitCount == 24 ||
              bitCount == 32;
-    case kRle8:
+    case kCompressionRle8:
       return bitCount == 8;
-    case kRle4:
+    case kCompressionRle4:
       return bitCount == 4;
-    case kBitFields:
+    case kCompressionBitFields:
       return bitCount == 16 || bitCount == 32;
     default:
       return false;
@@ -171,7 +160,7 @@ uint32_t AbsoluteIndex(bool four, const uint8_t* data, int64_t k) {
 // Pixels past the end of a row are dropped; the stream ends at its last byte at the latest.
 void DecodeRleArea(const DibLayout& layout, const uint8_t* bits, size_t bitsSize,
                    uint32_t firstScan, uint32_t scanCount, const DibRect& area, uint32_t* out) {
-  const bool four = layout.compression == kRle4;
+  const bool four = layout.compression == kCompressionRle4;
   RleCanvas canvas(layout, firstScan, scanCount, area, out);
   size_t p = 0;
   int64_t x = 0;
@@ -231,7 +220,7 @@ bool ReadDibLayout(const void* info, size_t infoSize, DibLayout* layout) {
     l.width = ReadU16(block + 4);
     height = ReadU16(block + 6);
     l.bitCount = ReadU16(block + 10);
-    l.compression = kPlain;
+    l.compression = kCompressionRgb;
     entrySize = 3;
     if (l.bitCount == 16 || l.bitCount == 32) return false;
   } else {
@@ -245,10 +234,11 @@ bool ReadDibLayout(const void* info, size_t infoSize, DibLayout* layout) {
   if (l.width <= 0 || height == 0 || height < -INT32_MAX) return false;
   l.topDown = height < 0;
   l.height = static_cast<int32_t>(l.topDown ? -height : height);
-  if (l.topDown && (l.compression == kRle8 || l.compression == kRle4)) return false;
+  if (l.topDown && (l.compression == kCompressionRle8 || l.compression == kCompressionRle4))
+    return false;
   l.rowBytes = (static_cast<uint64_t>(l.bitCount) * static_cast<uint64_t>(l.width) + 31) / 32 * 4;
 
-  if (l.compression == kBitFields) {
+  if (l.compression == kCompressionBitFields) {
     // The masks follow a 40-byte header; larger headers hold them at the same place.
     if (static_cast<uint64_t>(kInfoHeaderSize) + 12 > infoSize) return false;
     for (int i = 0; i < 3; ++i) l.masks[i] = ReadU32(block + kInfoHeaderSize + 4 * i);
@@ -282,7 +272,7 @@ void DecodeDibArea(const DibLayout& layout, const uint8_t* bits, size_t bitsSize
   if (area.width <= 0 || area.height <= 0) return;
   std::fill(out, out + static_cast<size_t>(area.width) * static_cast<size_t>(area.height), 0u);
   if (bits == nullptr) bitsSize = 0;
-  if (layout.compression == kRle8 || layout.compression == kRle4) {
+  if (layout.compression == kCompressionRle8 || layout.compression == kCompressionRle4) {
     DecodeRleArea(layout, bits, bitsSize, firstScan, scanCount, area, out);
   } else {
     DecodePlainArea(layout, bits, bitsSize, firstScan, scanCount, area, out);
