@@ -6,7 +6,7 @@
 #include <cstring>
 #include <map>
 
-#include "tools/code_page.h"
+#include "platform/sdl/code_page.h"
 
 using json = nlohmann::ordered_json;
 

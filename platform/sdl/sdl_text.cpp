@@ -9,42 +9,17 @@
 #include <vector>
 
 #include "platform/draw.h"
+#include "platform/sdl/code_page.h"
 #include "platform/sdl/sdl_draw_target.h"
 #include "platform/sdl/sdl_font.h"
 #include "platform/sdl/sdl_owned.h"
 
 namespace {
 
-// Texts are bytes in the Western Windows code page: ASCII, then Latin-1, except that bytes
-// 0x80-0x9F are its printable extras (where defined; the rest map to themselves, as Windows
-// maps them).
-constexpr uint16_t kHighControls[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-void AppendUtf8(std::string* out, const char* text, size_t begin, size_t end) {
-  for (size_t i = begin; i < end; ++i) {
-    const auto byte = static_cast<uint8_t>(text[i]);
-    const uint32_t code = byte >= 0x80 && byte < 0xA0 ? kHighControls[byte - 0x80] : byte;
-    if (code < 0x80) {
-      out->push_back(static_cast<char>(code));
-    } else if (code < 0x800) {
-      out->push_back(static_cast<char>(0xC0 | (code >> 6)));
-      out->push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    } else {
-      out->push_back(static_cast<char>(0xE0 | (code >> 12)));
-      out->push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-      out->push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    }
-  }
-}
-
+// Texts are bytes in the Western Windows code page; SDL_ttf takes UTF-8.
 std::string Utf8Of(const char* text, size_t begin, size_t end) {
-  std::string out;
-  out.reserve((end - begin) * 2);
-  AppendUtf8(&out, text, begin, end);
-  return out;
+  if (end <= begin) return std::string();
+  return CodePageToUtf8(std::string_view(text + begin, end - begin));
 }
 
 // The bytes of text that are drawn: count of them (a negative count: up to the NUL), but

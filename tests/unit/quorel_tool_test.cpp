@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/code_page.h"
+#include "platform/sdl/code_page.h"
 
 namespace {
 

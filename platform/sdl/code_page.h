@@ -1,5 +1,5 @@
-// Texts of definition files (bytes in the Western Windows code page) as UTF-8, for output
-// that must be valid Unicode. Standard library only.
+// Texts of definition files (bytes in the Western Windows code page) as UTF-8, for SDL_ttf and
+// for output that must be valid Unicode. Standard library only.
 #pragma once
 
 #include <string>
