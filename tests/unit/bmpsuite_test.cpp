@@ -16,6 +16,7 @@
 #include "platform/headless/headless_control.h"
 #include "platform/sdl/sdl_draw_target.h"
 #include "render/dib.h"
+#include "tests/unit/test_canvas.h"
 
 namespace {
 
@@ -69,20 +70,6 @@ bool ReadPng(const fs::path& path, Picture* picture) {
   return png_image_finish_read(&image, nullptr, picture->rgba.data(), 0, nullptr) != 0;
 }
 
-struct Surface {
-  Surface(int w, int h) {
-    target.surface = SDL_CreateRGBSurfaceWithFormat(0, w, h, 32, SDL_PIXELFORMAT_ARGB8888);
-    SDL_FillRect(target.surface, nullptr, 0xFF000000 | kBackground);
-  }
-  ~Surface() { SDL_FreeSurface(target.surface); }
-  uint32_t At(int x, int y) const {
-    const auto* row =
-        static_cast<const uint8_t*>(target.surface->pixels) + y * target.surface->pitch;
-    return reinterpret_cast<const uint32_t*>(row)[x] & 0xFFFFFF;
-  }
-  DrawTarget target{};
-};
-
 // Loads path, draws it whole at its own size and compares it with the first reference of the
 // same size, channel by channel, where the reference is opaque. Where it is transparent (pixels
 // that RLE codes skip) the surface must show its background: drawing leaves them untouched.
@@ -94,7 +81,7 @@ void ExpectMatchesReference(const std::string& page, const fs::path& path,
   const DibExtent extent = dib.ImageExtent();
   ASSERT_GT(extent.width, 0);
   ASSERT_GT(extent.height, 0);
-  Surface surface(extent.width, extent.height);
+  Canvas surface(extent.width, extent.height, kBackground);
   EXPECT_EQ(1, dib.PaintImage(&surface.target, 0, 0, extent.width, extent.height, 0, 0));
 
   Picture reference;
@@ -212,7 +199,7 @@ TEST_F(BmpSuiteTest, DamagedFilesAreReportedOrDrawnSafely) {
     if (!ReferencesOf(page_, "b/" + name).empty()) {
       ExpectMatchesReference(page_, path, "b/" + name);
     } else {
-      Surface surface(160, 80);
+      Canvas surface(160, 80, kBackground);
       const DibExtent extent = dib.ImageExtent();
       EXPECT_EQ(1, dib.PaintImage(&surface.target, 0, 0, extent.width, extent.height, 0, 0));
     }
@@ -233,7 +220,7 @@ TEST_F(BmpSuiteTest, QuestionableFilesLoadOrReportWithoutHarm) {
       if (loaded == 1) {
         EXPECT_TRUE(shown.empty());
         const DibExtent extent = dib.ImageExtent();
-        Surface surface(100, 50);
+        Canvas surface(100, 50, kBackground);
         EXPECT_EQ(1, dib.PaintImage(&surface.target, -10, -5, extent.width, extent.height, 0, 0));
       } else {
         ASSERT_EQ(1u, shown.size());

@@ -15,6 +15,7 @@
 #include "platform/sdl/sdl_draw_target.h"
 #include "render/dib.h"
 #include "tests/unit/temp_folder.h"
+#include "tests/unit/test_canvas.h"
 
 namespace {
 
@@ -111,21 +112,6 @@ class DibTest : public TempFolderTest {
     *shown = TakeShownMessages();
     return result;
   }
-};
-
-// An ARGB surface filled with a background colour, as the target of drawing.
-struct Canvas {
-  Canvas(int w, int h, uint32_t background = 0x123456) {
-    target.surface = SDL_CreateRGBSurfaceWithFormat(0, w, h, 32, SDL_PIXELFORMAT_ARGB8888);
-    SDL_FillRect(target.surface, nullptr, 0xFF000000 | background);
-  }
-  ~Canvas() { SDL_FreeSurface(target.surface); }
-  uint32_t At(int x, int y) const {
-    const auto* row =
-        static_cast<const uint8_t*>(target.surface->pixels) + y * target.surface->pitch;
-    return reinterpret_cast<const uint32_t*>(row)[x] & 0xFFFFFF;
-  }
-  DrawTarget target{};
 };
 
 TEST_F(DibTest, DamagedFilesAreReportedAndLeaveNoImage) {
