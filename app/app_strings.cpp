@@ -16,6 +16,7 @@ constexpr char kWindowClassName[] = "QUOREL";
 char appTitle[100] = "Quorel";
 char windowClassName[100] = "QUOREL";
 char startDirectory[260] = "";
+void* appInstance = nullptr;
 
 void LoadAppStrings() {
   CopyText(appTitle, sizeof appTitle, kAppTitle);

@@ -25,8 +25,15 @@ extern char appTitle[100];
 extern char windowClassName[100];
 // The directory current when the program started.
 extern char startDirectory[260];
+// The program's module, for the window procedure's resource loads.
+extern void* appInstance;
 // Fills appTitle and windowClassName; the process entry calls it first.
 void LoadAppStrings();
+
+class CMenuApp;
+// The one application object of the menu program (the window procedure and the event loop
+// pass every event to it). Tests make their own objects.
+extern CMenuApp theApp;
 
 class CMenuApp {
  public:
@@ -80,6 +87,43 @@ class CMenuApp {
   int RealizeBackgroundPalette(DrawTarget* target);
   // The display's depth or size changed: new off-screen buffer, settings applied again.
   void DisplayChanged(int32_t bitsPerPixel, int32_t screenWidth, int32_t screenHeight);
+
+  // --- Window events, one call per message of the window procedure ------------------------
+  // The window was created: "About..." joins its system menu.
+  void OnCreate(WindowHandle created);
+  // The window is being destroyed: start directory current again, quit message posted,
+  // restart recovery removed.
+  void OnDestroy();
+  // Paints paintRect (right and bottom exclusive; null: all); without settings in force the
+  // painting error text is drawn at 0, 0 instead.
+  void OnPaint(DrawTarget* target, const Rect* paintRect);
+  // Close request: the exit question; on yes the leave sound, then the window is destroyed.
+  // 1 after destroying, 0 when not confirmed.
+  int OnClose();
+  // The desktop session ends: nothing, so the restart recovery stays in place.
+  void OnEndSession(int ending);
+  // Keys: nothing.
+  void OnKey(uint32_t message, uintptr_t wParam, intptr_t lParam);
+  // Menu and accelerator commands: 104 the About box, 105 a close request. 1 when handled,
+  // 0 for any other command (default processing).
+  int OnCommand(int command);
+  // System-menu commands: 104 (the whole value) the system About box. 1 when handled.
+  int OnSysCommand(uintptr_t command);
+  // The exit question (settings' exitMessage and exitTitle, Yes/No): 1 exactly on Yes.
+  int ConfirmExit();
+  // The leave sound of settings, played to its end, when it names a file that can be read.
+  void PlayLeaveSound();
+  // The About box of the system menu.
+  void ShowAbout();
+
+  // --- Session stack -------------------------------------------------------------------
+  // Opens definitionFile as a new level, workingDirectory (null: the current one) made
+  // current; startFlag 1 centres the window and plays the enter sound. Journals the level.
+  // 1, or 0 when refused or the file cannot be loaded or applied.
+  int OpenMenu(const char* definitionFile, const char* workingDirectory, int startFlag);
+  // Goes back one level; on the top level asks the exit question instead. 1 when the
+  // previous level is shown now.
+  int ReturnMenu();
 
   int32_t bitmapWidth;
   int32_t bitmapHeight;

@@ -72,6 +72,9 @@ constexpr uint32_t TextWordBreak = 0x10;
 int32_t DrawTextIn(DrawTarget* target, const char* text, int32_t count, const Rect& rect,
                    uint32_t format);
 
+// Writes text at x, y of target in its selected font and colours (TextOutA).
+void DrawTextAt(DrawTarget* target, int32_t x, int32_t y, const char* text);
+
 // Sets the text colour; returns the one before (SetTextColor).
 ColorRef SetTextColour(DrawTarget* target, ColorRef colour);
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 
 // Result of opening a file for reading with read sharing.
 struct FileProbeResult {
@@ -12,8 +13,15 @@ struct FileProbeResult {
 };
 
 // Opens path for reading (existing file, read access, read sharing) and closes
-// it again at once.
+// it again at once. Only a file on disk counts: a folder, a FIFO, a device or a
+// socket is not opened (and nothing waits for one).
 FileProbeResult ProbeFile(const char* path);
+
+// Opens the file path (taken as given) for reading in binary mode, without
+// waiting for anything; only a file on disk is opened, as by ProbeFile. The
+// caller closes it with std::fclose. Null on failure; *missing (when given) is
+// then 1 when no such file exists, 0 when it exists but cannot be opened.
+std::FILE* OpenFileForReading(const char* path, int* missing);
 
 // Full path of name, relative to the current directory. Returns the length
 // placed in out; when out is too small, the size needed (with the NUL) and out
@@ -30,3 +38,6 @@ int SetCurrentDir(const char* path);
 // The Windows directory (on Linux the directory that stands in for it, created
 // when missing). Returns its length, or the size needed, or 0 on failure.
 uint32_t GetWindowsDir(char* out, uint32_t size);
+
+// Deletes the file path ('\\' accepted as a separator); 1 on success, 0 on failure.
+int DeleteFileAt(const char* path);

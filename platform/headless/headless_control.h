@@ -57,6 +57,13 @@ struct HeadlessEvent {
     Show,
     Caption,     // text
     Invalidate,  // x, y, width, height; wholeArea when no rectangle was given
+    Destroy,       // the window was destroyed (DestroyMainWindow)
+    DestroyNotice, // the destroy notification was sent without destroying
+    CloseRequest,  // a close request was sent
+    Quit,          // result: the exit code posted
+    AboutBox,      // flags: 0 from the command, 1 from the system menu
+    SystemMenu,    // "About..." appended to the system menu
+    Activate,      // text: the class whose other copy was asked to come forward
   };
   explicit HeadlessEvent(Kind what) : kind(what) {}
   Kind kind;
@@ -80,6 +87,13 @@ std::vector<HeadlessEvent> HeadlessTakeEvents();
 // The message boxes shown since the last call, each as "caption|text"; clears that list (the
 // event record is kept).
 std::vector<std::string> TakeShownMessages();
+
+class CMenuApp;
+// The application object that receives what the window procedure would pass on (destroy
+// notification, close request); null: none, the requests are only recorded.
+void HeadlessAttachApp(CMenuApp* app);
+// Whether another copy of the program holds the single-instance guard.
+void HeadlessSetOtherCopyRunning(bool running);
 
 // Back to the start: default screen, no window, empty answer queue and records.
 void HeadlessReset();

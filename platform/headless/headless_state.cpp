@@ -82,4 +82,8 @@ void HeadlessReset() {
   state.answers.clear();
   state.events.clear();
   state.shownMessages.clear();
+  state.app = nullptr;
+  state.otherCopyRunning = false;
+  state.guardHeld = false;
+  state.quitCode = -1;
 }

@@ -210,6 +210,17 @@ int32_t DrawTextIn(DrawTarget* target, const char* text, int32_t count, const Re
   return static_cast<int32_t>(std::min<int64_t>(lineHeight * lines.size(), INT32_MAX));
 }
 
+void DrawTextAt(DrawTarget* target, int32_t x, int32_t y, const char* text) {
+  if (target == nullptr || target->surface == nullptr || text == nullptr) return;
+  // One line from x, y, clipped by the surface alone.
+  const SDL_Surface* surface = target->surface;
+  const int64_t right = std::max<int64_t>(int64_t{surface->w}, x + int64_t{1});
+  const int64_t bottom = std::max<int64_t>(int64_t{surface->h}, y + int64_t{1});
+  const Rect rect{x, y, static_cast<int32_t>(std::min<int64_t>(right, INT32_MAX)),
+                  static_cast<int32_t>(std::min<int64_t>(bottom, INT32_MAX))};
+  DrawTextIn(target, text, -1, rect, 0);
+}
+
 ColorRef SetTextColour(DrawTarget* target, ColorRef colour) {
   if (target == nullptr) return 0xFFFFFFFF;  // CLR_INVALID
   const ColorRef previous = target->textColour;

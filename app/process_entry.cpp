@@ -1,0 +1,59 @@
+// The process entry: single-instance guard, window class and window, the first definition
+// file or the restore form, and the message loop. Core headers and platform/*.h only.
+#include "app/process_entry.h"
+
+#include <string>
+
+#include "platform/app_shell.h"
+#include "platform/copy_text.h"
+#include "platform/file_system.h"
+#include "platform/message_box.h"
+
+int InitInstance(CMenuApp& app, void* instance, int showCommand, const char* commandLine,
+                 CommandLineRules rules) {
+  appInstance = instance;
+  WindowHandle window = CreateMainWindow(instance, windowClassName, appTitle);
+  if (window == nullptr) return 0;
+  // Without its off-screen buffer the program cannot paint; stop as a failed start does.
+  if (!app.Initialize(instance, window)) return 0;
+  if (GetCurrentDir(startDirectory, sizeof startDirectory) >= sizeof startDirectory) {
+    startDirectory[0] = '\0';
+  }
+
+  const StartRequest request = ParseCommandLine(commandLine, startDirectory, rules);
+  if (request.restore) {
+    // Nothing is replayed yet: the window shows the painting error text until a level opens.
+    ShowWindowAs(window, showCommand);
+    UpdateWindowNow(window);
+    return 1;
+  }
+
+  if (app.OpenMenu(request.definitionFile.c_str(), request.workingDirectory.c_str(), 1)) {
+    ShowWindowAs(window, showCommand);
+    UpdateWindowNow(window);
+    return 1;
+  }
+  const std::string message = "Profile error - " + request.definitionFile;
+  ShowMessageBox(window, message.c_str(), appTitle, MessageOk);
+  // The clean-up of a normal end: start directory, quit message, restart recovery.
+  SendDestroyNotice(window);
+  return 0;
+}
+
+int MenuMain(void* instance, const char* commandLine, int showCommand, CommandLineRules rules) {
+  LoadAppStrings();
+  if (!ClaimSingleInstance(kInstanceGuardName)) {
+    const std::string message = std::string(appTitle) + " is already running!";
+    ShowMessageBox(nullptr, message.c_str(), appTitle, MessageOk);
+    ActivateOtherCopy(windowClassName);
+    return 1;
+  }
+  RegisterMainClass(instance, windowClassName);
+  if (!InitInstance(theApp, instance, showCommand, commandLine, rules)) {
+    ReleaseSingleInstance();
+    return 0;
+  }
+  const int exitCode = RunMessageLoop(instance);
+  ReleaseSingleInstance();
+  return exitCode;
+}
