@@ -13,6 +13,7 @@
 #include "platform/dib_draw.h"
 #include "platform/dib_format.h"
 #include "platform/file_system.h"
+#include "platform/image_limits.h"
 #include "platform/message_box.h"
 
 namespace {
@@ -22,13 +23,27 @@ using namespace dib_format;
 constexpr uint32_t kFileHeaderSize = 14;
 constexpr uint32_t kMaskBlockSize = 12;  // three 32-bit masks behind a 40-byte header
 
-// Larger sides are taken as a damaged header: no menu background comes near this.
-constexpr int64_t kMaxSide = 65535;
-// A compressed image may describe at most this many pixels per byte of its data: generous
-// for real images (long runs, skipped rows), yet it ties memory to the file's size.
-constexpr uint64_t kMaxRlePixelsPerByte = 1024;
+// Sizes and pixel counts beyond the shared image limits are taken as a damaged header: the
+// window and the images it is drawn into could not hold such a picture anyway.
+//
+// A compressed image may describe at most this many pixels per byte of its data present in
+// the file: one 2-byte run gives at most 255 pixels, so only skips and an early end of the
+// bitmap go beyond it. Its memory (pixels drawn, images and window) is thus tied to the file.
+constexpr uint64_t kMaxRlePixelsPerByte = 128;
+// ... except that any compressed image up to this many pixels (2048 x 2048) is accepted, for
+// pictures left mostly to skips.
+constexpr uint64_t kRleFreePixels = uint64_t{4} * 1024 * 1024;
 // Colour tables are limited by the 16-bit entry count of a logical palette.
 constexpr uint64_t kMaxColors = 65535;
+// The info block needs a header, masks and at most kMaxColors entries (256 KiB); a larger
+// one is a damaged pixel offset, not room for a real image's extras.
+constexpr uint32_t kMaxInfoBlockSize = 16 * 1024 * 1024;
+// Pixel data that a file may declare: the rows of the largest image at 32 bits per pixel.
+constexpr uint64_t kMaxPixelBytes = static_cast<uint64_t>(kMaxImagePixels) * 4;
+// Pixel data cut short is accepted, the rest reading as zero bytes, while it is declared this
+// large at most; beyond that the file must hold at least half of it, so that a small file
+// cannot make the program hold a large block.
+constexpr uint64_t kShortDataFreeBytes = uint64_t{64} * 1024 * 1024;
 
 // The facts of an info block that loading and drawing rely on, whatever the header version.
 struct HeaderFacts {
@@ -132,7 +147,8 @@ int64_t RowCountOf(const HeaderFacts& f) { return f.height < 0 ? -f.height : f.h
 // everything the header points at.
 bool HeaderIsTrusted(const HeaderFacts& f, uint32_t infoSize) {
   if (f.planes != 1 || !BitCountFits(f)) return false;
-  if (f.width <= 0 || f.width > kMaxSide || f.height == 0 || RowCountOf(f) > kMaxSide) {
+  if (f.width <= 0 || f.width > kMaxImageSide || f.height == 0 || RowCountOf(f) > kMaxImageSide ||
+      f.width * RowCountOf(f) > kMaxImagePixels) {
     return false;
   }
   // Compressed rows are always stored bottom-up.
@@ -143,21 +159,23 @@ bool HeaderIsTrusted(const HeaderFacts& f, uint32_t infoSize) {
 }
 
 // Bytes to hold for the pixel rows, given the bytes the file has behind the info block;
-// 0 when the header promises far more than the file holds. A file cut short is accepted
-// while it holds at least half of its pixel data; the rest reads as zeros.
+// 0 when the header promises more than may be held. What the file lacks reads as zeros.
 uint64_t PixelBytesToHold(const HeaderFacts& f, uint64_t present) {
   uint64_t size;
   if (IsCompressed(f)) {
     size = f.sizeImage != 0 ? f.sizeImage : present;
+    // Judged by the data present: zeros added behind it describe no pixels.
+    const uint64_t data = size < present ? size : present;
     const uint64_t pixels = static_cast<uint64_t>(f.width) * static_cast<uint64_t>(RowCountOf(f));
-    if (pixels > size * kMaxRlePixelsPerByte) return 0;
+    if (pixels > kRleFreePixels && pixels > data * kMaxRlePixelsPerByte) return 0;
   } else {
     // The drawing reads every row, so the buffer holds them all even when the header's
     // own size is smaller.
     const uint64_t rows = RowBytesOf(f) * static_cast<uint64_t>(RowCountOf(f));
     size = f.sizeImage > rows ? f.sizeImage : rows;
   }
-  if (size == 0 || size > 2 * present || size > UINT32_MAX) return 0;
+  if (size == 0 || size > kMaxPixelBytes) return 0;
+  if (size > kShortDataFreeBytes && size > 2 * present) return 0;
   return size;
 }
 
@@ -224,8 +242,10 @@ int CDib::LoadFromFile(const char* path) {
   std::string name(path);
   for (char& c : name)
     if (c == '\\') c = '/';
+  // Only a file on disk is read: a FIFO or device named as a background must not make the
+  // program wait. Such a name reads as one that cannot be opened.
   const FileProbeResult probe = ProbeFile(path);
-  FilePtr file(probe.opened ? std::fopen(name.c_str(), "rb") : nullptr);
+  FilePtr file(probe.opened ? OpenFileForReading(name.c_str(), nullptr) : nullptr);
   if (!file) {
     ReportNotFound(path);
     return 0;
@@ -248,7 +268,8 @@ int CDib::LoadFromFile(const char* path) {
   }
   // The info block runs from the end of the file header to the pixel rows.
   const uint32_t offBits = ReadU32(fileHeader + 10);
-  if (offBits < kFileHeaderSize + kCoreHeaderSize || offBits > fileSize) {
+  if (offBits < kFileHeaderSize + kCoreHeaderSize || offBits > fileSize ||
+      offBits - kFileHeaderSize > kMaxInfoBlockSize) {
     ReportError("Invalid bitmap file");
     return 0;
   }

@@ -1,9 +1,9 @@
 // The portable INI store: a line reader, the format rules and the three profile calls on top.
-// Standard C++ only (no POSIX, no windows.h): the same file is built for Linux and Windows.
+// Standard C++ and the file seam only (no POSIX, no windows.h): the same file is built for
+// Linux and Windows.
 #include "platform/posix/portable_profile.h"
 
 #include <atomic>
-#include <cerrno>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -176,13 +176,13 @@ std::string ResolvePath(const char* file) {
 enum class LoadResult { kLoaded, kMissing, kFailed };
 
 // Reads the whole file into content. A file that does not exist is kMissing; one that exists
-// but cannot be opened or read (a directory, no permission) is kFailed, so that a write never
-// replaces a file it could not read.
+// but cannot be opened or read (a directory, a FIFO or device, no permission) is kFailed, so
+// that a write never replaces a file it could not read.
 LoadResult LoadFile(const std::string& path, std::string* content) {
   content->clear();
-  errno = 0;
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (f == nullptr) return errno == ENOENT ? LoadResult::kMissing : LoadResult::kFailed;
+  int missing = 0;
+  std::FILE* f = OpenFileForReading(path.c_str(), &missing);
+  if (f == nullptr) return missing ? LoadResult::kMissing : LoadResult::kFailed;
   char chunk[65536];
   size_t got;
   while ((got = std::fread(chunk, 1, sizeof chunk, f)) > 0) content->append(chunk, got);
@@ -215,10 +215,12 @@ bool ReplaceFile(const std::string& path, const std::string& bytes) {
     salt = salt * 6364136223846793005ULL + 1442695040888963407ULL + ++counter;
     std::snprintf(suffix, sizeof suffix, ".~%08x", static_cast<unsigned>(salt >> 32));
     temp = path + suffix;
-    if (std::FILE* existing = std::fopen(temp.c_str(), "rb")) {  // name taken: try another
-      std::fclose(existing);
+    int missing = 0;
+    if (std::FILE* existing = OpenFileForReading(temp.c_str(), &missing)) {
+      std::fclose(existing);  // name taken: try another
       continue;
     }
+    if (!missing) continue;  // taken by something that is not a file
     f = std::fopen(temp.c_str(), "wb");
     if (f == nullptr) return false;  // folder missing or not writable
   }

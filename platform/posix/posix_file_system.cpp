@@ -1,10 +1,11 @@
-// File tests, full paths and the stand-in for the Windows directory on POSIX systems.
-// Backslashes in names from definition files are accepted as separators.
+// File tests, opening files for reading, full paths and the stand-in for the Windows directory
+// on POSIX systems. Backslashes in names from definition files are accepted as separators.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -79,6 +80,36 @@ int MakeDirectories(const std::string& path, mode_t mode) {
   return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) ? 1 : 0;
 }
 
+std::string WithSlashes(const char* path) {
+  std::string name(path);
+  for (char& c : name)
+    if (c == '\\') c = '/';
+  return name;
+}
+
+// Opens path read-only, as Windows opens a file: a FIFO or device must not make the program
+// wait (a FIFO without a writer blocks a plain open for ever), and only a regular file counts
+// (Windows cannot open a folder as a file; the rest has no Windows counterpart). Returns the
+// descriptor, or -1 with errno set (ENOENT for a missing file). *info receives its status.
+int OpenRegularFile(const std::string& name, struct stat* info) {
+  if (name.empty()) {
+    errno = ENOENT;
+    return -1;
+  }
+  const int fd = open(name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return -1;
+  if (fstat(fd, info) != 0 || !S_ISREG(info->st_mode)) {
+    close(fd);
+    errno = EACCES;
+    return -1;
+  }
+  // Reads of a regular file never wait; the flag is dropped all the same so that the stream
+  // sees an ordinary descriptor.
+  const int flags = fcntl(fd, F_GETFL);
+  if (flags != -1) fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+  return fd;
+}
+
 std::string EnvironmentValue(const char* name) {
   const char* value = std::getenv(name);
   return value != nullptr ? std::string(value) : std::string();
@@ -88,25 +119,34 @@ std::string EnvironmentValue(const char* name) {
 
 FileProbeResult ProbeFile(const char* path) {
   FileProbeResult result{0, 0, 0};
-  if (path == nullptr || *path == '\0') return result;
-  std::string name(path);
-  for (char& c : name)
-    if (c == '\\') c = '/';
-  const int fd = open(name.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return result;
+  if (path == nullptr) return result;
   struct stat info {};
-  if (fstat(fd, &info) == 0) {
-    // Opening a folder as a file fails on Windows; keep that.
-    if (S_ISDIR(info.st_mode)) {
-      close(fd);
-      return result;
-    }
-    result.sizeKnown = 1;
-    result.size = static_cast<uint64_t>(info.st_size);
-  }
+  const int fd = OpenRegularFile(WithSlashes(path), &info);
+  if (fd < 0) return result;
   close(fd);
   result.opened = 1;
+  result.sizeKnown = 1;
+  result.size = static_cast<uint64_t>(info.st_size);
   return result;
+}
+
+std::FILE* OpenFileForReading(const char* path, int* missing) {
+  if (missing != nullptr) *missing = 0;
+  struct stat info {};
+  const int fd = OpenRegularFile(path != nullptr ? std::string(path) : std::string(), &info);
+  if (fd < 0) {
+    if (missing != nullptr) *missing = errno == ENOENT ? 1 : 0;
+    return nullptr;
+  }
+  std::FILE* file = fdopen(fd, "rb");
+  if (file == nullptr) close(fd);
+  return file;
+}
+
+int DeleteFileAt(const char* path) {
+  if (path == nullptr || *path == '\0') return 0;
+  // unlink refuses a folder, as deleting a file does on Windows.
+  return unlink(WithSlashes(path).c_str()) == 0 ? 1 : 0;
 }
 
 uint32_t GetFullPath(const char* name, char* out, uint32_t size) {
@@ -114,7 +154,9 @@ uint32_t GetFullPath(const char* name, char* out, uint32_t size) {
   return PlaceResult(MakeFullPath(name), out, size);
 }
 
-uint32_t GetCurrentDir(char* out, uint32_t size) { return PlaceResult(CurrentDirectory(), out, size); }
+uint32_t GetCurrentDir(char* out, uint32_t size) {
+  return PlaceResult(CurrentDirectory(), out, size);
+}
 
 int SetCurrentDir(const char* path) {
   if (path == nullptr || *path == '\0') return 0;

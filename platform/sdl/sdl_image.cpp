@@ -36,6 +36,7 @@ ImageHandle ImageFromSurface(SDL_Surface* surface, int32_t bitsPerPixel) {
 
 ImageHandle CreateImage(int32_t width, int32_t height, int32_t bitsPerPixel,
                         const void* initialBits) {
+  // Beyond the shared image limits creation fails as for want of memory.
   if (width <= 0 || height <= 0 || width > kMaxImageSide || height > kMaxImageSide) {
     return nullptr;
   }

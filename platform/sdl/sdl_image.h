@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "platform/handles.h"
+#include "platform/image_limits.h"
 #include "platform/sdl/sdl_draw_target.h"
 #include "platform/sdl/sdl_owned.h"
 
@@ -13,10 +14,6 @@ struct PlatformImage {
   int32_t bitsPerPixel = 32;         // the depth asked for, reported by TargetBitsPerPixel
   DrawTarget* selectedIn = nullptr;  // the one target it is selected into, if any
 };
-
-// Largest image side and area accepted; beyond them creation fails as for want of memory.
-constexpr int32_t kMaxImageSide = 32767;
-constexpr int64_t kMaxImagePixels = int64_t{64} * 1024 * 1024;
 
 // Takes surface over as an image of the given depth, converted to XRGB8888. Null when surface
 // is null or cannot be converted (the surface is freed either way).

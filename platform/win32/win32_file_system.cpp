@@ -1,5 +1,10 @@
-// File tests, full paths, current and Windows directory through the Win32 API.
+// File tests, opening and deleting files, full paths, current and Windows directory through
+// the Win32 API.
+#include <io.h>
 #include <windows.h>
+
+#include <cerrno>
+#include <cstdio>
 
 #include "platform/file_system.h"
 
@@ -9,6 +14,11 @@ FileProbeResult ProbeFile(const char* path) {
   HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return result;
+  // A device name (CON, COM1, a pipe) opens, but reading it could wait for ever.
+  if (GetFileType(file) != FILE_TYPE_DISK) {
+    CloseHandle(file);
+    return result;
+  }
   result.opened = 1;
   DWORD high = 0;
   const DWORD low = GetFileSize(file, &high);
@@ -19,6 +29,26 @@ FileProbeResult ProbeFile(const char* path) {
   CloseHandle(file);
   return result;
 }
+
+std::FILE* OpenFileForReading(const char* path, int* missing) {
+  if (missing != nullptr) *missing = 0;
+  if (path == nullptr) return nullptr;
+  errno = 0;
+  std::FILE* file = std::fopen(path, "rb");
+  if (file == nullptr) {
+    if (missing != nullptr) *missing = errno == ENOENT ? 1 : 0;
+    return nullptr;
+  }
+  // A device name (CON, COM1, a pipe) opens, but reading it could wait for ever.
+  const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
+  if (GetFileType(handle) != FILE_TYPE_DISK) {
+    std::fclose(file);
+    return nullptr;
+  }
+  return file;
+}
+
+int DeleteFileAt(const char* path) { return path != nullptr && DeleteFileA(path) ? 1 : 0; }
 
 uint32_t GetFullPath(const char* name, char* out, uint32_t size) {
   if (name == nullptr) return 0;
