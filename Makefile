@@ -1,6 +1,8 @@
 # Front door: `make test` installs what is missing, builds the Linux, sanitizer
 # and Windows builds, runs all their tests and a short run of every fuzz target.
-.PHONY: test bootstrap linux linux-asan win32 fuzz test-linux test-linux-asan test-win32 test-fuzz clean
+# `make run` builds the Linux menu program and shows the demo menu (without a
+# display: on a private Xvfb display, saving the picture to build/run.png).
+.PHONY: test run bootstrap linux linux-asan win32 fuzz test-linux test-linux-asan test-win32 test-fuzz clean
 
 FUZZ_SECONDS ?= 30
 
@@ -8,6 +10,11 @@ test: bootstrap test-linux test-linux-asan test-win32 test-fuzz
 
 bootstrap:
 	@bash scripts/bootstrap.sh
+
+run: bootstrap
+	cmake --preset linux >/dev/null
+	cmake --build --preset linux --target quorel
+	bash scripts/run-demo.sh
 
 linux linux-asan win32 fuzz: bootstrap
 	cmake --preset $@ >/dev/null

@@ -2,8 +2,16 @@
 // embeds the same files as byte arrays). Plain #defines so the resource compiler reads them.
 #pragma once
 
+// <windows.h> names a system cursor IDC_HAND; here the name is the program's cursor 136, so a
+// Win32 file includes <windows.h> before this header.
+#ifdef IDC_HAND
+#undef IDC_HAND
+#endif
+
 #define IDS_APP_TITLE 103       // string: "Quorel"
 #define IDD_ABOUT 103           // About dialog
+#define IDM_ABOUT 104           // command: the About box (system menu, Alt+? and Alt+/)
+#define IDM_EXIT 105            // command: close request, asks the exit question
 #define IDI_APP 107             // program icon
 #define IDI_APP_SMALL 108       // small program icon
 #define IDS_WINDOW_CLASS 109    // string: "QUOREL"

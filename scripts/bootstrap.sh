@@ -14,8 +14,9 @@ packages=(
   # the 32-bit Windows build and Wine to run its tests
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
   wine wine32:i386 wine64
-  # end-to-end runs in real windows
-  xvfb xauth xdotool
+  # end-to-end runs in real windows (X fonts for SDL's message boxes, python3-xlib
+  # for the test driver)
+  xvfb xauth xdotool xfonts-base python3 python3-xlib
   # 32-bit code on kernels that cannot run it themselves
   qemu-user-static
 )

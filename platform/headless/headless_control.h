@@ -1,6 +1,6 @@
-// Control of the headless backend for tests and quorel-tool: the screen's size and depth, the
-// one window and its off-screen surface, scripted message-box answers, and the record of
-// everything the program asked of the window system. No OS headers; SDL only by name.
+// Control of the headless backend for tests and quorel-tool: the screen, the one window and its
+// pixels (drawn by the build's own drawing code), scripted message-box answers, and the record
+// of everything the program asked of the window system. No OS headers; SDL only by name.
 #pragma once
 
 #include <cstdint>
@@ -12,7 +12,8 @@
 struct SDL_Surface;
 
 // Sets the screen's size and depth (default 1024 x 768 at 32 bits). false, changing nothing,
-// for sizes outside 1..16384 or a depth outside 1..32.
+// for sizes outside 1..16384, a depth outside 1..32, or a depth the drawing code cannot show
+// (GDI draws at the depth of the display it is given).
 bool HeadlessConfigureScreen(int32_t width, int32_t height, int32_t bitsPerPixel);
 
 // The one headless window, made hidden at 0, 0 with an empty client area and caption the
@@ -33,8 +34,13 @@ struct HeadlessWindowState {
   bool visible;
 };
 HeadlessWindowState HeadlessWindow();
-// The client area's pixels (XRGB8888, clientWidth x clientHeight); null while it is empty or
-// there is no window. Valid until the window is sized again or destroyed.
+// The client area's pixel at x, y as 0x00BBGGRR (GetPixel); kHeadlessNoPixel outside it, while
+// it is empty or when there is no window.
+constexpr ColorRef kHeadlessNoPixel = 0xFFFFFFFF;
+ColorRef HeadlessWindowPixel(int32_t x, int32_t y);
+// Builds drawing on SDL surfaces only: the client area's pixels (XRGB8888, clientWidth x
+// clientHeight); null while it is empty or there is no window. Valid until the window is sized
+// again or destroyed.
 SDL_Surface* HeadlessWindowSurface();
 
 // Frame of the headless window: left and right borders, and the caption bar plus borders above
@@ -55,15 +61,15 @@ struct HeadlessEvent {
     Move,        // x, y
     Size,        // width, height of the client area
     Show,
-    Caption,     // text
-    Invalidate,  // x, y, width, height; wholeArea when no rectangle was given
-    Destroy,       // the window was destroyed (DestroyMainWindow)
-    DestroyNotice, // the destroy notification was sent without destroying
-    CloseRequest,  // a close request was sent
-    Quit,          // result: the exit code posted
-    AboutBox,      // flags: 0 from the command, 1 from the system menu
-    SystemMenu,    // "About..." appended to the system menu
-    Activate,      // text: the class whose other copy was asked to come forward
+    Caption,        // text
+    Invalidate,     // x, y, width, height; wholeArea when no rectangle was given
+    Destroy,        // the window was destroyed (DestroyMainWindow)
+    DestroyNotice,  // the destroy notification was sent without destroying
+    CloseRequest,   // a close request was sent
+    Quit,           // result: the exit code posted
+    AboutBox,       // flags: 0 from the command, 1 from the system menu
+    SystemMenu,     // "About..." appended to the system menu
+    Activate,       // text: the class whose other copy was asked to come forward
   };
   explicit HeadlessEvent(Kind what) : kind(what) {}
   Kind kind;

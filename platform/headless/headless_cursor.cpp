@@ -1,10 +1,9 @@
 // Cursors without a screen: handles that say which cursor they are, and a record of each one
-// shown. Needs nothing but the resource table.
+// shown. Needs nothing but the program's resources.
 #include <map>
 
 #include "platform/cursor.h"
 #include "platform/headless/headless_state.h"
-#include "platform/sdl/sdl_resources.h"
 
 struct PlatformCursor {
   int resourceId;      // the program's cursor, or 0
@@ -18,7 +17,7 @@ CursorHandle LoadStandardCursor(StandardCursor which) {
 }
 
 CursorHandle LoadCursorResource(int resourceId) {
-  if (FindEmbeddedResource(ResourceKind::Cursor, resourceId).data == nullptr) return nullptr;
+  if (!HasProgramResource(HeadlessResource::Cursor, resourceId)) return nullptr;
   // Loaded once and never destroyed: the same handle for the same number.
   static std::map<int, PlatformCursor> loaded;
   return &loaded.emplace(resourceId, PlatformCursor{resourceId, 0}).first->second;

@@ -1,9 +1,8 @@
 // Sounds without audio: each request is recorded with what it would have played; nothing is
-// played and nothing waits. Needs the resource table and the C library only.
+// played and nothing waits. Needs the program's resources and the C library only.
 #include <cstdio>
 
 #include "platform/headless/headless_state.h"
-#include "platform/sdl/sdl_resources.h"
 #include "platform/sound.h"
 
 int PlaySoundNamed(const char* name, uint32_t flags) {
@@ -13,8 +12,7 @@ int PlaySoundNamed(const char* name, uint32_t flags) {
   if ((flags & SoundResource) != 0 && value <= 0xFFFF) {
     // A resource number in place of a name, as MAKEINTRESOURCE makes it.
     event.resourceId = static_cast<int>(value);
-    event.result =
-        FindEmbeddedResource(ResourceKind::Wave, event.resourceId).data != nullptr ? 1 : 0;
+    event.result = HasProgramResource(HeadlessResource::Wave, event.resourceId) ? 1 : 0;
   } else if ((flags & SoundResource) != 0) {
     event.text = name;  // a resource by name: the program has none
   } else if (name == nullptr) {

@@ -1,5 +1,5 @@
 // The headless backend's state and its control functions for tests and quorel-tool.
-// Needs SDL surfaces only; no video, no audio.
+// Needs the drawing part for pixels only; no video, no audio.
 #include "platform/headless/headless_state.h"
 
 #include <utility>
@@ -18,18 +18,12 @@ void Record(HeadlessEvent event) { Headless().events.push_back(std::move(event))
 
 bool HeadlessConfigureScreen(int32_t width, int32_t height, int32_t bitsPerPixel) {
   if (width < 1 || width > 16384 || height < 1 || height > 16384) return false;
-  if (bitsPerPixel < 1 || bitsPerPixel > 32) return false;
+  if (bitsPerPixel < 1 || bitsPerPixel > 32 || !DrawsAtDepth(bitsPerPixel)) return false;
   HeadlessState& state = Headless();
   state.screenWidth = width;
   state.screenHeight = height;
   state.screenBitsPerPixel = bitsPerPixel;
-  // Targets on the old screen keep drawing on nothing rather than on a freed surface.
-  for (auto& target : state.screenTargets) {
-    target->surface = nullptr;
-    target->bitsPerPixel = bitsPerPixel;
-  }
-  for (auto& target : state.windowTargets) target->bitsPerPixel = bitsPerPixel;
-  state.screenSurface.reset();
+  ScreenChanged();
   return true;
 }
 
@@ -40,9 +34,8 @@ WindowHandle HeadlessCreateWindow() {
 }
 
 void HeadlessDestroyWindow() {
-  HeadlessState& state = Headless();
-  for (auto& target : state.windowTargets) target->surface = nullptr;
-  state.window.reset();
+  DropClientPixels();
+  Headless().window.reset();
 }
 
 HeadlessWindowState HeadlessWindow() {
@@ -52,11 +45,6 @@ HeadlessWindowState HeadlessWindow() {
                     window->y + window->clientHeight + kHeadlessFrameTop + kHeadlessFrameBottom};
   return HeadlessWindowState{
       true, bounds, window->clientWidth, window->clientHeight, window->caption, window->visible};
-}
-
-SDL_Surface* HeadlessWindowSurface() {
-  const PlatformWindow* window = Headless().window.get();
-  return window != nullptr ? window->surface.get() : nullptr;
 }
 
 void HeadlessQueueAnswer(int result) { Headless().answers.push_back(result); }

@@ -1,5 +1,6 @@
-// State shared by the files of the headless backend: the screen, the one window, the targets
-// handed out, the answer queue and the record. Only the headless files include this.
+// State shared by the files of the headless backend: the screen, the one window, the answer
+// queue and the record, and what the drawing part (headless_sdl.cpp or headless_gdi.cpp,
+// whichever drawing code the build has) offers the rest. Only the headless files include this.
 #pragma once
 
 #include <cstdint>
@@ -9,8 +10,6 @@
 #include <vector>
 
 #include "platform/headless/headless_control.h"
-#include "platform/sdl/sdl_draw_target.h"
-#include "platform/sdl/sdl_owned.h"
 
 struct PlatformWindow {
   int32_t x = 0;
@@ -19,24 +18,20 @@ struct PlatformWindow {
   int32_t clientHeight = 0;
   std::string caption;
   bool visible = false;
-  OwnedSurface surface;  // the client area; null while it is empty
 };
 
 struct HeadlessState {
   int32_t screenWidth = 1024;
   int32_t screenHeight = 768;
   int32_t screenBitsPerPixel = 32;
-  OwnedSurface screenSurface;              // made when the screen's target is first asked
   std::unique_ptr<PlatformWindow> window;  // the one window, once made
-  std::vector<std::unique_ptr<DrawTarget>> windowTargets;  // on the window, handed out
-  std::vector<std::unique_ptr<DrawTarget>> screenTargets;  // on the screen, handed out
   std::deque<int> answers;
   std::vector<HeadlessEvent> events;
   std::vector<std::string> shownMessages;
-  CMenuApp* app = nullptr;          // receives destroy notifications and close requests
-  bool otherCopyRunning = false;    // the single-instance guard is held elsewhere
+  CMenuApp* app = nullptr;        // receives destroy notifications and close requests
+  bool otherCopyRunning = false;  // the single-instance guard is held elsewhere
   bool guardHeld = false;
-  int quitCode = -1;                // the exit code posted; -1 while none
+  int quitCode = -1;  // the exit code posted; -1 while none
 };
 
 HeadlessState& Headless();
@@ -45,3 +40,22 @@ HeadlessState& Headless();
 PlatformWindow* KnownWindow(WindowHandle handle);
 
 void Record(HeadlessEvent event);
+
+// --- The drawing part: pixels of the client area and the screen, and their targets ---------
+
+// Gives the window's client area width x height fresh pixels (none when either is 0 or the
+// area is too large for an image); what was drawn is gone. Targets held on the window draw on
+// the new pixels.
+void ResizeClientPixels(int32_t width, int32_t height);
+// The window is gone: targets still held on it draw on nothing.
+void DropClientPixels();
+// The screen's size or depth changed: targets on the old screen draw on nothing, and every
+// target reports the new depth where the drawing code lets it.
+void ScreenChanged();
+
+// Whether targets can draw and report bitsPerPixel (1..32) as the screen's depth.
+bool DrawsAtDepth(int32_t bitsPerPixel);
+
+// Whether the program carries resource number id of the kind.
+enum class HeadlessResource { Cursor, Wave };
+bool HasProgramResource(HeadlessResource kind, int id);

@@ -1,58 +1,11 @@
-// The window services on a window without a screen: an off-screen client surface, screen
-// metrics as configured, and every move, size, show, caption and repaint request recorded.
-// Needs SDL surfaces only; no video.
+// The window services on a window without a screen: screen metrics as configured, and every
+// move, size, show, caption and repaint request recorded. The client area's pixels and the
+// targets on them belong to the drawing part. No OS headers, no SDL.
 #include <algorithm>
-#include <memory>
-#include <new>
 
 #include "platform/headless/headless_state.h"
-#include "platform/sdl/sdl_image.h"
+#include "platform/image_limits.h"
 #include "platform/window.h"
-
-namespace {
-
-SDL_Surface* NewSurface(int32_t width, int32_t height) {
-  return SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_XRGB8888);
-}
-
-DrawTarget* HandOut(std::vector<std::unique_ptr<DrawTarget>>* targets, SDL_Surface* surface) {
-  auto target = std::unique_ptr<DrawTarget>(new (std::nothrow) DrawTarget{});
-  if (!target) return nullptr;
-  target->surface = surface;
-  target->bitsPerPixel = Headless().screenBitsPerPixel;
-  targets->push_back(std::move(target));
-  return targets->back().get();
-}
-
-// Removes target from targets and frees it; false when it was not handed out from there.
-bool TakeBack(std::vector<std::unique_ptr<DrawTarget>>* targets, DrawTarget* target) {
-  auto found = std::find_if(targets->begin(), targets->end(),
-                            [target](const auto& held) { return held.get() == target; });
-  if (found == targets->end()) return false;
-  targets->erase(found);
-  return true;
-}
-
-}  // namespace
-
-DrawTarget* GetWindowTarget(WindowHandle window) {
-  HeadlessState& state = Headless();
-  if (window == nullptr) {
-    if (!state.screenSurface)
-      state.screenSurface.reset(NewSurface(state.screenWidth, state.screenHeight));
-    return HandOut(&state.screenTargets, state.screenSurface.get());
-  }
-  PlatformWindow* known = KnownWindow(window);
-  if (known == nullptr) return nullptr;
-  return HandOut(&state.windowTargets, known->surface.get());
-}
-
-void ReleaseWindowTarget(WindowHandle window, DrawTarget* target) {
-  (void)window;  // a target is found by itself, whichever window it was asked for
-  if (target == nullptr) return;
-  HeadlessState& state = Headless();
-  if (!TakeBack(&state.windowTargets, target)) TakeBack(&state.screenTargets, target);
-}
 
 int32_t ScreenWidth() { return Headless().screenWidth; }
 int32_t ScreenHeight() { return Headless().screenHeight; }
@@ -89,11 +42,7 @@ void SizeWindowForClient(WindowHandle window, int32_t width, int32_t height) {
   known->clientWidth = width;
   known->clientHeight = height;
   // The client area is new: what was drawn is gone, as after a repaint request.
-  known->surface.reset();
-  if (width > 0 && height > 0 && int64_t{width} * height <= kMaxImagePixels) {
-    known->surface.reset(NewSurface(width, height));
-  }
-  for (auto& target : Headless().windowTargets) target->surface = known->surface.get();
+  ResizeClientPixels(width, height);
 }
 
 void ShowWindowNow(WindowHandle window) {

@@ -68,6 +68,11 @@ int32_t DrawTextIn(DrawTarget* target, const char* text, int32_t count, const Re
   return DrawTextA(ToDc(target), text, count, &r, format);
 }
 
+void DrawTextAt(DrawTarget* target, int32_t x, int32_t y, const char* text) {
+  if (text == nullptr) return;
+  TextOutA(ToDc(target), x, y, text, lstrlenA(text));
+}
+
 ColorRef SetTextColour(DrawTarget* target, ColorRef colour) {
   return SetTextColor(ToDc(target), colour);
 }

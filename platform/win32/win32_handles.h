@@ -9,6 +9,7 @@
 inline HDC ToDc(DrawTarget* target) { return reinterpret_cast<HDC>(target); }
 inline DrawTarget* ToTarget(HDC dc) { return reinterpret_cast<DrawTarget*>(dc); }
 inline HWND ToHwnd(WindowHandle window) { return reinterpret_cast<HWND>(window); }
+inline WindowHandle ToWindowHandle(HWND window) { return reinterpret_cast<WindowHandle>(window); }
 inline HBITMAP ToBitmap(ImageHandle image) { return reinterpret_cast<HBITMAP>(image); }
 inline ImageHandle ToImage(HBITMAP bitmap) { return reinterpret_cast<ImageHandle>(bitmap); }
 inline HFONT ToFont(FontHandle font) { return reinterpret_cast<HFONT>(font); }

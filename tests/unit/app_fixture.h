@@ -2,7 +2,6 @@
 // working in its own temporary folder, and writers for definition and bitmap files.
 #pragma once
 
-#include <SDL.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -42,15 +41,11 @@ inline void WriteText(const std::string& path, const std::string& text) {
 
 // Pixels of colour (0x00BBGGRR) in the client area's rectangle, right and bottom exclusive.
 inline int CountPixels(const Rect& area, ColorRef colour) {
-  SDL_Surface* surface = HeadlessWindowSurface();
+  const HeadlessWindowState window = HeadlessWindow();
   int count = 0;
-  for (int32_t y = std::max(0, area.top); y < std::min(surface->h, area.bottom); ++y) {
-    const auto* row = reinterpret_cast<const uint32_t*>(
-        static_cast<const uint8_t*>(surface->pixels) + y * surface->pitch);
-    for (int32_t x = std::max(0, area.left); x < std::min(surface->w, area.right); ++x) {
-      const uint32_t rgb = row[x];
-      count += ((rgb & 0xFF) << 16 | (rgb & 0xFF00) | (rgb >> 16 & 0xFF)) == colour;
-    }
+  for (int32_t y = std::max(0, area.top); y < std::min(window.clientHeight, area.bottom); ++y) {
+    for (int32_t x = std::max(0, area.left); x < std::min(window.clientWidth, area.right); ++x)
+      count += HeadlessWindowPixel(x, y) == colour;
   }
   return count;
 }

@@ -1,11 +1,10 @@
-// Draws the files of the BMP suite in ../shared/data with CDib onto 32-bit SDL surfaces: good
+// Draws the files of the BMP suite in ../shared/data with CDib onto 32-bit canvases: good
 // files must match the reference pictures the suite names, damaged ones must be reported or
 // drawn safely, questionable ones must not crash.
-#include <SDL.h>
 #include <gtest/gtest.h>
-#include <png.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -14,8 +13,8 @@
 #include <vector>
 
 #include "platform/headless/headless_control.h"
-#include "platform/sdl/sdl_draw_target.h"
 #include "render/dib.h"
+#include "tests/unit/reference_picture.h"
 #include "tests/unit/test_canvas.h"
 
 namespace {
@@ -54,20 +53,11 @@ std::vector<fs::path> ReferencesOf(const std::string& page, const std::string& e
   return found;
 }
 
-struct Picture {
-  int width = 0, height = 0;
-  std::vector<uint8_t> rgba;
-};
-
-bool ReadPng(const fs::path& path, Picture* picture) {
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
-  image.format = PNG_FORMAT_RGBA;
-  picture->width = static_cast<int>(image.width);
-  picture->height = static_cast<int>(image.height);
-  picture->rgba.resize(PNG_IMAGE_SIZE(image));
-  return png_image_finish_read(&image, nullptr, picture->rgba.data(), 0, nullptr) != 0;
+// Bits per pixel of a loaded image, from its header (the core header's field sits earlier).
+int BitsPerPixelOf(const CDib& dib) {
+  const uint8_t* header = dib.info;
+  const size_t at = header[0] == 12 && header[1] == 0 ? 10 : 14;
+  return header[at] | header[at + 1] << 8;
 }
 
 // Loads path, draws it whole at its own size and compares it with the first reference of the
@@ -76,23 +66,27 @@ bool ReadPng(const fs::path& path, Picture* picture) {
 void ExpectMatchesReference(const std::string& page, const fs::path& path,
                             const std::string& entry) {
   CDib dib;
-  ASSERT_EQ(1, dib.LoadFromFile(path.c_str()));
+  ASSERT_EQ(1, dib.LoadFromFile(path.string().c_str()));
   EXPECT_EQ(std::vector<std::string>{}, TakeShownMessages());
   const DibExtent extent = dib.ImageExtent();
   ASSERT_GT(extent.width, 0);
   ASSERT_GT(extent.height, 0);
   Canvas surface(extent.width, extent.height, kBackground);
-  EXPECT_EQ(1, dib.PaintImage(&surface.target, 0, 0, extent.width, extent.height, 0, 0));
+  EXPECT_EQ(1, dib.PaintImage(surface.target(), 0, 0, extent.width, extent.height, 0, 0));
 
   Picture reference;
   for (const fs::path& candidate : ReferencesOf(page, entry)) {
     Picture p;
-    if (ReadPng(candidate, &p) && p.width == extent.width && p.height == extent.height) {
+    if (ReadReferencePicture(candidate, &p) && p.width == extent.width &&
+        p.height == extent.height) {
       reference = std::move(p);
       break;
     }
   }
   ASSERT_FALSE(reference.rgba.empty()) << "no reference picture of the image's size";
+  // 16-bit pixels hold 5 or 6 bits a channel. Widened to 8 bits they may differ by one: the
+  // suite's pictures round (v * 255 / 31), GDI repeats the high bits (v << 3 | v >> 2).
+  const int slack = BitsPerPixelOf(dib) == 16 ? 1 : 0;
   int compared = 0, wrong = 0;
   std::string first;
   for (int y = 0; y < extent.height; ++y) {
@@ -104,7 +98,7 @@ void ExpectMatchesReference(const std::string& page, const fs::path& path,
       ++compared;
       const int channels[3] = {int(got >> 16), int(got >> 8 & 0xFF), int(got & 0xFF)};
       for (int c = 0; c < 3; ++c) {
-        if (channels[c] != want[c]) {
+        if (std::abs(channels[c] - want[c]) > slack) {
           if (wrong++ == 0) {
             std::ostringstream s;
             s << "first at " << x << "," << y << ": got " << std::hex << got << " want "
@@ -157,7 +151,8 @@ TEST_F(BmpSuiteTest, RleSkipsMatchWhereTheReferenceIsOpaque) {
 
 // What each damaged file gets: a message, or (empty) it loads and draws safely because the
 // damage lies in something drawing does not trust (unused density and size fields, RLE codes
-// that run past the rows, palette indexes past the table, an empty blue mask).
+// that run past the rows, palette indexes past the table, an empty blue mask) or it shows what
+// there is (rows cut short read as zeros).
 TEST_F(BmpSuiteTest, DamagedFilesAreReportedOrDrawnSafely) {
   const std::map<std::string, std::string> expected = {
       {"badbitcount.bmp", "Invalid bitmap file"},
@@ -179,7 +174,7 @@ TEST_F(BmpSuiteTest, DamagedFilesAreReportedOrDrawnSafely) {
       {"reallybig.bmp", "Invalid bitmap file"},
       {"rgb16-880.bmp", ""},
       {"rletopdown.bmp", "Invalid bitmap file"},
-      {"shortfile.bmp", "Invalid bitmap file"},
+      {"shortfile.bmp", ""},
   };
   for (const fs::path& path : FilesIn("b")) {
     const std::string name = path.filename().string();
@@ -187,7 +182,7 @@ TEST_F(BmpSuiteTest, DamagedFilesAreReportedOrDrawnSafely) {
     const auto want = expected.find(name);
     ASSERT_NE(expected.end(), want) << "a file of the suite this test does not know";
     CDib dib;
-    const int loaded = dib.LoadFromFile(path.c_str());
+    const int loaded = dib.LoadFromFile(path.string().c_str());
     const std::vector<std::string> shown = TakeShownMessages();
     if (!want->second.empty()) {
       EXPECT_EQ(0, loaded);
@@ -201,7 +196,7 @@ TEST_F(BmpSuiteTest, DamagedFilesAreReportedOrDrawnSafely) {
     } else {
       Canvas surface(160, 80, kBackground);
       const DibExtent extent = dib.ImageExtent();
-      EXPECT_EQ(1, dib.PaintImage(&surface.target, 0, 0, extent.width, extent.height, 0, 0));
+      EXPECT_EQ(1, dib.PaintImage(surface.target(), 0, 0, extent.width, extent.height, 0, 0));
     }
   }
 }
@@ -215,13 +210,13 @@ TEST_F(BmpSuiteTest, QuestionableFilesLoadOrReportWithoutHarm) {
     for (const fs::path& path : FilesIn(folder)) {
       SCOPED_TRACE(path.string());
       CDib dib;
-      const int loaded = dib.LoadFromFile(path.c_str());
+      const int loaded = dib.LoadFromFile(path.string().c_str());
       const std::vector<std::string> shown = TakeShownMessages();
       if (loaded == 1) {
         EXPECT_TRUE(shown.empty());
         const DibExtent extent = dib.ImageExtent();
         Canvas surface(100, 50, kBackground);
-        EXPECT_EQ(1, dib.PaintImage(&surface.target, -10, -5, extent.width, extent.height, 0, 0));
+        EXPECT_EQ(1, dib.PaintImage(surface.target(), -10, -5, extent.width, extent.height, 0, 0));
       } else {
         ASSERT_EQ(1u, shown.size());
         EXPECT_NE(messages.end(), std::find(messages.begin(), messages.end(), shown[0]));

@@ -9,6 +9,9 @@ namespace {
 
 constexpr ColorRef kBackground = 0x404040;
 const std::string kOneItem = "item=Readme First,open,x,,,\n";
+// Why a test of a display at another depth cannot run.
+constexpr const char* kNoOtherDepths =
+    "the drawing code shows only the real display's depth here (GDI under a true-colour screen)";
 
 class CompositionTest : public AppTest {
  protected:
@@ -94,9 +97,21 @@ TEST_F(CompositionTest, AppliedMenuSizesNamesAndShowsTheWindow) {
 TEST_F(CompositionTest, UnreadableBackgroundIsReportedAndRefused) {
   ASSERT_EQ(1, ApplyGlobal(""));
   WriteText("broken.bmp", "not a bitmap at all, just text");
+  // RLE8, 65,535 x 65,535 pixels in two colours from 2 MiB of runs: at 32 bits a 16 GiB
+  // image, which no buffer may be asked for.
+  std::string huge(62, '\0');
+  auto put = [&huge](size_t at, uint32_t value) {
+    for (int i = 0; i < 4; ++i) huge[at + i] = static_cast<char>(value >> (8 * i));
+  };
+  huge[0] = 'B', huge[1] = 'M';
+  put(10, 62), put(14, 40), put(18, 65535), put(22, 65535), put(26, 1 | 8 << 16);
+  put(30, 1), put(34, 4 << 20), put(46, 2);
+  for (int i = 0; i < 1 << 20; ++i) huge += "\xFF\1";
+  WriteText("huge.bmp", huge);
   const std::string cases[][2] = {
       {"absent.bmp", "class CDib|File not found - " + (folder_ / "absent.bmp").string()},
       {"broken.bmp", "class CDib|Invalid bitmap file"},
+      {"huge.bmp", "class CDib|Invalid bitmap file"},
   };
   for (const auto& c : cases) {
     TakeShownMessages();
@@ -143,6 +158,7 @@ TEST_F(CompositionTest, DisplayChangeReadsTheBackgroundAgain) {
   ASSERT_EQ(1, ApplyGlobal(""));
   WriteBitmap("quorel.bmp", 500, 400, 0x102030);
   HeadlessTakeEvents();
+  if (!HeadlessConfigureScreen(800, 600, 16)) GTEST_SKIP() << kNoOtherDepths;
   app_->DisplayChanged(16, 800, 600);
   EXPECT_EQ(16, app_->screenDepth);
   EXPECT_EQ(400, HeadlessWindow().clientHeight);
@@ -163,6 +179,7 @@ TEST_F(CompositionTest, PaintPathsForEveryDepthAndRelease) {
   } cases[] = {{4, Variant98, 1}, {4, VariantXP, -1}, {8, VariantME, -1}, {16, Variant95, -1}};
   for (const auto& c : cases) {
     ASSERT_EQ(1, ApplyGlobal("ItemFontColor=255 0 0"));
+    if (!HeadlessConfigureScreen(1024, 768, c.depth)) GTEST_SKIP() << kNoOtherDepths;
     app_->DisplayChanged(c.depth, 1024, 768);
     app_->profile.variant = c.variant;
     app_->RedrawWithEffect(1);

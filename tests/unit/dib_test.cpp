@@ -1,6 +1,5 @@
 // Tests of CDib: the messages and state after loading good and damaged files, sizes, colour
-// tables and palettes, and how PaintImage and PaintScanRange place pixels on an SDL surface.
-#include <SDL.h>
+// tables and palettes, and how PaintImage and PaintScanRange place pixels on a canvas.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -12,8 +11,8 @@
 #include "platform/dib_draw.h"
 #include "platform/file_system.h"
 #include "platform/headless/headless_control.h"
-#include "platform/sdl/sdl_draw_target.h"
 #include "render/dib.h"
+#include "tests/unit/special_files.h"
 #include "tests/unit/temp_folder.h"
 #include "tests/unit/test_canvas.h"
 
@@ -114,16 +113,20 @@ class DibTest : public TempFolderTest {
   }
 };
 
+// An RLE8 image of width x height whose data is bytes long (runs of 255 pixels of entry 1).
+Bmp Rle(int32_t width, int32_t height, size_t bytes, uint32_t sizeImage = 0) {
+  Bmp b;
+  b.width = width;
+  b.height = height;
+  b.bitCount = 8;
+  b.compression = 1;
+  b.table = Table(256);
+  for (size_t i = 0; i < bytes; ++i) b.pixels.push_back(i % 2 == 0 ? 255 : 1);
+  b.sizeImage = sizeImage;
+  return b;
+}
+
 TEST_F(DibTest, DamagedFilesAreReportedAndLeaveNoImage) {
-  Bmp truncated;  // 24-bit 100 x 100: holds 1,000 of its 30,000 bytes of rows
-  truncated.width = truncated.height = 100;
-  truncated.pixels.assign(1000, 7);
-  Bmp rle;  // RLE8, 10,000 x 10,000 pixels from 4 bytes
-  rle.width = rle.height = 10000;
-  rle.bitCount = 8;
-  rle.compression = 1;
-  rle.table = Table(256);
-  rle.pixels = {0, 0, 0, 1};
   const std::vector<uint8_t> good = Encode(Rgb(2, 16));
   auto with = [&](auto change) {
     Bmp b;
@@ -193,8 +196,25 @@ TEST_F(DibTest, DamagedFilesAreReportedAndLeaveNoImage) {
        }),
        "Invalid bitmap file"},
       {"image size of 2 GB", with([](Bmp& b) { b.sizeImage = 0x7FFFFFF0; }), "Invalid bitmap file"},
-      {"most rows missing", Encode(truncated), "Invalid bitmap file"},
-      {"RLE far too small", Encode(rle), "Invalid bitmap file"},
+      // Sizes no image or window could hold are refused before anything is allocated.
+      {"width 32,768", with([](Bmp& b) { b.width = 32768; }), "Invalid bitmap file"},
+      {"height 32,768", with([](Bmp& b) { b.height = 32768; }), "Invalid bitmap file"},
+      {"top-down height 32,768", with([](Bmp& b) { b.height = -32768; }), "Invalid bitmap file"},
+      {"4,096 x 4,097 pixels", with([](Bmp& b) {
+         b.width = 4096;
+         b.height = 4097;
+         b.bitCount = 1;
+         b.table = Table(2);
+       }),
+       "Invalid bitmap file"},
+      {"RLE 65,535 x 65,535", Encode(Rle(65535, 65535, 2100000, 4200000)), "Invalid bitmap file"},
+      // Compressed data is judged by what the file holds: 34 KB cannot describe 16 M pixels,
+      // however large the size the header declares.
+      {"RLE bomb", Encode(Rle(4000, 4000, 34 * 1024)), "Invalid bitmap file"},
+      {"RLE declaring 60 MB", Encode(Rle(4000, 4000, 4, 60 << 20)), "Invalid bitmap file"},
+      // Beyond 64 MiB of pixel data a file must hold at least half of it.
+      {"75 MB of rows, 16 bytes held", with([](Bmp& b) { b.width = b.height = 5000; }),
+       "Invalid bitmap file"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -206,7 +226,7 @@ TEST_F(DibTest, DamagedFilesAreReportedAndLeaveNoImage) {
     EXPECT_EQ(0, dib.ImageExtent().width);
     EXPECT_EQ(0, dib.ImageExtent().height);
     Canvas canvas(2, 2);
-    EXPECT_EQ(0, dib.PaintImage(&canvas.target, 0, 0, 2, 2, 0, 0));
+    EXPECT_EQ(0, dib.PaintImage(canvas.target(), 0, 0, 2, 2, 0, 0));
     EXPECT_EQ(nullptr, dib.info);
     EXPECT_EQ(nullptr, dib.bits);
     EXPECT_EQ(nullptr, dib.palette);
@@ -220,21 +240,23 @@ TEST_F(DibTest, MissingFileNamesItsFullPathAndKeepsTheImage) {
   CDib dib;
   std::vector<std::string> shown;
   ASSERT_EQ(1, Load(dib, Encode(OneBit()), &shown));
-  const struct {
-    const char* name;
-    std::string full;
-  } cases[] = {
+  std::vector<SpecialFile> cases = {
       {"missing.bmp", (root_ / "missing.bmp").string()},
       {".", root_.string()},  // a folder cannot be opened as a file
   };
+  // Only files on disk are read: a FIFO without a writer or a device could block an open or a
+  // read for ever.
+  const std::vector<SpecialFile> special = MakeSpecialFiles(root_);
+  ASSERT_FALSE(special.empty()) << "the special files could not be made";
+  cases.insert(cases.end(), special.begin(), special.end());
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    EXPECT_EQ(0, dib.LoadFromFile(c.name));
+    EXPECT_EQ(0, dib.LoadFromFile(c.name.c_str()));
     EXPECT_EQ(std::vector<std::string>{"class CDib|File not found - " + c.full},
               TakeShownMessages());
     EXPECT_EQ(8, dib.ImageExtent().width);
     Canvas canvas(8, 2);
-    EXPECT_EQ(1, dib.PaintImage(&canvas.target, 0, 0, 8, 2, 0, 0));
+    EXPECT_EQ(1, dib.PaintImage(canvas.target(), 0, 0, 8, 2, 0, 0));
     EXPECT_EQ(0xC86400u, canvas.At(0, 0));
   }
   SetCurrentDir(saved);
@@ -263,6 +285,19 @@ TEST_F(DibTest, SizesColourCountsAndColourTables) {
   core.pixels.assign(152, 0);
   Bmp topDown = OneBit();
   topDown.height = -2;
+  // The largest sides and area, their rows all missing (they read as zeros).
+  Bmp widest = Rgb(32767, 0);
+  widest.height = 1;
+  Bmp tallest = Rgb(1, 0);
+  tallest.height = -32767;
+  Bmp largest = OneBit();
+  largest.width = largest.height = 4096;
+  largest.pixels.clear();
+  // An RLE picture left to skips needs next to no data up to 2048 x 2048 pixels.
+  Bmp blank = Rle(2048, 2048, 0);
+  blank.pixels = {0, 1};  // end of bitmap
+  blank.colorsUsed = 2;
+  blank.table = Table(2);
   const struct {
     const char* what;
     Bmp bmp;
@@ -279,6 +314,10 @@ TEST_F(DibTest, SizesColourCountsAndColourTables) {
       {"version 5", v5, 2, 2, 8, 16, 124},
       {"bit fields", fields565, 2, 2, 8, 2, 52},
       {"core header", core, 300, 1, 152, 16, 12},
+      {"widest", widest, 32767, 1, 98304, 0, 40},
+      {"tallest", tallest, 1, 32767, 131068, 0, 40},
+      {"largest", largest, 4096, 4096, 2 << 20, 2, 40},
+      {"blank RLE", blank, 2048, 2048, 2, 2, 40},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -294,30 +333,77 @@ TEST_F(DibTest, SizesColourCountsAndColourTables) {
     EXPECT_EQ(c.colorCount > 0, dib.palette != nullptr);
     EXPECT_EQ(1, dib.infoOwnership);
     EXPECT_EQ(1, dib.bitsOwnership);
-    if (c.colorCount == 0) continue;
-    // Realised on an indexed surface, the palette shows the table's entries in order.
-    SDL_Surface* indexed = SDL_CreateRGBSurfaceWithFormat(0, 1, 1, 8, SDL_PIXELFORMAT_INDEX8);
-    DrawTarget target{indexed};
-    EXPECT_EQ(c.colorCount, dib.ApplyPalette(&target, 0));
-    for (int i = 0; i < c.colorCount; ++i) {
-      const SDL_Color& e = indexed->format->palette->colors[i];
-      EXPECT_EQ(std::vector<int>({200 - i, 100 + i, i}), std::vector<int>({e.r, e.g, e.b}));
-    }
-    SDL_FreeSurface(indexed);
   }
 }
 
-TEST_F(DibTest, TruncatedRowsReadAsZeros) {
-  Bmp b;
-  b.width = b.height = 4;
-  b.pixels.assign(36, 0xAB);  // 36 of 48 bytes
-  CDib dib;
-  std::vector<std::string> shown;
-  ASSERT_EQ(1, Load(dib, Encode(b), &shown));
-  EXPECT_TRUE(shown.empty());
-  ASSERT_EQ(48u, dib.imageSize);
-  EXPECT_EQ(std::vector<uint8_t>(36, 0xAB), std::vector<uint8_t>(dib.bits, dib.bits + 36));
-  EXPECT_EQ(std::vector<uint8_t>(12, 0), std::vector<uint8_t>(dib.bits + 36, dib.bits + 48));
+// On a display with a palette, realising a picture's palette shows the colour table's entries
+// in order (the 3-byte entries of a core header too), as many as the header says are used.
+TEST_F(DibTest, PaletteShowsTheColourTableInOrder) {
+  if (PaletteDisplay().target() == nullptr) {
+    GTEST_SKIP() << "no display with a palette here: GDI draws on the true-colour screen";
+  }
+  Bmp core = OneBit();
+  core.headerSize = 12;
+  core.table = Table(2, 3);
+  Bmp used;  // 8 bits, 16 of 256 entries in use, version-5 header
+  used.headerSize = 124;
+  used.bitCount = 8;
+  used.colorsUsed = 16;
+  used.table = Table(16);
+  used.pixels.assign(8, 0);
+  const struct {
+    const char* what;
+    Bmp bmp;
+    int entries;
+  } cases[] = {{"1 bit", OneBit(), 2}, {"core header", core, 2}, {"16 colours used", used, 16}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    CDib dib;
+    std::vector<std::string> shown;
+    ASSERT_EQ(1, Load(dib, Encode(c.bmp), &shown));
+    PaletteDisplay display;
+    EXPECT_EQ(c.entries, dib.ApplyPalette(display.target(), 0));
+    for (int i = 0; i < c.entries; ++i) {
+      EXPECT_EQ((200u - i) << 16 | (100u + i) << 8 | uint32_t(i), display.Entry(i)) << i;
+    }
+  }
+}
+
+// A file cut short shows what it holds; the bytes it lacks read as zeros, so missing rows are
+// drawn black, however little of the rows there is.
+TEST_F(DibTest, RowsMissingFromAShortFileAreBlack) {
+  constexpr int kWidth = 4, kHeight = 8, kRowBytes = 12;
+  const struct {
+    const char* what;
+    bool topDown;
+    size_t bytes;  // of the 96 bytes of rows, each 0x80
+  } cases[] = {
+      {"two rows of eight", false, 24},
+      {"two and a half rows, top-down", true, 30},
+      {"cut inside a pixel", false, 25},
+      {"no rows", false, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Bmp b = Rgb(kWidth, c.bytes);
+    b.height = c.topDown ? -kHeight : kHeight;
+    b.pixels.assign(c.bytes, 0x80);
+    CDib dib;
+    std::vector<std::string> shown;
+    ASSERT_EQ(1, Load(dib, Encode(b), &shown));
+    EXPECT_TRUE(shown.empty());
+    EXPECT_EQ(uint32_t{kRowBytes * kHeight}, dib.imageSize);
+    Canvas canvas(kWidth, kHeight, 0x123456);
+    ASSERT_EQ(1, dib.PaintImage(canvas.target(), 0, 0, kWidth, kHeight, 0, 0));
+    for (int y = 0; y < kHeight; ++y) {
+      for (int x = 0; x < kWidth; ++x) {
+        const size_t at = size_t((c.topDown ? y : kHeight - 1 - y) * kRowBytes + x * 3);
+        uint32_t want = 0;  // blue, green, red: each 0x80 where the file held its byte
+        for (size_t i = 0; i < 3; ++i) want |= (at + i < c.bytes ? 0x80u : 0u) << (8 * i);
+        EXPECT_EQ(want, canvas.At(x, y)) << x << "," << y;
+      }
+    }
+  }
 }
 
 // A 2 x 3 24-bit image whose pixel at column x of display row y (from the top) is
@@ -363,9 +449,9 @@ TEST_F(DibTest, PaintingPlacesSourceRectanglesAndScanRanges) {
     Canvas canvas(3, 4, kBack);
     if (c.startScan < 0) {
       EXPECT_EQ(
-          1, dib.PaintImage(&canvas.target, c.xDest, c.yDest, c.width, c.height, c.xSrc, c.ySrc));
+          1, dib.PaintImage(canvas.target(), c.xDest, c.yDest, c.width, c.height, c.xSrc, c.ySrc));
     } else {
-      EXPECT_EQ(1, dib.PaintScanRange(&canvas.target, c.xDest, c.yDest, c.width, c.height, c.xSrc,
+      EXPECT_EQ(1, dib.PaintScanRange(canvas.target(), c.xDest, c.yDest, c.width, c.height, c.xSrc,
                                       c.ySrc, c.startScan, c.scanCount));
     }
     for (const auto& d : c.drawn) {
@@ -389,7 +475,7 @@ TEST_F(DibTest, RleSkipsKeepTheBackgroundAndMissingEntriesAreBlack) {
   std::vector<std::string> shown;
   ASSERT_EQ(1, Load(dib, Encode(b), &shown));
   Canvas canvas(4, 2, 0x00FF00);
-  dib.PaintImage(&canvas.target, 0, 0, 4, 2, 0, 0);
+  dib.PaintImage(canvas.target(), 0, 0, 4, 2, 0, 0);
   const uint32_t want[2][4] = {{0x00FF00, 0x0000FF, 0x000000, 0x00FF00},
                                {0xFF0000, 0xFF0000, 0x00FF00, 0x00FF00}};
   for (int y = 0; y < 2; ++y)

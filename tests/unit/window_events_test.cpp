@@ -1,6 +1,8 @@
 // The main window's events and the process entry on the headless backend: closing with the
 // exit question, the clean-up at the end, painting without settings, commands, and start-up
 // with its messages.
+#include <SDL.h>
+
 #include <cstdlib>
 
 #include "app/process_entry.h"

@@ -1,0 +1,313 @@
+// The SDL event loop: each event of the main window goes to theApp as the Win32 window procedure
+// passes its message (one handler call each), the invalid area is painted once a turn, and the
+// loop ends at the quit message or at the end of the desktop session.
+// Knows CMenuApp only through its handlers; SDL, POSIX signals, the window state and the
+// single-instance hook.
+#include "platform/sdl/sdl_event_loop.h"
+
+#include <pthread.h>
+#include <sys/prctl.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <csignal>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+#include "app/menu_app.h"
+#include "platform/app_shell.h"
+#include "platform/posix/posix_single_instance.h"
+#include "platform/sdl/sdl_draw_target.h"
+#include "platform/sdl/sdl_window_state.h"
+#include "platform/window.h"
+
+namespace {
+
+constexpr int kCommandAbout = 104;
+// The message numbers OnKey is given, as the window procedure passes them.
+constexpr uint32_t kKeyDown = 0x100;  // WM_KEYDOWN
+constexpr uint32_t kKeyUp = 0x101;    // WM_KEYUP
+// The loop wakes this often with no event, to notice a session end or another copy's request.
+constexpr Uint32 kWakeMs = 100;
+// The picture is composed at 32 bits whatever the X visual (see sdl_window.cpp).
+constexpr int32_t kScreenDepth = 32;
+
+// Set from signal handlers: only lock-free atomics.
+std::atomic<bool> sessionEnding{false};
+std::atomic<int> modalDepth{0};
+
+struct LoopState {
+  bool quitPosted = false;
+  int quitCode = 0;
+  bool lastKeyHadAlt = false;  // Alt was held at the key press that a text event belongs to
+  int desktopWidth = 0;        // the desktop mode last told to the application
+  int desktopHeight = 0;
+};
+
+LoopState& Loop() {
+  static LoopState state;
+  return state;
+}
+
+void OnEndSignal(int) {
+  sessionEnding.store(true);
+  // A modal box runs SDL's own loop, which nothing wakes: end now. The application's answer to
+  // the session end does nothing, so nothing is lost by not asking it.
+  if (modalDepth.load() > 0) std::_Exit(0);
+}
+
+// SDL shows an X11 message box from a forked process and waits for it. Should this process end
+// meanwhile (a session end), the box process must go too: it holds a copy of the display
+// connection, which would keep the main window and the box on the screen.
+std::atomic<pid_t> forkingProcess{0};
+
+void BeforeFork() { forkingProcess.store(getpid()); }
+
+void InForkedChild() {
+  if (modalDepth.load() == 0) return;
+  prctl(PR_SET_PDEATHSIG, SIGKILL);
+  if (getppid() != forkingProcess.load()) _exit(0);  // the parent ended before the line above
+}
+
+// SIGTERM and SIGHUP end the session; installed once, before the first box or window.
+void CatchEndSignals() {
+  static bool installed = false;
+  if (installed) return;
+  installed = true;
+  std::signal(SIGTERM, OnEndSignal);
+  std::signal(SIGHUP, OnEndSignal);
+  pthread_atfork(BeforeFork, nullptr, InForkedChild);
+}
+
+// Xlib calls this when the display connection is lost; it must not return.
+[[noreturn]] int OnDisplayLost(void* display) {
+  (void)display;
+  theApp.OnEndSession(1);
+  std::_Exit(0);
+}
+
+// Xlib ends the process with exit code 1 and no word to the application when the display goes
+// away; its handler is replaced, reached through the X library SDL has already loaded.
+void WatchForDisplayLoss() {
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (driver == nullptr || std::strcmp(driver, "x11") != 0) return;
+  void* x11 = SDL_LoadObject("libX11.so.6");  // already loaded: only the reference count grows
+  if (x11 == nullptr) return;
+  using IoErrorHandler = int (*)(void*);
+  using SetIoErrorHandler = IoErrorHandler (*)(IoErrorHandler);
+  auto setHandler =
+      reinterpret_cast<SetIoErrorHandler>(SDL_LoadFunction(x11, "XSetIOErrorHandler"));
+  if (setHandler != nullptr) setHandler(&OnDisplayLost);
+}
+
+// Paints the window's invalid area now (BeginPaint, WM_PAINT, EndPaint) and shows what was
+// painted. A hidden or minimised window keeps its invalid area for later.
+void PaintNow(PlatformWindow* window) {
+  if (window == nullptr) return;
+  const Uint32 flags = SDL_GetWindowFlags(window->sdl);
+  if ((flags & SDL_WINDOW_SHOWN) == 0 || (flags & SDL_WINDOW_MINIMIZED) != 0) return;
+  SDL_Rect area;
+  bool erase = false;
+  if (!TakeInvalidArea(window, &area, &erase)) return;
+  SDL_Surface* surface = WindowSurface(window);
+  if (surface == nullptr) return;
+  // The class background: the system's window colour, white.
+  if (erase) SDL_FillRect(surface, &area, SDL_MapRGB(surface->format, 255, 255, 255));
+  {
+    DrawTarget target{};
+    target.surface = surface;
+    target.bitsPerPixel = kScreenDepth;
+    // Drawing is clipped to the invalid area, as between BeginPaint and EndPaint.
+    SDL_SetClipRect(surface, &area);
+    const Rect rect{area.x, area.y, area.x + area.w, area.y + area.h};
+    theApp.OnPaint(&target, &rect);
+  }
+  // Painting could have resized or destroyed the window; then its surface is gone too.
+  if (MainWindow() != window || WindowSurface(window) != surface) return;
+  SDL_SetClipRect(surface, nullptr);
+  SDL_UpdateWindowSurfaceRects(window->sdl, &area, 1);
+}
+
+// Tells the application of a new desktop size (WM_DISPLAYCHANGE), once per change.
+void CheckDesktopMode() {
+  LoopState& loop = Loop();
+  const int width = ScreenWidth();
+  const int height = ScreenHeight();
+  if (width == loop.desktopWidth && height == loop.desktopHeight) return;
+  loop.desktopWidth = width;
+  loop.desktopHeight = height;
+  if (width > 0 && height > 0) theApp.DisplayChanged(kScreenDepth, width, height);
+}
+
+void OnWindowEvent(PlatformWindow* window, const SDL_WindowEvent& event) {
+  switch (event.event) {
+    case SDL_WINDOWEVENT_SHOWN:
+    case SDL_WINDOWEVENT_EXPOSED:
+    case SDL_WINDOWEVENT_RESTORED:
+      InvalidateWithErase(window);
+      break;
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+      WindowSurfaceChanged(window);
+      break;
+    case SDL_WINDOWEVENT_CLOSE:  // the window manager's close request (WM_DELETE_WINDOW)
+      theApp.OnClose();
+      return;
+    default:
+      break;
+  }
+  CheckDesktopMode();
+}
+
+void OnKeyDown(const SDL_KeyboardEvent& event) {
+  const bool alt = (event.keysym.mod & KMOD_ALT) != 0;
+  Loop().lastKeyHadAlt = alt;
+  if (!alt) {
+    theApp.OnKey(kKeyDown, static_cast<uintptr_t>(event.keysym.sym), 0);
+    return;
+  }
+  // Keys with Alt are system keys: only these two have a meaning.
+  if (event.keysym.sym == SDLK_F4 && event.repeat == 0) {
+    theApp.OnClose();
+  } else if (event.keysym.sym == SDLK_SLASH && !SDL_IsTextInputActive()) {
+    // Without text events the key itself stands for "/" (and "?" on layouts that shift it).
+    theApp.OnCommand(kCommandAbout);
+  }
+}
+
+// The accelerators: Alt with the character "?" or "/" gives command 104, whichever key makes
+// the character on the keyboard's layout.
+void OnText(const SDL_TextInputEvent& event) {
+  if (!Loop().lastKeyHadAlt) return;
+  if (std::strcmp(event.text, "?") == 0 || std::strcmp(event.text, "/") == 0) {
+    theApp.OnCommand(kCommandAbout);
+  }
+}
+
+// POINTER INPUT: moves and left-button presses and releases go to the application's pointer
+// handler here once it exists (message, x and y in the client area, the key-state flags).
+void OnPointer(PlatformWindow* window, const SDL_Event& event) {
+  (void)window;
+  (void)event;
+}
+
+void Dispatch(const SDL_Event& event) {
+  PlatformWindow* window = MainWindow();
+  switch (event.type) {
+    case SDL_WINDOWEVENT:
+      if (window != nullptr && event.window.windowID == window->id) {
+        OnWindowEvent(window, event.window);
+      }
+      break;
+    case SDL_DISPLAYEVENT:
+      CheckDesktopMode();
+      break;
+    case SDL_KEYDOWN:
+      if (window != nullptr && event.key.windowID == window->id) OnKeyDown(event.key);
+      break;
+    case SDL_KEYUP:
+      if (window != nullptr && event.key.windowID == window->id &&
+          (event.key.keysym.mod & KMOD_ALT) == 0) {
+        theApp.OnKey(kKeyUp, static_cast<uintptr_t>(event.key.keysym.sym), 0);
+      }
+      break;
+    case SDL_TEXTINPUT:
+      if (window != nullptr && event.text.windowID == window->id) OnText(event.text);
+      break;
+    case SDL_MOUSEMOTION:
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+      if (window != nullptr) OnPointer(window, event);
+      break;
+    default:
+      // SDL_QUIT among them: the program ends through the exit question or the session end.
+      break;
+  }
+}
+
+}  // namespace
+
+// --- Shared with the other SDL window files -------------------------------------------------
+
+void NotifyWindowCreated(WindowHandle window) { theApp.OnCreate(window); }
+
+void WatchForSessionEnd() {
+  static bool watching = false;
+  if (watching) return;
+  watching = true;
+  CatchEndSignals();
+  WatchForDisplayLoss();
+}
+
+ModalScope::ModalScope() {
+  // A box may come before the window (another copy running): it must end with the session too.
+  CatchEndSignals();
+  // A session end that came just before the box opens ends the program before it blocks.
+  modalDepth.fetch_add(1);
+  if (sessionEnding.load()) std::_Exit(0);
+}
+
+ModalScope::~ModalScope() { modalDepth.fetch_sub(1); }
+
+// --- Messages sent to the window ------------------------------------------------------------
+
+void UpdateWindowNow(WindowHandle window) { PaintNow(KnownWindow(window)); }
+
+void DestroyMainWindow(WindowHandle window) {
+  PlatformWindow* known = KnownWindow(window);
+  if (known == nullptr) return;
+  SDL_HideWindow(known->sdl);
+  theApp.OnDestroy();
+  DestroySdlWindow(known);
+}
+
+void SendDestroyNotice(WindowHandle window) {
+  if (KnownWindow(window) != nullptr) theApp.OnDestroy();
+}
+
+void SendCloseRequest(WindowHandle window) {
+  if (KnownWindow(window) != nullptr) theApp.OnClose();
+}
+
+// --- Message loop ---------------------------------------------------------------------------
+
+void PostQuit(int exitCode) {
+  LoopState& loop = Loop();
+  loop.quitPosted = true;
+  loop.quitCode = exitCode;
+}
+
+int RunMessageLoop(void* instance) {
+  (void)instance;
+  LoopState& loop = Loop();
+  loop.desktopWidth = ScreenWidth();
+  loop.desktopHeight = ScreenHeight();
+  for (;;) {
+    if (sessionEnding.load()) {
+      // As at the end of a Windows session: the window is not destroyed, so the restart
+      // recovery stays in place.
+      theApp.OnEndSession(1);
+      return 0;
+    }
+    if (loop.quitPosted) return loop.quitCode;
+    SDL_Event event;
+    if (SDL_PollEvent(&event) != 0) {
+      Dispatch(event);
+      continue;
+    }
+    // Nothing waits: the lower-priority work of a turn.
+    if (TakeActivateRequest()) {
+      PlatformWindow* window = MainWindow();
+      if (window != nullptr) {
+        // Another copy was started: back to normal size if minimised, and to the front.
+        if ((SDL_GetWindowFlags(window->sdl) & SDL_WINDOW_MINIMIZED) != 0) {
+          SDL_RestoreWindow(window->sdl);
+        }
+        SDL_RaiseWindow(window->sdl);
+      }
+    }
+    PaintNow(MainWindow());
+    if (loop.quitPosted) continue;
+    if (SDL_WaitEventTimeout(&event, kWakeMs) != 0) Dispatch(event);
+  }
+}

@@ -1,0 +1,39 @@
+// The one SDL main window as the window services and the event loop share it: the SDL window,
+// the area waiting to be painted and the drawing targets handed out on it. SDL only; the core
+// sees PlatformWindow as an opaque type.
+#pragma once
+
+#include <SDL.h>
+
+#include "platform/handles.h"
+
+struct PlatformWindow {
+  SDL_Window* sdl = nullptr;
+  Uint32 id = 0;           // SDL's window id, to tell its events from a destroyed one's
+  bool invalid = false;    // something waits to be painted
+  bool erase = false;      // the background is filled before painting (WM_ERASEBKGND)
+  SDL_Rect invalidRect{};  // the union of what waits, in client coordinates
+};
+
+// The main window that handle names, or null when it is not the live main window.
+PlatformWindow* KnownWindow(WindowHandle handle);
+// The main window, or null when there is none (not made yet, or destroyed).
+PlatformWindow* MainWindow();
+// The SDL window behind handle, or null; for message boxes that take a parent.
+SDL_Window* SdlWindowOf(WindowHandle handle);
+
+// The window's surface (SDL_GetWindowSurface), made anew after a size change; null when it
+// cannot be had or the client area is larger than any image may be (nothing is drawn then).
+SDL_Surface* WindowSurface(PlatformWindow* window);
+
+// The whole client area waits to be painted, its background erased first, as when the system
+// invalidates a window that is shown, uncovered or sized.
+void InvalidateWithErase(PlatformWindow* window);
+// Takes the area waiting to be painted into area (cut to the client area) and whether its
+// background is to be erased; false when there is none. Nothing waits afterwards.
+bool TakeInvalidArea(PlatformWindow* window, SDL_Rect* area, bool* erase);
+// The client area changed size (SDL_WINDOWEVENT_SIZE_CHANGED): targets held on the window draw
+// on its new surface, and all of it waits to be painted.
+void WindowSurfaceChanged(PlatformWindow* window);
+// Destroys the SDL window; targets still held on it draw on nothing afterwards.
+void DestroySdlWindow(PlatformWindow* window);

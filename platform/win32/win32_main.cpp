@@ -1,0 +1,11 @@
+// The Windows process entry: hands the instance, command line and show command to MenuMain.
+// Nothing else lives here.
+#include <windows.h>
+
+#include "app/command_line.h"
+#include "app/process_entry.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previousInstance*/, LPSTR commandLine,
+                   int showCommand) {
+  return MenuMain(instance, commandLine, showCommand, CommandLineRules::Windows);
+}

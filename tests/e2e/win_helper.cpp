@@ -1,0 +1,189 @@
+// Lists, clicks and closes windows for the end-to-end tests under Wine, where synthetic keys
+// and clicks on message boxes get lost. Win32 console program; knows nothing of Quorel.
+//
+// One command per line on stdin, each answer on stdout, flushed at once:
+//   list                 one line per visible top-level window, then a line "end":
+//                        HWND<TAB>CLASS<TAB>CAPTION<TAB>WIDTH<TAB>HEIGHT<TAB>PID, then for
+//                        each child control in z-order <TAB>|TEXT (empty for an icon or
+//                        picture). HWND is hexadecimal with 0x; WIDTH and HEIGHT are the
+//                        client area's. In texts a backslash is written \\, a tab \t, a
+//                        newline \n and a carriage return \r.
+//   click HWND TEXT      BM_CLICK to the child of HWND whose text, "&" removed, is TEXT (the
+//                        rest of the line, blanks included): "ok" or "missing"
+//   close HWND           posts WM_CLOSE: "ok", or "missing" when HWND is no window
+//   command HWND ID      posts WM_COMMAND with ID: "ok" or "missing"
+//   syscommand HWND ID   posts WM_SYSCOMMAND with ID: "ok" or "missing"
+//   quit                 ends with exit code 0 (so does the end of stdin)
+// Anything else answers "error" and the rest of the line. HWND and ID take decimal or 0x hex.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+std::string Escaped(const char* text) {
+  static constexpr char kSpecial[] = "\\\t\n\r";
+  static constexpr char kNames[] = "\\tnr";
+  std::string out;
+  for (const char* p = text; *p != '\0'; ++p) {
+    const char* special = std::strchr(kSpecial, *p);
+    if (special == nullptr) {
+      out += *p;
+    } else {
+      out += '\\';
+      out += kNames[special - kSpecial];
+    }
+  }
+  return out;
+}
+
+// A picture control's text is its resource number in binary; it shows as empty.
+bool IsPicture(HWND window) {
+  char className[32] = "";
+  GetClassNameA(window, className, sizeof className);
+  const LONG type = GetWindowLongA(window, GWL_STYLE) & SS_TYPEMASK;
+  return lstrcmpiA(className, "Static") == 0 && (type == SS_ICON || type == SS_BITMAP);
+}
+
+std::string WindowText(HWND window) {
+  if (IsPicture(window)) return "";
+
+  char text[1024] = "";
+  GetWindowTextA(window, text, sizeof text);
+  return text;
+}
+
+std::string WithoutAmpersands(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    if (c != '&') out += c;
+  }
+  return out;
+}
+
+struct ChildList {
+  HWND parent;
+  std::string line;
+};
+
+BOOL CALLBACK ListChild(HWND child, LPARAM list) {
+  ChildList* children = reinterpret_cast<ChildList*>(list);  // NOLINT(performance-no-int-to-ptr)
+  // EnumChildWindows walks grandchildren as well; list the window's own controls only.
+  if (GetAncestor(child, GA_PARENT) != children->parent) return TRUE;
+  children->line += "\t|" + Escaped(WindowText(child).c_str());
+  return TRUE;
+}
+
+BOOL CALLBACK ListTopLevel(HWND window, LPARAM) {
+  if (!IsWindowVisible(window)) return TRUE;
+  char className[256] = "";
+  GetClassNameA(window, className, sizeof className);
+  RECT client{};
+  GetClientRect(window, &client);
+  DWORD processId = 0;
+  GetWindowThreadProcessId(window, &processId);
+  char head[64];
+  std::snprintf(head, sizeof head, "0x%lx",
+                static_cast<unsigned long>(reinterpret_cast<uintptr_t>(window)));
+  ChildList children{window, std::string(head) + "\t" + Escaped(className) + "\t" +
+                                 Escaped(WindowText(window).c_str())};
+  char numbers[64];
+  std::snprintf(numbers, sizeof numbers, "\t%ld\t%ld\t%lu", client.right - client.left,
+                client.bottom - client.top, static_cast<unsigned long>(processId));
+  children.line += numbers;
+  EnumChildWindows(window, ListChild, reinterpret_cast<LPARAM>(&children));
+  std::printf("%s\n", children.line.c_str());
+  return TRUE;
+}
+
+struct ButtonSearch {
+  std::string text;
+  HWND found;
+};
+
+BOOL CALLBACK FindButton(HWND child, LPARAM search) {
+  ButtonSearch* s = reinterpret_cast<ButtonSearch*>(search);  // NOLINT(performance-no-int-to-ptr)
+  if (WithoutAmpersands(WindowText(child)) != s->text) return TRUE;
+  s->found = child;
+  return FALSE;
+}
+
+// Reads a window handle or number at *cursor and moves past it; false when there is none.
+bool ReadNumber(const char** cursor, unsigned long* value) {
+  char* end = nullptr;
+  *value = std::strtoul(*cursor, &end, 0);
+  if (end == *cursor) return false;
+  *cursor = end;
+  while (**cursor == ' ') ++*cursor;
+  return true;
+}
+
+// A handle as the list printed it.
+HWND ToWindow(unsigned long value) {
+  const uintptr_t bits = value;
+  return reinterpret_cast<HWND>(bits);  // NOLINT(performance-no-int-to-ptr)
+}
+
+const char* Post(HWND window, UINT message, WPARAM wParam) {
+  return IsWindow(window) && PostMessageA(window, message, wParam, 0) ? "ok" : "missing";
+}
+
+const char* Click(HWND window, const char* text) {
+  if (!IsWindow(window)) return "missing";
+  ButtonSearch search{text, nullptr};
+  EnumChildWindows(window, FindButton, reinterpret_cast<LPARAM>(&search));
+  if (search.found == nullptr) return "missing";
+  // Sent with a time limit: the click may open a modal box whose loop keeps the receiver busy;
+  // the click is taken all the same.
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutA(search.found, BM_CLICK, 0, 0, SMTO_NORMAL, 5000, &ignored);
+  return "ok";
+}
+
+// Runs one command line; false for quit.
+bool Run(const char* line) {
+  char verb[32] = "";
+  int used = 0;
+  if (std::sscanf(line, "%31s%n", verb, &used) != 1) return true;  // a blank line
+  const char* rest = line + used;
+  while (*rest == ' ') ++rest;
+  unsigned long window = 0;
+  unsigned long id = 0;
+  const char* answer = nullptr;
+  if (std::strcmp(verb, "quit") == 0) return false;
+  if (std::strcmp(verb, "list") == 0) {
+    EnumWindows(ListTopLevel, 0);
+    answer = "end";
+  } else if (std::strcmp(verb, "click") == 0 && ReadNumber(&rest, &window)) {
+    answer = Click(ToWindow(window), rest);
+  } else if (std::strcmp(verb, "close") == 0 && ReadNumber(&rest, &window)) {
+    answer = Post(ToWindow(window), WM_CLOSE, 0);
+  } else if (std::strcmp(verb, "command") == 0 && ReadNumber(&rest, &window) &&
+             ReadNumber(&rest, &id)) {
+    answer = Post(ToWindow(window), WM_COMMAND, id);
+  } else if (std::strcmp(verb, "syscommand") == 0 && ReadNumber(&rest, &window) &&
+             ReadNumber(&rest, &id)) {
+    answer = Post(ToWindow(window), WM_SYSCOMMAND, id);
+  }
+  if (answer != nullptr) {
+    std::printf("%s\n", answer);
+  } else {
+    std::printf("error %s\n", line);
+  }
+  return true;
+}
+
+}  // namespace
+
+int main() {
+  char line[4096];
+  while (std::fgets(line, sizeof line, stdin) != nullptr) {
+    line[std::strcspn(line, "\r\n")] = '\0';
+    if (!Run(line)) break;
+    std::fflush(stdout);
+  }
+  return 0;
+}
