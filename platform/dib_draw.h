@@ -9,13 +9,14 @@
 
 // Draws part of a device-independent bitmap (an info block with header and colour table, and
 // the pixel rows) at its own size, colour-table entries taken as RGB values. The source
-// rectangle xSrc, ySrc, width, height is measured from the bitmap's origin: the lower-left
-// corner for bottom-up rows, the upper-left for top-down rows. bits holds only the scan lines
-// startScan to startScan + scanCount - 1 (counted from the origin); the part of the rectangle
-// outside them is not drawn. The result is drawn with its top-left corner at xDest, yDest and
-// clipped to the target. Returns the number of scan lines drawn from, 0 on failure.
-// bitsSize and infoSize are the sizes of the two buffers; a portable implementation reads
-// nothing beyond them, the Windows one relies on the header instead.
+// rectangle xSrc, ySrc, width, height is measured from the bitmap's lower-left corner, for
+// top-down rows too (as GDI does). bits holds only the scan lines startScan to startScan +
+// scanCount - 1, counted from the bottom row: the lowest first for bottom-up rows, the highest
+// first for top-down rows. The part of the rectangle outside them is not drawn. The result is
+// drawn with its top-left corner at xDest, yDest and clipped to the target. Returns the number
+// of scan lines drawn from, 0 on failure. bitsSize and infoSize are the sizes of the two
+// buffers; a portable implementation reads nothing beyond them, the Windows one relies on the
+// header instead.
 int DrawDibBits(DrawTarget* target, int xDest, int yDest, uint32_t width, uint32_t height, int xSrc,
                 int ySrc, uint32_t startScan, uint32_t scanCount, const void* bits, size_t bitsSize,
                 const void* info, size_t infoSize);

@@ -85,18 +85,13 @@ int DrawDibBits(DrawTarget* target, int xDest, int yDest, uint32_t width, uint32
   if (bandStart >= bandEnd) return 0;
   const int lines = static_cast<int>(bandEnd - bandStart);
 
-  // Work in display rows (0 at the top). Scan lines count from the origin: the bottom row of
-  // bottom-up images, the top row of top-down ones; so does ySrc.
-  const int64_t sourceTop = layout.topDown ? static_cast<int64_t>(ySrc)
-                                           : imageHeight - ySrc - static_cast<int64_t>(height);
+  // Work in display rows (0 at the top). ySrc and the scan lines count from the bottom row,
+  // for top-down images too, as GDI counts them.
+  const int64_t sourceTop = imageHeight - ySrc - static_cast<int64_t>(height);
   int64_t top = sourceTop;
   int64_t bottom = sourceTop + height;
   Narrow(&top, &bottom, 0, imageHeight);
-  if (layout.topDown) {
-    Narrow(&top, &bottom, bandStart, bandEnd);
-  } else {
-    Narrow(&top, &bottom, imageHeight - bandEnd, imageHeight - bandStart);
-  }
+  Narrow(&top, &bottom, imageHeight - bandEnd, imageHeight - bandStart);
   int64_t left = xSrc;
   int64_t right = static_cast<int64_t>(xSrc) + width;
   Narrow(&left, &right, 0, layout.width);
@@ -112,8 +107,12 @@ int DrawDibBits(DrawTarget* target, int xDest, int yDest, uint32_t width, uint32
   const DibRect area{static_cast<int32_t>(left), static_cast<int32_t>(top),
                      static_cast<int32_t>(right - left), static_cast<int32_t>(bottom - top)};
   std::vector<uint32_t> pixels(static_cast<size_t>(area.width) * area.height);
-  DecodeDibArea(layout, static_cast<const uint8_t*>(bits), bitsSize, startScan, scanCount, area,
-                pixels.data());
+  // The decoder counts a top-down image's scan lines from its top row, where the band's first
+  // stored row lies.
+  const uint32_t firstScan =
+      layout.topDown ? static_cast<uint32_t>(imageHeight - bandEnd) : startScan;
+  DecodeDibArea(layout, static_cast<const uint8_t*>(bits), bitsSize, firstScan,
+                layout.topDown ? static_cast<uint32_t>(lines) : scanCount, area, pixels.data());
 
   if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) return 0;
   const int bytes = surface->format->BytesPerPixel;

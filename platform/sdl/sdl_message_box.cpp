@@ -18,7 +18,7 @@ namespace {
 constexpr char kAboutCaption[] = "About";
 constexpr char kAboutText[] =
     "Quorel Version 1.0\n"
-    "A start-up menu for discs, sticks and folders";
+    "Start-up menu for discs";  // the second line of the Windows About box
 
 Uint32 IconFlags(unsigned style) {
   if ((style & MessageIconError) != 0) return SDL_MESSAGEBOX_ERROR;

@@ -435,11 +435,14 @@ TEST_F(DibTest, PaintingPlacesSourceRectanglesAndScanRanges) {
       {"whole, bottom-up", false, 0, 0, 2, 3, 0, 0, -1, -1, {{0, 0, 0, 0}, {1, 2, 1, 2}}},
       {"whole, top-down", true, 0, 0, 2, 3, 0, 0, -1, -1, {{0, 0, 0, 0}, {1, 2, 1, 2}}},
       {"ySrc from the bottom", false, 1, 1, 1, 1, 1, 0, -1, -1, {{1, 1, 1, 2}, {0, 0, -1, -1}}},
-      {"ySrc from the top", true, 1, 1, 1, 1, 1, 0, -1, -1, {{1, 1, 1, 0}, {2, 2, -1, -1}}},
+      // Top-down or not, ySrc and scan lines count from the bottom row, as GDI counts them.
+      {"top-down ySrc", true, 1, 1, 1, 1, 1, 0, -1, -1, {{1, 1, 1, 2}, {2, 2, -1, -1}}},
       {"clipped at top left", false, -1, -2, 2, 3, 0, 0, -1, -1, {{0, 0, 1, 2}, {1, 0, -1, -1}}},
       {"clipped at bottom right", false, 2, 2, 2, 3, 0, 0, -1, -1, {{2, 2, 0, 0}, {2, 3, 0, 1}}},
       // Scan line 1 (the middle row) from the first row in the buffer: stored row 0.
       {"scan range", false, 0, 0, 2, 3, 0, 0, 1, 1, {{0, 0, -1, -1}, {0, 1, 0, 2}, {1, 2, -1, -1}}},
+      // Scan line 0 (the bottom row) of a top-down image, from the first row in the buffer.
+      {"down scan", true, 0, 0, 2, 3, 0, 0, 0, 1, {{0, 0, -1, -1}, {1, 1, -1, -1}, {0, 2, 0, 0}}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
