@@ -1,0 +1,601 @@
+#!/usr/bin/python3
+# End-to-end scenarios: the real menu program in real windows under Xvfb, natively (Linux, SDL)
+# or under Wine, read back through pictures, message boxes and the session file. Prints one line
+# per check and "N passed, M failed". Standard library, python3-xlib, xdotool, Xvfb and Wine.
+import argparse
+import configparser
+import json
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import traceback
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, HERE)
+
+from pictures import count_inside, differing_pixels, read_bmp24, read_png, write_png  # noqa: E402
+from xdisplay import Screen, Xvfb, wait_for  # noqa: E402
+
+DEMO = os.path.normpath(os.path.join(HERE, "..", "..", "demo"))
+APP_TITLE = "Quorel"
+ABOUT_TEXT = "Quorel Version 1.0"
+SESSION_FILE = "quorel~.tmp"
+
+
+# --- results ---------------------------------------------------------------------------------
+
+class Results:
+    def __init__(self):
+        self.passed = 0
+        self.failed = 0
+
+    def check(self, name, ok, detail=""):
+        if ok:
+            self.passed += 1
+            print("ok   %s" % name, flush=True)
+        else:
+            self.failed += 1
+            print("FAIL %s%s" % (name, ": " + detail if detail else ""), flush=True)
+        return ok
+
+    def scenario(self, name, body):
+        """Runs one scenario; an exception fails it with its message and the rest go on."""
+        print("# %s" % name, flush=True)
+        start = time.monotonic()
+        try:
+            body()
+        except Exception as problem:  # report and go on with the next scenario
+            detail = "%s: %s" % (type(problem).__name__, problem)
+            if not isinstance(problem, (TimeoutError, AssertionError)):
+                detail += "\n" + traceback.format_exc()
+            self.check("%s (completed)" % name, False, detail)
+        print("# %s took %.0fs" % (name, time.monotonic() - start), flush=True)
+
+
+# --- the programs ----------------------------------------------------------------------------
+
+class Menu:
+    """One started menu process and its main window once found."""
+
+    def __init__(self, process, log=None):
+        self.process = process
+        self.log = log  # where its standard error goes
+        self.window = None  # xdisplay.Window
+        self.hwnd = None  # the helper's window line (Wine)
+
+    def running(self):
+        return self.process.poll() is None
+
+    def exit_code(self, timeout):
+        try:
+            return self.process.wait(timeout)
+        except subprocess.TimeoutExpired:
+            raise TimeoutError("the menu process did not end within %gs" % timeout)
+
+    def errors(self, lines=12):
+        """The end of what the process wrote to standard error, for failure reports."""
+        if self.log is None or not os.path.exists(self.log):
+            return ""
+        with open(self.log, errors="replace") as f:
+            tail = [line.rstrip() for line in f.readlines()[-lines:]]
+        return ("; its standard error ends:\n    " + "\n    ".join(tail)) if tail else ""
+
+    def ended(self):
+        """Raises when the process has ended: nothing it should show will come."""
+        if self.process.poll() is not None:
+            raise AssertionError("the menu process ended with %d" % self.process.returncode)
+
+    def kill(self):
+        if self.process.poll() is None:
+            self.process.kill()
+            self.process.wait()
+
+
+class LinuxBuild:
+    """The native program: SDL windows and message boxes; box texts come from X RECORD."""
+
+    name = "linux"
+    start_timeout = 30
+    box_timeout = 20
+    exact_pictures = True
+
+    def __init__(self, options, screen, work):
+        from xtext import TextRecorder
+        self.program = os.path.abspath(options.quorel)
+        self.screen = screen
+        self.work = work
+        self.starts = 0
+        self.text = TextRecorder(screen.name)
+        self.windows_dir = os.path.join(work, "windir")
+        config = os.path.join(work, "config")
+        runtime = os.path.join(work, "runtime")
+        home = os.path.join(work, "home")
+        for folder in (config, runtime, home):
+            os.makedirs(folder, mode=0o700)
+        self.autostart = os.path.join(config, "autostart", "QuorelReload.desktop")
+        self.reload_program = os.path.join(self.windows_dir, "pindrel")
+        # Nothing of the run lands in the user's home, state or runtime folders.
+        self.environment = dict(os.environ, DISPLAY=screen.name, QUOREL_WINDIR=self.windows_dir,
+                                XDG_CONFIG_HOME=config, XDG_RUNTIME_DIR=runtime, HOME=home,
+                                XDG_STATE_HOME=os.path.join(home, "state"),
+                                SDL_AUDIODRIVER="dummy")
+        # In the sanitizer build, leaks inside system libraries are not the program's.
+        leak_options = [os.environ.get("LSAN_OPTIONS", ""),
+                        "suppressions=" + os.path.join(HERE, "lsan.supp")]
+        self.environment["LSAN_OPTIONS"] = ":".join(o for o in leak_options if o)
+        self.tool_environment = self.environment
+
+    def stop(self):
+        self.text.stop()
+
+    def session_path(self):
+        return os.path.join(self.windows_dir, SESSION_FILE)
+
+    def path_text(self, path):
+        return path
+
+    def same_path(self, a, b):
+        return a == b
+
+    def start(self, cwd, arguments=()):
+        self.text.clear()
+        self.starts += 1
+        log = os.path.join(self.work, "menu-%d.log" % self.starts)
+        with open(log, "wb") as errors:
+            return Menu(subprocess.Popen([self.program] + list(arguments), cwd=cwd,
+                                         env=self.environment, stdin=subprocess.DEVNULL,
+                                         stdout=subprocess.DEVNULL, stderr=errors), log)
+
+    def wait_main(self, menu, timeout=None):
+        """The menu's window: the one window that carries the process id (its caption is the
+        menu's title)."""
+        pid = menu.process.pid
+
+        def shown():
+            menu.ended()
+            return self.screen.find(pid=pid)
+
+        menu.window = wait_for("the menu window of pid %d" % pid, shown,
+                               timeout or self.start_timeout)[-1]
+        return menu.window
+
+    def wait_box(self, caption, text, owner, exclude=(), timeout=None):
+        """A message box of the menu process owner with this caption and text. SDL boxes run in
+        a child process and carry no pid; their text is read from what the box draws."""
+        timeout = timeout or self.box_timeout
+
+        def shown():
+            owner.ended()
+            return text in self.text.joined() and self.screen.find(name=caption,
+                                                                   exclude=exclude)
+
+        return wait_for("a box captioned %r saying %r" % (caption, text), shown, timeout)[-1]
+
+    def answer(self, box, button):
+        """Return answers the first button (Yes or OK), Escape the No button."""
+        self.text.clear()
+        self.screen.keys(box, "Escape" if button == "No" else "Return")
+        wait_for("the box to close", lambda: not self.screen.exists(box.xid), self.box_timeout)
+
+    def open_about(self, menu):
+        self.screen.keys(menu.window, "alt+slash")
+        return self.wait_box("About", ABOUT_TEXT, menu, exclude=(menu.window.xid,))
+
+    def restart_recovery(self):
+        """Which parts of the restart recovery exist: session file, reload program, log-on
+        entry."""
+        return {"session file": os.path.exists(self.session_path()),
+                "reload program": os.path.exists(self.reload_program),
+                "log-on entry": os.path.exists(self.autostart)}
+
+
+class WineBuild:
+    """The Windows program under Wine; its boxes are read and answered by the window helper."""
+
+    name = "wine"
+    start_timeout = 900
+    box_timeout = 300
+    exact_pictures = False
+
+    def __init__(self, options, screen, work):
+        from wine import WinePrefix, WindowHelper, windows_path
+        self.windows_path = windows_path
+        self.screen = screen
+        self.program = os.path.abspath(options.quorel)
+        self.prefix = WinePrefix(screen.name)
+        self.helper = None
+        try:
+            self.helper = WindowHelper(self.prefix, os.path.abspath(options.helper))
+            # The country the program will read, so the tool picks the same texts.
+            country = self.prefix.registry_value("HKCU\\Control Panel\\International",
+                                                 "iCountry")
+            # A copy running elsewhere in this prefix holds the named mutex: every start here
+            # would only say "already running".
+            others = self.helper.find(class_name="QUOREL")
+            if others:
+                raise RuntimeError("another Quorel runs in the Wine prefix %s (%r); end it or "
+                                   "set QUOREL_WINEPREFIX" % (self.prefix.path, others))
+        except BaseException:
+            self.stop()
+            raise
+        self.tool_environment = dict(os.environ, QUOREL_WINDIR=os.path.join(work, "tool-windir"))
+        if country is not None and country.strip().isdigit():
+            self.tool_environment["QUOREL_COUNTRY"] = country.strip()
+        self.windows_dir = self.prefix.windows_dir
+        self.reload_program = os.path.join(self.windows_dir, "pindrel.exe")
+
+    def stop(self):
+        if self.helper is not None:
+            self.helper.stop()
+        self.prefix.stop()
+
+    def session_path(self):
+        return os.path.join(self.windows_dir, SESSION_FILE)
+
+    def path_text(self, path):
+        return self.windows_path(path)
+
+    def same_path(self, a, b):
+        return a.lower() == b.lower()
+
+    def start(self, cwd, arguments=()):
+        return Menu(self.prefix.start(self.program, arguments, cwd=cwd))
+
+    def wait_main(self, menu, timeout=None):
+        """The X window that Wine made for the client area (it carries the process id), and the
+        helper's line of the same window."""
+        pid = menu.process.pid
+
+        def shown():
+            menu.ended()
+            return self.screen.find(pid=pid)
+
+        menu.window = wait_for("the menu window of pid %d" % pid, shown,
+                               timeout or self.start_timeout, 0.5)[-1]
+        size = (menu.window.width, menu.window.height)
+        menu.hwnd = wait_for("the menu window in the window helper's list", lambda: [
+            w for w in self.helper.find(class_name="QUOREL", caption=menu.window.name)
+            if (w.width, w.height) == size], 60, 0.5)[-1]
+        return menu.window
+
+    def wait_box(self, caption, text, owner, exclude=(), timeout=None):
+        def shown():
+            owner.ended()
+            return self.helper.find(class_name="#32770", caption=caption, child=text)
+
+        return wait_for("a box captioned %r saying %r" % (caption, text), shown,
+                        timeout or self.box_timeout, 0.5)[-1]
+
+    def answer(self, box, button):
+        answer = self.helper.click(box, button)
+        if answer != "ok":
+            raise AssertionError("the helper could not press %r: %s" % (button, answer))
+        wait_for("the box to close", lambda: self.helper.gone(box), self.box_timeout, 0.5)
+
+    def open_about(self, menu):
+        """Alt+/ as keys: they reach a Wine window after a pointer click on it, with the
+        pointer at rest a moment before the button goes down."""
+        window = menu.window
+        for attempt, rest in enumerate((0.5, 1.5, 3.0), 1):
+            self.screen.move_pointer(window.x + 5, window.y + 5)
+            time.sleep(rest)  # part of the gesture Wine needs, not a wait for a state
+            self.screen.click()
+            self.screen.press("alt+slash")
+            try:
+                box = self.wait_box("About", ABOUT_TEXT, menu, timeout=30)
+                print("# the About box came after click and keys number %d" % attempt)
+                return box
+            except TimeoutError:
+                continue
+        raise TimeoutError("Alt+/ did not open the About box after three clicks and keys")
+
+    def restart_recovery(self):
+        value = self.prefix.registry_value(
+            "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Run", "QuorelReload")
+        return {"session file": os.path.exists(self.session_path()),
+                "reload program": os.path.exists(self.reload_program),
+                "log-on entry": value is not None}
+
+
+# --- helpers for the scenarios ---------------------------------------------------------------
+
+def copy_demo(work, name):
+    target = os.path.join(work, name)
+    shutil.copytree(DEMO, target)
+    return target
+
+
+def tool(build, options, folder, *arguments):
+    result = subprocess.run([options.tool] + list(arguments), cwd=folder,
+                            env=build.tool_environment, capture_output=True, text=True,
+                            timeout=120)
+    if result.returncode != 0:
+        raise AssertionError("quorel-tool %s failed: %s" % (" ".join(arguments), result.stderr))
+    return result.stdout
+
+
+def text_rectangles(dump):
+    """Where the menu draws text, from quorel-tool's dump, widened so that another build's fonts
+    and shadows stay inside: the title band, the rows of items, the hint strip. The page buttons
+    are pictures and stay outside."""
+    width = dump["clientSize"][0]
+    margin = 4
+    rects = []
+    settings = dump["settings"]
+    if settings["drawTitle"]:
+        left, top, right, bottom = settings["titleArea"]
+        rects.append(("title", (0, top - margin, width - 1, bottom + 2 * margin)))
+    for entry in dump["page"]["visible"]:
+        if entry["kind"] == "item":
+            left, top, right, bottom = entry["rect"]
+            rects.append(("item %d" % entry["index"],
+                          (0, top - margin, width - 1, bottom + 2 * margin)))
+    x, y, w, h = dump["hintRect"]
+    rects.append(("hint", (x - margin, y - margin, x + w - 1 + margin, y + h - 1 + 2 * margin)))
+    return rects
+
+
+def session_values(build):
+    """The Config section of the session file as a dict with lower-case keys, or None."""
+    path = build.session_path()
+    if not os.path.exists(path):
+        return None
+    parser = configparser.ConfigParser(interpolation=None, strict=False)
+    with open(path, encoding="cp1252", errors="replace") as f:
+        parser.read_string(f.read())
+    for section in parser.sections():
+        if section.lower() == "config":
+            return {k.lower(): v for k, v in parser.items(section)}
+    return {}
+
+
+def picture_report(build, results, name, window, expected, background, dump, out, label):
+    """Waits until the window shows the expected picture (the opening effect takes a moment),
+    then checks it; the last picture taken is saved under out."""
+    skip = [] if build.exact_pictures else [rect for _, rect in text_rectangles(dump)]
+    state = {}
+
+    def matches():
+        state["picture"] = build.screen.picture(window)
+        picture = state["picture"]
+        if (picture.width, picture.height) != (expected.width, expected.height):
+            return False
+        state["differ"] = differing_pixels(picture, expected, skip, limit=2000)
+        return not state["differ"]
+
+    try:
+        wait_for("the %s picture" % label, matches, 30 if build.exact_pictures else 120, 0.5)
+    except TimeoutError:
+        pass
+    picture = state["picture"]
+    file_label = label.replace(" ", "-")
+    write_png(os.path.join(out, "%s-%s.png" % (build.name, file_label)), picture)
+    if (picture.width, picture.height) != (expected.width, expected.height):
+        results.check(name, False, "picture %dx%d, expected %dx%d" % (
+            picture.width, picture.height, expected.width, expected.height))
+        return
+    differ = state["differ"]
+    if differ:
+        write_png(os.path.join(out, "%s-%s-expected.png" % (build.name, file_label)), expected)
+        xs, ys = [p[0] for p in differ], [p[1] for p in differ]
+        results.check(name, False, "%s%d pixels differ%s, within %d,%d - %d,%d; see %s" % (
+            "" if build.exact_pictures else "outside the text: ", len(differ),
+            " (or more)" if len(differ) >= 2000 else "", min(xs), min(ys), max(xs), max(ys),
+            out))
+    else:
+        results.check(name, True)
+    # Text was drawn: each text rectangle of the dump differs from the bare background.
+    blank = [part for part, rect in text_rectangles(dump)
+             if part != "hint" and count_inside(picture, background, rect) == 0]
+    results.check("%s: title and items drawn over the background" % label, not blank,
+                  "nothing drawn in " + ", ".join(blank))
+
+
+# --- scenarios -------------------------------------------------------------------------------
+
+def scenario_demo(build, options, results, work):
+    """One menu process serves the picture, the second start, the exit question answered No,
+    the About box, the session file and the exit question answered Yes."""
+    demo = copy_demo(work, "demo-main")
+    dump = json.loads(tool(build, options, demo, "dump", "Quorel.ini"))
+    expected_path = os.path.join(work, "expected-demo.png")
+    tool(build, options, demo, "render", "Quorel.ini", "-o", expected_path)
+    expected = read_png(expected_path)
+    background = read_bmp24(os.path.join(demo, "background.bmp"))
+    exit_title = dump["settings"]["exitTitle"]
+    exit_message = dump["settings"]["exitMessage"]
+
+    menu = build.start(demo)
+    try:
+        window = build.wait_main(menu)
+        results.check("demo opens: client area 640x480", (window.width, window.height) ==
+                      (640, 480), "%dx%d" % (window.width, window.height))
+        results.check("demo opens: the caption is the menu title",
+                      window.name == dump["settings"]["titleText"], "caption %r" % window.name)
+        picture_report(build, results, "demo opens: picture matches quorel-tool render%s" % (
+            "" if build.exact_pictures else " outside the text"), window, expected, background,
+            dump, options.out, "demo")
+
+        values = session_values(build) or {}
+        expected = ".\\Quorel.ini," + build.path_text(demo)
+        session0 = values.get("session0", "")
+        results.check("session file holds Session0 of the first level",
+                      build.same_path(session0, expected), "Session0=%r, expected %r" % (
+                          session0, expected))
+        # The reload program, the log-on entry and the session file's "Exec" and "Workpath"
+        # come with the restart recovery; until then the journal alone is there to see.
+        results.check("session file in place while the menu runs",
+                      build.restart_recovery()["session file"])
+
+        # A second copy says so and ends with 1; the first one stays.
+        second = build.start(demo)
+        try:
+            box = build.wait_box(APP_TITLE, "Quorel is already running!", second,
+                                 exclude=(window.xid,))
+            build.answer(box, "OK")
+            code = second.exit_code(build.box_timeout)
+            results.check("second start: message and exit code 1", code == 1,
+                          "exit code %s%s" % (code, second.errors()))
+        finally:
+            second.kill()
+        results.check("second start: the first window stays",
+                      menu.running() and build.screen.exists(window.xid))
+
+        # A close request asks; No keeps everything.
+        build.screen.request_close(window)
+        box = build.wait_box(exit_title, exit_message, menu, exclude=(window.xid,))
+        build.answer(box, "No")
+        results.check("close request, No: window and process stay",
+                      menu.running() and build.screen.exists(window.xid))
+        results.check("close request, No: session file untouched",
+                      build.restart_recovery()["session file"])
+
+        about = build.open_about(menu)
+        build.answer(about, "OK")
+        results.check("Alt+/ shows the About box and OK closes it", menu.running())
+
+        build.screen.request_close(window)
+        box = build.wait_box(exit_title, exit_message, menu, exclude=(window.xid,))
+        build.answer(box, "Yes")
+        code = menu.exit_code(build.box_timeout)
+        results.check("close request, Yes: the process ends with 0", code == 0,
+                      "exit code %s%s" % (code, menu.errors()))
+        recovery = build.restart_recovery()
+        results.check("close request, Yes: restart recovery removed", not any(recovery.values()),
+                      "left: " + ", ".join(k for k, v in recovery.items() if v))
+    finally:
+        menu.kill()
+
+
+def expect_start_failure(build, results, label, folder, boxes):
+    """Starts the menu in folder; each (caption, text) box must come in turn and is answered
+    OK; then the process must end with 0 and leave no session file."""
+    menu = build.start(folder)
+    try:
+        for caption, text in boxes:
+            box = build.wait_box(caption, text, menu, timeout=build.start_timeout)
+            results.check("%s: box %r" % (label, text), True)
+            build.answer(box, "OK")
+        code = menu.exit_code(build.box_timeout)
+        results.check("%s: exit code 0" % label, code == 0,
+                      "exit code %s%s" % (code, menu.errors()))
+        results.check("%s: no session file left" % label,
+                      not os.path.exists(build.session_path()))
+    finally:
+        menu.kill()
+
+
+def scenario_missing_files(build, options, results, work):
+    empty = os.path.join(work, "empty")
+    os.makedirs(empty)
+    expect_start_failure(build, results, "no definition file", empty,
+                         [(APP_TITLE, "Profile error - .\\Quorel.ini")])
+    demo = copy_demo(work, "demo-no-background")
+    os.remove(os.path.join(demo, "background.bmp"))
+    expect_start_failure(build, results, "no background", demo,
+                         [("class CDib", "File not found - "),
+                          (APP_TITLE, "Profile error - .\\Quorel.ini")])
+
+
+def open_and_close(build, options, results, work, label, arguments, file_name, demo):
+    """Starts the menu in an empty folder with arguments; checks the picture against file_name
+    of demo and the journal entry, then closes it with Yes."""
+    elsewhere = tempfile.mkdtemp(prefix="cwd-", dir=work)
+    dump = json.loads(tool(build, options, demo, "dump", file_name))
+    expected_path = os.path.join(work, "expected-%s.png" % label.replace(" ", "-"))
+    tool(build, options, demo, "render", file_name, "-o", expected_path)
+    menu = build.start(elsewhere, arguments)
+    try:
+        window = build.wait_main(menu)
+        picture_report(build, results, "%s: picture of %s" % (label, file_name), window,
+                       read_png(expected_path), read_bmp24(os.path.join(demo, "background.bmp")),
+                       dump, options.out, label)
+        values = session_values(build) or {}
+        session0 = values.get("session0", "")
+        text, _, directory = session0.partition(",")
+        expected_text = file_name if label == "comma form" else ".\\Quorel.ini"
+        results.check("%s: Session0 names %s in the demo folder" % (label, expected_text),
+                      text == expected_text and build.same_path(directory, build.path_text(demo)),
+                      "Session0=%r" % session0)
+        build.screen.request_close(window)
+        box = build.wait_box(dump["settings"]["exitTitle"], dump["settings"]["exitMessage"],
+                             menu, exclude=(window.xid,))
+        build.answer(box, "Yes")
+        code = menu.exit_code(build.box_timeout)
+        results.check("%s: ends with 0 after Yes" % label, code == 0,
+                      "exit code %s%s" % (code, menu.errors()))
+    finally:
+        menu.kill()
+
+
+def scenario_command_line(build, options, results, work):
+    demo = copy_demo(work, "demo-command-line")
+    open_and_close(build, options, results, work, "comma form",
+                   ["more.ini," + build.path_text(demo)], "more.ini", demo)
+    separator = "/" if build.name == "linux" else "\\"
+    open_and_close(build, options, results, work, "path form",
+                   [build.path_text(demo) + separator + "x.ini"], "Quorel.ini", demo)
+
+
+# --- main ------------------------------------------------------------------------------------
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("--build", choices=("linux", "wine"), required=True)
+    parser.add_argument("--quorel", required=True, help="the menu program (quorel or quorel.exe)")
+    parser.add_argument("--helper", help="quorel_e2e_helper.exe (Wine only)")
+    parser.add_argument("--tool", required=True, help="the Linux quorel-tool")
+    parser.add_argument("--out", default=None, help="folder for screenshots")
+    parser.add_argument("--keep", action="store_true", help="keep the temporary folder")
+    options = parser.parse_args()
+
+    missing = [path for path in (options.quorel, options.tool, options.helper)
+               if path is not None and not os.path.exists(path)]
+    if options.build == "wine" and options.helper is None:
+        missing.append("--helper")
+    if missing:
+        print("e2e: missing: %s (build them first; the Wine run needs the Linux quorel-tool "
+              "from build/linux)" % ", ".join(missing), file=sys.stderr)
+        print("0 passed, 1 failed")
+        return 1
+    options.tool = os.path.abspath(options.tool)
+    options.out = os.path.abspath(options.out or os.path.join(os.getcwd(), "e2e-%s" %
+                                                                options.build))
+    os.makedirs(options.out, exist_ok=True)
+
+    results = Results()
+    started = time.monotonic()
+    work = tempfile.mkdtemp(prefix="quorel-e2e-")
+    xvfb = Xvfb()
+    screen = Screen(xvfb.name)
+    build = None
+    try:
+        # The pointer rests in the corner, away from the windows, so no item is hovered.
+        screen.move_pointer(0, 0)
+        build = (LinuxBuild if options.build == "linux" else WineBuild)(options, screen, work)
+        results.scenario("demo menu", lambda: scenario_demo(build, options, results, work))
+        results.scenario("missing files", lambda: scenario_missing_files(build, options, results,
+                                                                         work))
+        results.scenario("command line", lambda: scenario_command_line(build, options, results,
+                                                                       work))
+    except Exception as problem:
+        results.check("set-up", False, "%s: %s\n%s" % (type(problem).__name__, problem,
+                                                      traceback.format_exc()))
+    finally:
+        if build is not None:
+            build.stop()
+        screen.close()
+        xvfb.stop()
+        if not options.keep:
+            shutil.rmtree(work, ignore_errors=True)
+    print("# %s build: %.0fs; screenshots in %s" % (options.build, time.monotonic() - started,
+                                                    options.out))
+    print("%d passed, %d failed" % (results.passed, results.failed))
+    return 0 if results.failed == 0 and results.passed > 0 else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
