@@ -16,10 +16,10 @@
 namespace {
 
 struct Pixels {
-  OwnedSurface client;  // the window's client area; null while it is empty
-  OwnedSurface screen;  // made when the screen's target is first asked
-  std::vector<std::unique_ptr<DrawTarget>> windowTargets;  // on the window, handed out
-  std::vector<std::unique_ptr<DrawTarget>> screenTargets;  // on the screen, handed out
+  OwnedSurface client;          // the window's client area; null while it is empty
+  OwnedSurface screen;          // made when the screen's target is first asked
+  HandedTargets windowTargets;  // on the window, handed out
+  HandedTargets screenTargets;  // on the screen, handed out
 };
 
 Pixels& State() {
@@ -31,24 +31,6 @@ SDL_Surface* NewSurface(int32_t width, int32_t height) {
   return SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_XRGB8888);
 }
 
-DrawTarget* HandOut(std::vector<std::unique_ptr<DrawTarget>>* targets, SDL_Surface* surface) {
-  auto target = std::unique_ptr<DrawTarget>(new (std::nothrow) DrawTarget{});
-  if (!target) return nullptr;
-  target->surface = surface;
-  target->bitsPerPixel = Headless().screenBitsPerPixel;
-  targets->push_back(std::move(target));
-  return targets->back().get();
-}
-
-// Removes target from targets and frees it; false when it was not handed out from there.
-bool TakeBack(std::vector<std::unique_ptr<DrawTarget>>* targets, DrawTarget* target) {
-  auto found = std::find_if(targets->begin(), targets->end(),
-                            [target](const auto& held) { return held.get() == target; });
-  if (found == targets->end()) return false;
-  targets->erase(found);
-  return true;
-}
-
 }  // namespace
 
 DrawTarget* GetWindowTarget(WindowHandle window) {
@@ -56,17 +38,17 @@ DrawTarget* GetWindowTarget(WindowHandle window) {
   if (window == nullptr) {
     const HeadlessState& state = Headless();
     if (!pixels.screen) pixels.screen.reset(NewSurface(state.screenWidth, state.screenHeight));
-    return HandOut(&pixels.screenTargets, pixels.screen.get());
+    return HandOutTarget(&pixels.screenTargets, pixels.screen.get(), Headless().screenBitsPerPixel);
   }
   if (KnownWindow(window) == nullptr) return nullptr;
-  return HandOut(&pixels.windowTargets, pixels.client.get());
+  return HandOutTarget(&pixels.windowTargets, pixels.client.get(), Headless().screenBitsPerPixel);
 }
 
 void ReleaseWindowTarget(WindowHandle window, DrawTarget* target) {
   (void)window;  // a target is found by itself, whichever window it was asked for
   if (target == nullptr) return;
   Pixels& pixels = State();
-  if (!TakeBack(&pixels.windowTargets, target)) TakeBack(&pixels.screenTargets, target);
+  if (!TakeBackTarget(&pixels.windowTargets, target)) TakeBackTarget(&pixels.screenTargets, target);
 }
 
 void ResizeClientPixels(int32_t width, int32_t height) {

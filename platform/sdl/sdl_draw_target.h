@@ -6,6 +6,8 @@
 #include <SDL.h>
 
 #include <cstdint>
+#include <memory>
+#include <vector>
 
 #include "platform/handles.h"
 
@@ -28,3 +30,10 @@ struct DrawTarget {
 
 // Lets go of what target holds selected (see ~DrawTarget); for backends that reuse a target.
 void DetachTarget(DrawTarget* target);
+
+// Targets handed out on a window's or the screen's surface (GetDC), owned until taken back.
+using HandedTargets = std::vector<std::unique_ptr<DrawTarget>>;
+// A new target on surface reporting bitsPerPixel, kept in targets; null when out of memory.
+DrawTarget* HandOutTarget(HandedTargets* targets, SDL_Surface* surface, int32_t bitsPerPixel);
+// Removes target from targets and frees it; false when it was not handed out from there.
+bool TakeBackTarget(HandedTargets* targets, DrawTarget* target);

@@ -33,31 +33,13 @@ constexpr int32_t kLargestOffset = 32767;
 
 struct WindowState {
   std::unique_ptr<PlatformWindow> window;
-  std::vector<std::unique_ptr<DrawTarget>> windowTargets;  // handed out on the window
-  std::vector<std::unique_ptr<DrawTarget>> screenTargets;  // handed out on the screen
+  HandedTargets windowTargets;  // handed out on the window
+  HandedTargets screenTargets;  // handed out on the screen
 };
 
 WindowState& State() {
   static WindowState state;
   return state;
-}
-
-DrawTarget* HandOut(std::vector<std::unique_ptr<DrawTarget>>* targets, SDL_Surface* surface) {
-  auto target = std::unique_ptr<DrawTarget>(new (std::nothrow) DrawTarget{});
-  if (!target) return nullptr;
-  target->surface = surface;
-  target->bitsPerPixel = kScreenDepth;
-  targets->push_back(std::move(target));
-  return targets->back().get();
-}
-
-// Removes target from targets and frees it; false when it was not handed out from there.
-bool TakeBack(std::vector<std::unique_ptr<DrawTarget>>* targets, DrawTarget* target) {
-  auto found = std::find_if(targets->begin(), targets->end(),
-                            [target](const auto& held) { return held.get() == target; });
-  if (found == targets->end()) return false;
-  targets->erase(found);
-  return true;
 }
 
 // Points every target held on the window at surface (null: draws nothing).
@@ -257,18 +239,18 @@ DrawTarget* GetWindowTarget(WindowHandle window) {
   WindowState& state = State();
   if (window == nullptr) {
     // The screen's target answers its depth; nothing is drawn on the screen itself.
-    return HandOut(&state.screenTargets, nullptr);
+    return HandOutTarget(&state.screenTargets, nullptr, kScreenDepth);
   }
   PlatformWindow* known = KnownWindow(window);
   if (known == nullptr) return nullptr;
-  return HandOut(&state.windowTargets, WindowSurface(known));
+  return HandOutTarget(&state.windowTargets, WindowSurface(known), kScreenDepth);
 }
 
 void ReleaseWindowTarget(WindowHandle window, DrawTarget* target) {
   (void)window;  // a target is found by itself, whichever window it was asked for
   if (target == nullptr) return;
   WindowState& state = State();
-  if (!TakeBack(&state.windowTargets, target)) TakeBack(&state.screenTargets, target);
+  if (!TakeBackTarget(&state.windowTargets, target)) TakeBackTarget(&state.screenTargets, target);
 }
 
 int32_t ScreenWidth() { return DesktopMode().w; }
