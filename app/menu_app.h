@@ -88,6 +88,25 @@ class CMenuApp {
   // The display's depth or size changed: new off-screen buffer, settings applied again.
   void DisplayChanged(int32_t bitsPerPixel, int32_t screenWidth, int32_t screenHeight);
 
+  // --- Transition effects ----------------------------------------------------------------
+  // Reveals the composed image of imageTarget in windowTarget with effect 0 to 3 (cells,
+  // opening box, closing border, interlaced lines); any other value copies nothing.
+  void RunTransition(int32_t effect, DrawTarget* windowTarget, DrawTarget* imageTarget);
+  void TransitionCells(DrawTarget* windowTarget, DrawTarget* imageTarget);
+  void TransitionOpenBox(DrawTarget* windowTarget, DrawTarget* imageTarget);
+  void TransitionCloseBorder(DrawTarget* windowTarget, DrawTarget* imageTarget);
+  void TransitionInterlace(DrawTarget* windowTarget, DrawTarget* imageTarget);
+
+  // --- Pointer input ---------------------------------------------------------------------
+  // A pointer message (0x200 move, 0x201 button down, 0x202 button up, 0x203 double click)
+  // at x, y of the client area; keyState is not used. Ignored while busy.
+  void OnMouse(uint32_t message, uint32_t x, uint32_t y, uintptr_t keyState);
+  // Carries out what a clicked entry stands for. 0 when a page turn was refused or the
+  // target was not found, else 1.
+  int ActivateItem(CMenuItem* entry);
+  // Turns the page by delta and lays it out. 1 when the page changed, 0 when refused.
+  int TurnPage(int32_t delta, MenuSettings* pageSettings);
+
   // --- Window events, one call per message of the window procedure ------------------------
   // The window was created: "About..." joins its system menu.
   void OnCreate(WindowHandle created);

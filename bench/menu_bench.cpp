@@ -1,10 +1,12 @@
 // Speed of the menu's hot paths on the headless window: composing the whole window, the repaint
 // of a hover (one entry and the hint line), loading a 256-item definition file with includes,
-// laying out a page; a plain copy of the frame's bytes is the floor to compare with.
+// laying out a page, the transition effects against their pauses; a plain copy of the frame's
+// bytes is the floor to compare with.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -16,6 +18,7 @@
 #include <vector>
 
 #include "app/menu_app.h"
+#include "platform/draw.h"
 #include "platform/headless/headless_control.h"
 #include "platform/window.h"
 
@@ -253,6 +256,48 @@ void BM_LayoutPage(benchmark::State& state) {
   state.SetLabel("page " + std::to_string(page));
 }
 BENCHMARK(BM_LayoutPage)->Arg(0)->Arg(15)->Unit(benchmark::kMicrosecond);
+
+// One transition effect on a 640 x 480 background and screen, from a picture composed once.
+// The headless clock records the pauses without waiting, so the time measured is the effect's
+// own work (copies are not recorded); "pauseMs" is what its pauses add up to and "workShare" the
+// work's part of them (the aim: below 0.10, so the pauses set the pace).
+void BM_Transition(benchmark::State& state) {
+  const FrameSize& frame = kFrames[0];
+  LoadedMenu menu((Folder() / frame.file).string(), frame.width, frame.height);
+  if (!menu.ok()) return state.SkipWithError("the menu cannot be loaded");
+  CMenuApp& app = menu.app();
+  DrawTarget* window = GetWindowTarget(menu.window());
+  DrawTarget* image = CreateImageTarget(window);
+  ImageHandle picture = CreateImage(frame.width, frame.height, app.screenDepth, nullptr);
+  const ImageHandle before = SelectImage(image, picture);
+  app.ComposeImage(image, 0, 0, frame.width, frame.height);
+  const int32_t effect = static_cast<int32_t>(state.range(0));
+  HeadlessRecordBlits(false);  // the record is the test backend's cost, not the effect's
+  double workSeconds = 0;
+  uint64_t pauseMs = 0;
+  for (auto _ : state) {
+    const auto start = std::chrono::steady_clock::now();
+    app.RunTransition(effect, window, image);
+    workSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    state.PauseTiming();
+    pauseMs = 0;
+    for (const HeadlessEvent& event : HeadlessTakeEvents())
+      if (event.kind == HeadlessEvent::Kind::Sleep) pauseMs += event.milliseconds;
+    state.ResumeTiming();
+  }
+  SelectImage(image, before);
+  DeleteImage(picture);
+  DeleteImageTarget(image);
+  ReleaseWindowTarget(menu.window(), window);
+  static const char* const kNames[] = {"cells", "opening box", "closing border",
+                                       "interlaced lines"};
+  state.SetLabel(kNames[effect]);
+  state.counters["pauseMs"] = double(pauseMs);
+  if (pauseMs != 0 && state.iterations() != 0) {
+    state.counters["workShare"] = workSeconds / double(state.iterations()) / (pauseMs / 1000.0);
+  }
+}
+BENCHMARK(BM_Transition)->DenseRange(0, 3)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

@@ -1,5 +1,6 @@
 // CMenuApp::LoadDefinition: one definition file read into a settings record and the page's
-// item list, and the hooks for the remembered page state. Core headers and platform/*.h only.
+// item list, saving and restoring the remembered page state around it. Core headers and
+// platform/*.h only.
 #include <cstring>
 #include <string>
 
@@ -148,9 +149,3 @@ int CMenuApp::LoadDefinition(const char* fileName, MenuSettings* newSettings) {
   busy = 0;
   return 1;
 }
-
-// Hook for the remembered page and visited marks: empty until that state is kept.
-void CMenuApp::SavePageState(const char* definitionFile) { (void)definitionFile; }
-
-// Hook for the remembered page and visited marks: empty until that state is kept.
-void CMenuApp::RestorePageState(const char* fullPath) { (void)fullPath; }

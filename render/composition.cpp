@@ -211,9 +211,9 @@ int CMenuApp::PaintWindow(DrawTarget* target, const Rect* paintRect) {
       ComposeImage(memory, x, y, w, h);
       BlitImage(target, x, y, w, h, memory, x, y);
     } else {
+      // The whole picture is composed first; the effect only reveals it.
       ComposeImage(memory, 0, 0, width, height);
-      // Until the transition effects exist, a pending effect is shown as one full copy.
-      BlitImage(target, 0, 0, width, height, memory, 0, 0);
+      RunTransition(pendingEffect, target, memory);
       pendingEffect = -1;
     }
     SelectImage(memory, before);

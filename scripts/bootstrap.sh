@@ -17,6 +17,8 @@ packages=(
   # end-to-end runs in real windows (X fonts for SDL's message boxes, python3-xlib
   # for the test driver)
   xvfb xauth xdotool xfonts-base python3 python3-xlib
+  # opening documents and folders from the Linux menu
+  xdg-utils
   # 32-bit code on kernels that cannot run it themselves
   qemu-user-static
 )

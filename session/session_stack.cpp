@@ -34,6 +34,14 @@ int CMenuApp::OpenMenu(const char* definitionFile, const char* workingDirectory,
   if (!FitsPath(definitionFile)) return 0;
   if (workingDirectory != nullptr && !FitsPath(workingDirectory)) return 0;
 
+  // The texts may live in an item that loading the new file frees: keep copies.
+  char fileText[kPathSize];
+  CopyText(fileText, sizeof fileText, definitionFile);
+  char directoryText[kPathSize];
+  CopyText(directoryText, sizeof directoryText, workingDirectory);
+  definitionFile = fileText;
+  if (workingDirectory != nullptr) workingDirectory = directoryText;
+
   MenuSettings fresh = CreateMenuSettings();
 
   // The directory of the level shown, which the table records when it is left.

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -70,6 +71,9 @@ struct HeadlessEvent {
     AboutBox,       // flags: 0 from the command, 1 from the system menu
     SystemMenu,     // "About..." appended to the system menu
     Activate,       // text: the class whose other copy was asked to come forward
+    Shell,          // verb, file, parameters, directory: a file handed to the shell
+    Blit,           // x, y, width, height: a copy onto the window, as asked (before clipping)
+    Sleep,          // milliseconds: a pause asked for (the headless clock never waits)
   };
   explicit HeadlessEvent(Kind what) : kind(what) {}
   Kind kind;
@@ -83,7 +87,17 @@ struct HeadlessEvent {
   uint32_t flags = 0;
   int32_t x = 0, y = 0, width = 0, height = 0;
   bool wholeArea = false;
+  uint32_t milliseconds = 0;  // Sleep
+  // Shell: what OpenWithShell was given; nullopt where it was given null.
+  std::optional<std::string> verb;
+  std::string file;
+  std::optional<std::string> parameters;
+  std::optional<std::string> directory;
 };
+
+// Whether copies onto the window are recorded as Blit events (on after a reset); off for
+// measuring drawing without the record's own cost.
+void HeadlessRecordBlits(bool on);
 
 // Everything recorded since the last clear, in order.
 const std::vector<HeadlessEvent>& HeadlessEvents();

@@ -102,10 +102,27 @@ void Replace(SharedPixels* pixels, SharedPixels replacement, bool onWindow) {
   *pixels = replacement;
 }
 
+// Records the copies onto the window; copies between images are not the window's.
+void RecordWindowBlit(DrawTarget* target, int32_t x, int32_t y, int32_t width, int32_t height) {
+  if (!Headless().recordBlits) return;
+  const std::vector<HeldTarget>& targets = State().targets;
+  const bool found = std::any_of(targets.begin(), targets.end(), [target](const HeldTarget& held) {
+    return held.onWindow && ToTarget(held.dc) == target;
+  });
+  if (!found) return;
+  HeadlessEvent event{HeadlessEvent::Kind::Blit};
+  event.x = x;
+  event.y = y;
+  event.width = width;
+  event.height = height;
+  Record(event);
+}
+
 }  // namespace
 
 DrawTarget* GetWindowTarget(WindowHandle window) {
   Pixels& pixels = State();
+  blitObserver = &RecordWindowBlit;  // only window targets are ever recorded
   if (window == nullptr) {
     const HeadlessState& state = Headless();
     if (pixels.screen.memory == nullptr)

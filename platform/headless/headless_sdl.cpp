@@ -31,10 +31,26 @@ SDL_Surface* NewSurface(int32_t width, int32_t height) {
   return SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_XRGB8888);
 }
 
+// Records the copies onto the window; copies between images are not the window's.
+void RecordWindowBlit(DrawTarget* target, int32_t x, int32_t y, int32_t width, int32_t height) {
+  if (!Headless().recordBlits) return;
+  const HandedTargets& onWindow = State().windowTargets;
+  const bool found = std::any_of(onWindow.begin(), onWindow.end(),
+                                 [target](const auto& held) { return held.get() == target; });
+  if (!found) return;
+  HeadlessEvent event{HeadlessEvent::Kind::Blit};
+  event.x = x;
+  event.y = y;
+  event.width = width;
+  event.height = height;
+  Record(event);
+}
+
 }  // namespace
 
 DrawTarget* GetWindowTarget(WindowHandle window) {
   Pixels& pixels = State();
+  blitObserver = &RecordWindowBlit;  // only window targets are ever recorded
   if (window == nullptr) {
     const HeadlessState& state = Headless();
     if (!pixels.screen) pixels.screen.reset(NewSurface(state.screenWidth, state.screenHeight));

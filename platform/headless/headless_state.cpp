@@ -74,4 +74,7 @@ void HeadlessReset() {
   state.otherCopyRunning = false;
   state.guardHeld = false;
   state.quitCode = -1;
+  state.recordBlits = true;
 }
+
+void HeadlessRecordBlits(bool on) { Headless().recordBlits = on; }

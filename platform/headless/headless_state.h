@@ -31,7 +31,8 @@ struct HeadlessState {
   CMenuApp* app = nullptr;        // receives destroy notifications and close requests
   bool otherCopyRunning = false;  // the single-instance guard is held elsewhere
   bool guardHeld = false;
-  int quitCode = -1;  // the exit code posted; -1 while none
+  int quitCode = -1;        // the exit code posted; -1 while none
+  bool recordBlits = true;  // copies onto the window are recorded
 };
 
 HeadlessState& Headless();

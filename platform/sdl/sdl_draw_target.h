@@ -37,3 +37,9 @@ using HandedTargets = std::vector<std::unique_ptr<DrawTarget>>;
 DrawTarget* HandOutTarget(HandedTargets* targets, SDL_Surface* surface, int32_t bitsPerPixel);
 // Removes target from targets and frees it; false when it was not handed out from there.
 bool TakeBackTarget(HandedTargets* targets, DrawTarget* target);
+
+// Sees every copy asked of BlitImage, before any check or clipping, so that a backend without
+// a screen can record what reaches its window; null (the default): nothing sees them.
+using BlitObserver = void (*)(DrawTarget* target, int32_t x, int32_t y, int32_t width,
+                              int32_t height);
+extern BlitObserver blitObserver;

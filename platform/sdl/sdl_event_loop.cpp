@@ -184,11 +184,55 @@ void OnText(const SDL_TextInputEvent& event) {
   }
 }
 
-// POINTER INPUT: moves and left-button presses and releases go to the application's pointer
-// handler here once it exists (message, x and y in the client area, the key-state flags).
+// The pointer messages of the window procedure, and its key-state flags (MK_*).
+constexpr uint32_t kMouseMove = 0x200;       // WM_MOUSEMOVE
+constexpr uint32_t kLeftButtonDown = 0x201;  // WM_LBUTTONDOWN
+constexpr uint32_t kLeftButtonUp = 0x202;    // WM_LBUTTONUP
+
+uintptr_t PointerKeyState(Uint32 buttons) {
+  const SDL_Keymod keys = SDL_GetModState();
+  uintptr_t state = 0;
+  if ((buttons & SDL_BUTTON_LMASK) != 0) state |= 0x1;   // MK_LBUTTON
+  if ((buttons & SDL_BUTTON_RMASK) != 0) state |= 0x2;   // MK_RBUTTON
+  if ((keys & KMOD_SHIFT) != 0) state |= 0x4;            // MK_SHIFT
+  if ((keys & KMOD_CTRL) != 0) state |= 0x8;             // MK_CONTROL
+  if ((buttons & SDL_BUTTON_MMASK) != 0) state |= 0x10;  // MK_MBUTTON
+  return state;
+}
+
+// Moves and left-button presses and releases in the client area go to the pointer handler as
+// the window procedure passes them. The click count is not looked at: the window class has no
+// double clicks, so a quick second click is one more press and release. SDL keeps reporting
+// the pointer outside the window while a button is held; a window without mouse capture sees
+// nothing there, so those events are dropped.
 void OnPointer(PlatformWindow* window, const SDL_Event& event) {
-  (void)window;
-  (void)event;
+  uint32_t message = 0;
+  Uint32 windowId = 0;
+  Sint32 x = 0;
+  Sint32 y = 0;
+  Uint32 buttons = SDL_GetMouseState(nullptr, nullptr);
+  if (event.type == SDL_MOUSEMOTION) {
+    message = kMouseMove;
+    windowId = event.motion.windowID;
+    x = event.motion.x;
+    y = event.motion.y;
+    buttons = event.motion.state;
+  } else if ((event.type == SDL_MOUSEBUTTONDOWN || event.type == SDL_MOUSEBUTTONUP) &&
+             event.button.button == SDL_BUTTON_LEFT) {
+    message = event.type == SDL_MOUSEBUTTONDOWN ? kLeftButtonDown : kLeftButtonUp;
+    windowId = event.button.windowID;
+    x = event.button.x;
+    y = event.button.y;
+  } else {
+    return;
+  }
+  if (windowId != window->id) return;
+  int width = 0;
+  int height = 0;
+  SDL_GetWindowSize(window->sdl, &width, &height);
+  if (x < 0 || y < 0 || x >= width || y >= height) return;
+  theApp.OnMouse(message, static_cast<uint32_t>(x) & 0xFFFF, static_cast<uint32_t>(y) & 0xFFFF,
+                 PointerKeyState(buttons));
 }
 
 void Dispatch(const SDL_Event& event) {

@@ -22,6 +22,8 @@ void Narrow(int64_t* from, int64_t* to, int64_t low, int64_t high) {
 
 }  // namespace
 
+BlitObserver blitObserver = nullptr;
+
 ImageHandle ImageFromSurface(SDL_Surface* surface, int32_t bitsPerPixel) {
   if (surface == nullptr) return nullptr;
   OwnedSurface converted(SDL_ConvertSurfaceFormat(surface, SDL_PIXELFORMAT_XRGB8888, 0));
@@ -111,6 +113,7 @@ ImageHandle SelectImage(DrawTarget* target, ImageHandle image) {
 
 int BlitImage(DrawTarget* target, int32_t x, int32_t y, int32_t width, int32_t height,
               DrawTarget* source, int32_t xSrc, int32_t ySrc) {
+  if (blitObserver != nullptr) blitObserver(target, x, y, width, height);
   if (target == nullptr || source == nullptr) return 0;
   SDL_Surface* to = target->surface;
   SDL_Surface* from = source->surface;

@@ -4,6 +4,8 @@
 #include "platform/draw.h"
 #include "platform/win32/win32_handles.h"
 
+BlitObserver blitObserver = nullptr;
+
 ImageHandle CreateImage(int32_t width, int32_t height, int32_t bitsPerPixel,
                         const void* initialBits) {
   if (width <= 0 || height <= 0) return nullptr;
@@ -32,6 +34,7 @@ ImageHandle SelectImage(DrawTarget* target, ImageHandle image) {
 
 int BlitImage(DrawTarget* target, int32_t x, int32_t y, int32_t width, int32_t height,
               DrawTarget* source, int32_t xSrc, int32_t ySrc) {
+  if (blitObserver != nullptr) blitObserver(target, x, y, width, height);
   return BitBlt(ToDc(target), x, y, width, height, ToDc(source), xSrc, ySrc, SRCCOPY) ? 1 : 0;
 }
 

@@ -23,3 +23,9 @@ inline CursorHandle ToCursorHandle(HCURSOR cursor) { return reinterpret_cast<Cur
 
 // The program's module, for resource loads.
 inline HINSTANCE ProgramModule() { return GetModuleHandleA(nullptr); }
+
+// Sees every copy asked of BlitImage before it is made, so that a backend without a screen can
+// record what reaches its window; null (the default): nothing sees them.
+using BlitObserver = void (*)(DrawTarget* target, int32_t x, int32_t y, int32_t width,
+                              int32_t height);
+extern BlitObserver blitObserver;

@@ -65,9 +65,13 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       return theApp.OnCommand(LOWORD(wParam)) ? 0 : DefWindowProcA(window, message, wParam, lParam);
     case WM_SYSCOMMAND:
       return theApp.OnSysCommand(wParam) ? 0 : DefWindowProcA(window, message, wParam, lParam);
-    // Pointer input (WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK) belongs
-    // here, one call to the pointer handler: x LOWORD(lParam), y HIWORD(lParam) unsigned, key
-    // flags wParam. Until that handler exists it takes the default course.
+    // Pointer input: x and y are the unsigned halves of lParam, the key flags wParam.
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_LBUTTONDBLCLK:
+      theApp.OnMouse(message, LOWORD(lParam), HIWORD(lParam), wParam);
+      return 0;
     default:
       return DefWindowProcA(window, message, wParam, lParam);
   }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -57,7 +58,23 @@ inline std::vector<HeadlessEvent> EventsOf(Kind kind) {
   return found;
 }
 
-// Each test works in a fresh folder that is also the current directory.
+// The session file of a test goes to folder (none: the system's own place again). On Windows
+// it is the Windows directory itself, the Wine prefix's under test.
+inline void UseTestWindowsDirectory(const fs::path& folder) {
+#ifdef _WIN32
+  (void)folder;
+#else
+  if (folder.empty()) {
+    unsetenv("QUOREL_WINDIR");
+    return;
+  }
+  fs::create_directories(folder);
+  setenv("QUOREL_WINDIR", folder.c_str(), 1);
+#endif
+}
+
+// Each test works in a fresh folder that is also the current directory, and its session file
+// stays in that folder.
 class AppTest : public testing::Test {
  protected:
   void SetUp() override {
@@ -67,6 +84,7 @@ class AppTest : public testing::Test {
     fs::remove_all(folder_);
     fs::create_directories(folder_);
     fs::current_path(folder_);
+    UseTestWindowsDirectory(folder_ / "windir");
     window_ = HeadlessCreateWindow();
     app_ = std::make_unique<CMenuApp>();
     app_->profile.variant = VariantOther;  // no section suffix unless a test asks
@@ -77,6 +95,7 @@ class AppTest : public testing::Test {
     app_.reset();
     fs::current_path(previous_);
     fs::remove_all(folder_);
+    UseTestWindowsDirectory(fs::path());
     HeadlessReset();
   }
   int Load(const std::string& file) {

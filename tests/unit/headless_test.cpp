@@ -163,9 +163,9 @@ TEST_F(HeadlessTest, WindowTargetDrawsOnTheClientSurfaceAndFollowsItsSize) {
 
   // Absurd sizes neither crash nor allocate; the request is still recorded.
   SizeWindowForClient(window, -5, 100000);
+  EXPECT_EQ(100000, HeadlessEvents().back().height);
   EXPECT_EQ(nullptr, HeadlessWindowSurface());
   EXPECT_EQ(0, BlitImage(target, 0, 0, 40, 30, memory, 0, 0));
-  EXPECT_EQ(100000, HeadlessEvents().back().height);
 
   // After the window is gone a held target draws on nothing and can still be released.
   HeadlessDestroyWindow();

@@ -1,7 +1,5 @@
 // The session stack: opening and returning between levels with their working directories,
 // the journal in the session file, and the openings that are refused.
-#include <cstdlib>
-
 #include "platform/profile_store.h"
 #include "tests/unit/app_fixture.h"
 
@@ -12,8 +10,6 @@ class SessionStackTest : public AppTest {
  protected:
   void SetUp() override {
     AppTest::SetUp();
-    fs::create_directories(folder_ / "win");
-    setenv("QUOREL_WINDIR", (folder_ / "win").c_str(), 1);
     for (const char* dir : {"a", "b"}) {
       fs::create_directories(folder_ / dir);
       WriteBitmap((folder_ / dir / "quorel.bmp").string(), 64, 48, 0x336699);
@@ -23,10 +19,6 @@ class SessionStackTest : public AppTest {
     WriteText((folder_ / "a" / "enter.wav").string(), "RIFF");
     a_ = (folder_ / "a").string();
     b_ = (folder_ / "b").string();
-  }
-  void TearDown() override {
-    unsetenv("QUOREL_WINDIR");
-    AppTest::TearDown();
   }
   static std::string Journal(int level) {
     char value[600];

@@ -3,7 +3,6 @@
 // with its messages.
 #include <SDL.h>
 
-#include <cstdlib>
 
 #include "app/process_entry.h"
 #include "platform/app_shell.h"
@@ -18,15 +17,12 @@ class WindowEventsTest : public AppTest {
  protected:
   void SetUp() override {
     AppTest::SetUp();
-    fs::create_directories(folder_ / "win");
-    setenv("QUOREL_WINDIR", (folder_ / "win").c_str(), 1);
     HeadlessAttachApp(app_.get());
     WriteBitmap("quorel.bmp", 64, 48, 0x336699);
     WriteText("Quorel.ini", "[global]\nLeaveSound=leave.wav\nExitTitle=Leave?\n[menu]\n");
     WriteText("leave.wav", "RIFF");
   }
   void TearDown() override {
-    unsetenv("QUOREL_WINDIR");
     startDirectory[0] = '\0';
     AppTest::TearDown();
   }
@@ -41,7 +37,7 @@ TEST_F(WindowEventsTest, CloseAsksAndOnlyYesEndsWithTheCleanUp) {
   fs::create_directories(folder_ / "start");
   CopyText(startDirectory, sizeof startDirectory, (folder_ / "start").c_str());
   ASSERT_EQ(1, app_->OpenMenu("Quorel.ini", nullptr, 0));
-  const fs::path sessionFile = folder_ / "win" / "quorel~.tmp";
+  const fs::path sessionFile = folder_ / "windir" / "quorel~.tmp";
   ASSERT_TRUE(fs::exists(sessionFile));
 
   HeadlessTakeEvents();
@@ -162,7 +158,7 @@ TEST_F(ProcessEntryTest, AnotherCopyRunning) {
   ASSERT_EQ(1u, EventsOf(Kind::Activate).size());
   EXPECT_EQ("QUOREL", EventsOf(Kind::Activate)[0].text);
   EXPECT_FALSE(HeadlessWindow().exists);
-  EXPECT_TRUE(fs::is_empty(folder_ / "win"));  // no file touched
+  EXPECT_TRUE(fs::is_empty(folder_ / "windir"));  // no file touched
 }
 
 }  // namespace

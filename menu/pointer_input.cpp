@@ -1,0 +1,188 @@
+// CMenuApp's pointer input: hover feedback, presses and clicks on the entries of the visible
+// list, page turning, and what a clicked entry stands for (leave or go back, turn the page, open
+// a menu level, hand a file to the shell). Core headers and platform/*.h only.
+#include <cstdint>
+#include <string>
+
+#include "app/menu_app.h"
+#include "platform/file_system.h"
+#include "platform/message_box.h"
+#include "platform/shell.h"
+#include "platform/sound.h"
+#include "platform/window.h"
+#include "res/resource_ids.h"
+
+namespace {
+
+// The pointer messages of the window procedure.
+constexpr uint32_t kMouseMove = 0x200;
+constexpr uint32_t kButtonDown = 0x201;
+constexpr uint32_t kButtonUp = 0x202;
+
+constexpr uint32_t kResourceAsync = SoundResource | SoundAsync;
+constexpr uint32_t kPathSize = 260;
+
+int32_t Wrap(int64_t value) { return static_cast<int32_t>(static_cast<uint32_t>(value)); }
+
+// Rows per column as the layout takes them: fewer than one counts as one.
+int64_t RowsPerColumn(const MenuSettings& settings) {
+  return settings.itemsPerColumn < 1 ? 1 : settings.itemsPerColumn;
+}
+
+// An entry's rectangle is passed with its bounds as they are, so the repaint request (right and
+// bottom exclusive) stops one short of the last column and row; captions and button pictures
+// never reach them.
+void InvalidateEntry(WindowHandle window, const CMenuItem& entry) {
+  const Rect area{entry.left, entry.top, entry.right, entry.bottom};
+  InvalidateArea(window, &area);
+}
+
+bool IsLinkVerb(const char* verb) {
+  if (verb == nullptr) return false;
+  static const char kLink[] = "link";
+  size_t i = 0;
+  for (; kLink[i] != '\0'; ++i) {
+    char c = verb[i];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c != kLink[i]) return false;  // also stops at the end of a shorter verb
+  }
+  return verb[i] == '\0';
+}
+
+// A copy that outlives the entry: opening a level frees the items, and the shell or a message
+// box can dispatch messages that do.
+struct OptionalText {
+  explicit OptionalText(const char* text) : present(text != nullptr), value(present ? text : "") {}
+  const char* get() const { return present ? value.c_str() : nullptr; }
+  bool present;
+  std::string value;
+};
+
+}  // namespace
+
+void CMenuApp::OnMouse(uint32_t message, uint32_t x, uint32_t y, uintptr_t keyState) {
+  (void)keyState;
+  if (busy != 0) return;
+  switch (message) {
+    case kMouseMove: {
+      // Coordinates come as the unsigned 16-bit halves of the message's parameter.
+      const int32_t px = static_cast<int32_t>(x & 0xFFFF);
+      const int32_t py = static_cast<int32_t>(y & 0xFFFF);
+      CMenuItem* const old = page.hoveredItem;
+      page.hoveredItem = nullptr;
+      // The first entry of the list wins where rectangles overlap.
+      CMenuItem* hit = nullptr;
+      for (const VisibleNode* node = page.firstVisible; node != nullptr; node = node->next) {
+        if (node->entry != nullptr && node->entry->ContainsPoint(px, py) == 1) {
+          hit = node->entry;
+          break;
+        }
+      }
+      // The hint area as left, top, last column, last row.
+      const Rect hint{hintRect[0], hintRect[1], Wrap(int64_t{hintRect[0]} + hintRect[2] - 1),
+                      Wrap(int64_t{hintRect[1]} + hintRect[3] - 1)};
+      if (hit != nullptr) {
+        page.hoveredItem = hit;
+        if (hit != old) {
+          PlayMenuSound(SoundResourceName(IDW_HOVER), kResourceAsync);
+          InvalidateEntry(window, *hit);
+          ChangeCursor(handCursor);
+          InvalidateArea(window, &hint);
+        }
+      } else {
+        // Every move over no entry repaints the hint, whether or not anything changed.
+        InvalidateArea(window, &hint);
+        ChangeCursor(arrowCursor);
+      }
+      if (old != nullptr && old != page.hoveredItem) InvalidateEntry(window, *old);
+      return;
+    }
+    case kButtonDown:
+      if (currentCursor == handCursor) ChangeCursor(pressCursor);
+      return;
+    case kButtonUp:
+      if (currentCursor == pressCursor && page.hoveredItem != nullptr) {
+        // Marked before the action, so the mark stays when the action fails.
+        page.hoveredItem->visited = 1;
+        ActivateItem(page.hoveredItem);
+      }
+      return;
+    default:
+      // A double click cannot come (the window class has none); any other message is not ours.
+      return;
+  }
+}
+
+int CMenuApp::ActivateItem(CMenuItem* entry) {
+  if (entry == nullptr) return 0;
+  switch (entry->type) {
+    case ItemExitReturn:
+      // On the first level this asks the exit question; its result changes nothing here.
+      ReturnMenu();
+      ChangeCursor(arrowCursor);
+      return 1;
+    case ItemPageForward:
+      if (TurnPage(+1, &settings) != 1) return 0;
+      PlayMenuSound(SoundResourceName(IDW_PAGE), kResourceAsync);
+      RedrawWithEffect(3);
+      // Rows per column alone, as the turn itself counts pages.
+      ChangeCursor((int64_t{page.currentPage} + 1) * RowsPerColumn(settings) < page.itemCount
+                       ? handCursor
+                       : arrowCursor);
+      return 1;
+    case ItemPageBackward:
+      if (TurnPage(-1, &settings) != 1) return 0;
+      PlayMenuSound(SoundResourceName(IDW_PAGE), kResourceAsync);
+      RedrawWithEffect(3);
+      ChangeCursor(page.currentPage != 0 ? handCursor : arrowCursor);
+      return 1;
+    default:
+      break;
+  }
+
+  // A line with a caption only is a heading: clicking it does nothing at all.
+  if (entry->target == nullptr) return 0;
+
+  // A relative target is taken from the current directory: the working directory of the level.
+  char fullPath[kPathSize];
+  const uint32_t length = GetFullPath(entry->target, fullPath, kPathSize);
+  const bool formed = length > 0 && length < kPathSize;
+  // A folder (a trailing separator) is handed on untested.
+  const bool folder = formed && (fullPath[length - 1] == '\\' || fullPath[length - 1] == '/');
+  if (!formed || (!folder && CProfile::FileHasData(fullPath) == 0)) {
+    // A path that cannot be formed whole is named as written.
+    const std::string text = std::string(formed ? fullPath : entry->target) + " - not found!";
+    ShowMessageBox(window, text.c_str(), "Quorel", MessageIconError);
+    return 0;
+  }
+
+  const OptionalText verb(entry->verb);
+  const OptionalText parameters(entry->parameters);
+  const OptionalText workDir(entry->workDir);
+  // The entry may be gone from here on.
+  if (IsLinkVerb(verb.get())) {
+    OpenMenu(fullPath, workDir.get(), 0);
+  } else {
+    OpenWithShell(window, verb.get(), fullPath, parameters.get(), workDir.get());
+  }
+  ChangeCursor(arrowCursor);
+  // Played to its end before the click is over.
+  PlayMenuSound(SoundResourceName(IDW_CLICK), SoundResource);
+  return 1;
+}
+
+int CMenuApp::TurnPage(int32_t delta, MenuSettings* pageSettings) {
+  if (pageSettings == nullptr) return 0;
+  const int64_t next = int64_t{page.currentPage} + delta;
+  // Rows per column alone, not the columns times rows the layout puts on a page.
+  const int64_t first = next * RowsPerColumn(*pageSettings);
+  if (first >= page.itemCount || first < 0) return 0;
+  const int32_t newPage = static_cast<int32_t>(next);
+  DrawTarget* target = GetWindowTarget(window);
+  page.Layout(pageSettings->itemArea[0], pageSettings->itemArea[1], pageSettings->itemArea[2],
+              pageSettings->itemArea[3], bitmapHeight, itemFont, target, pageSettings->columns,
+              pageSettings->itemsPerColumn, newPage);
+  ReleaseWindowTarget(window, target);
+  page.currentPage = newPage;
+  return 1;
+}

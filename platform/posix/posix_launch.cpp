@@ -1,0 +1,189 @@
+// OpenWithShell on POSIX systems, with no shell anywhere: an executable target is started
+// directly with posix_spawn, anything else goes to xdg-open; either way detached from the menu.
+// POSIX and the C++ library only.
+#include "platform/posix/posix_launch.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <system_error>
+#include <thread>
+
+#include "platform/shell.h"
+
+extern char** environ;
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// The verb that asks for the file itself rather than for what it runs.
+bool IsEditVerb(const char* verb) {
+  if (verb == nullptr) return false;
+  static const char kEdit[] = "edit";
+  size_t i = 0;
+  for (; kEdit[i] != '\0'; ++i) {
+    char c = verb[i];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c != kEdit[i]) return false;
+  }
+  return verb[i] == '\0';
+}
+
+std::string CurrentDirectory() {
+  std::string buffer(4096, '\0');
+  for (;;) {
+    if (getcwd(&buffer[0], buffer.size()) != nullptr) return buffer.c_str();
+    if (errno != ERANGE || buffer.size() > (1u << 20)) return std::string();
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+// Owns the spawn attributes and file actions for one start.
+class SpawnSetup {
+ public:
+  SpawnSetup() {
+    ok_ = posix_spawnattr_init(&attributes_) == 0;
+    if (ok_ && posix_spawn_file_actions_init(&actions_) != 0) {
+      posix_spawnattr_destroy(&attributes_);
+      ok_ = false;
+    }
+  }
+  ~SpawnSetup() {
+    if (!ok_) return;
+    posix_spawn_file_actions_destroy(&actions_);
+    posix_spawnattr_destroy(&attributes_);
+  }
+  SpawnSetup(const SpawnSetup&) = delete;
+  SpawnSetup& operator=(const SpawnSetup&) = delete;
+
+  // Own session (no terminal, no signals meant for the menu's group), every signal at its
+  // default and none blocked, stdin from /dev/null, nothing of ours but stdout and stderr
+  // (the single-instance lock must not be held by a started program), then the directory.
+  bool Prepare(const std::string& directory) {
+    if (!ok_) return false;
+    sigset_t none;
+    sigset_t all;
+    sigemptyset(&none);
+    sigfillset(&all);
+    sigdelset(&all, SIGKILL);
+    sigdelset(&all, SIGSTOP);
+    short flags = POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
+    return posix_spawnattr_setflags(&attributes_, flags) == 0 &&
+           posix_spawnattr_setsigmask(&attributes_, &none) == 0 &&
+           posix_spawnattr_setsigdefault(&attributes_, &all) == 0 &&
+           posix_spawn_file_actions_addopen(&actions_, 0, "/dev/null", O_RDONLY, 0) == 0 &&
+           posix_spawn_file_actions_addclosefrom_np(&actions_, 3) == 0 &&
+           (directory.empty() ||
+            posix_spawn_file_actions_addchdir_np(&actions_, directory.c_str()) == 0);
+  }
+
+  const posix_spawnattr_t* attributes() const { return &attributes_; }
+  const posix_spawn_file_actions_t* actions() const { return &actions_; }
+
+ private:
+  bool ok_ = false;
+  posix_spawnattr_t attributes_{};
+  posix_spawn_file_actions_t actions_{};
+};
+
+}  // namespace
+
+std::vector<std::string> SplitParameters(const char* parameters) {
+  std::vector<std::string> arguments;
+  if (parameters == nullptr) return arguments;
+  const char* p = parameters;
+  for (;;) {
+    while (IsBlank(*p)) ++p;
+    if (*p == '\0') break;
+    std::string argument;
+    bool quoted = false;
+    for (; *p != '\0' && (quoted || !IsBlank(*p)); ++p) {
+      if (*p == '"') {
+        quoted = !quoted;
+      } else {
+        argument += *p;
+      }
+    }
+    arguments.push_back(argument);
+  }
+  return arguments;
+}
+
+std::string WithForwardSlashes(const char* path) {
+  std::string result = path != nullptr ? path : "";
+  for (char& c : result)
+    if (c == '\\') c = '/';
+  return result;
+}
+
+bool IsExecutableFile(const char* path) {
+  if (path == nullptr || *path == '\0') return false;
+  struct stat info {};
+  return stat(path, &info) == 0 && S_ISREG(info.st_mode) && access(path, X_OK) == 0;
+}
+
+LaunchPlan PlanLaunch(const char* verb, const char* file, const char* parameters,
+                      const char* directory, bool executable) {
+  LaunchPlan plan;
+  plan.directory = WithForwardSlashes(directory);
+  std::string path = WithForwardSlashes(file);
+  plan.direct = executable && !IsEditVerb(verb);
+  if (plan.direct) {
+    plan.argv.push_back(path);
+    for (std::string& argument : SplitParameters(parameters)) plan.argv.push_back(argument);
+  } else {
+    // A name that starts with "-" would be read as an option.
+    if (!path.empty() && path[0] == '-') path.insert(0, "./");
+    plan.argv.push_back("xdg-open");
+    plan.argv.push_back(path);
+  }
+  return plan;
+}
+
+pid_t StartDetached(const LaunchPlan& plan) {
+  if (plan.argv.empty() || plan.argv[0].empty()) return -1;
+  SpawnSetup setup;
+  if (!setup.Prepare(plan.directory)) return -1;
+  std::vector<char*> argv;
+  argv.reserve(plan.argv.size() + 1);
+  for (const std::string& argument : plan.argv) argv.push_back(const_cast<char*>(argument.c_str()));
+  argv.push_back(nullptr);
+  pid_t child = -1;
+  // A direct start runs the path as given; xdg-open is looked up on PATH.
+  const int failed = plan.direct ? posix_spawn(&child, argv[0], setup.actions(), setup.attributes(),
+                                               argv.data(), environ)
+                                 : posix_spawnp(&child, argv[0], setup.actions(),
+                                                setup.attributes(), argv.data(), environ);
+  if (failed != 0) return -1;
+  // Reaped by a thread of its own: no SIGCHLD handler to share with the rest of the program.
+  try {
+    std::thread([child] {
+      while (waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
+      }
+    }).detach();
+  } catch (const std::system_error&) {
+    // No thread to be had: the child stays a zombie until the menu ends.
+  }
+  return child;
+}
+
+void OpenWithShell(WindowHandle owner, const char* verb, const char* file, const char* parameters,
+                   const char* directory) {
+  (void)owner;
+  if (file == nullptr || *file == '\0') return;
+  // The started program runs in directory: a relative name is made full against ours first.
+  std::string path = WithForwardSlashes(file);
+  if (path[0] != '/') {
+    const std::string current = CurrentDirectory();
+    if (current.empty()) return;
+    path = current + "/" + path;
+  }
+  StartDetached(
+      PlanLaunch(verb, path.c_str(), parameters, directory, IsExecutableFile(path.c_str())));
+}

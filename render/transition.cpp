@@ -1,0 +1,163 @@
+// The transition effects: the composed off-screen image revealed in the window piece by piece,
+// with pauses between the pieces (cells, opening box, closing border, interlaced lines).
+// Core headers and platform/*.h only.
+#include <algorithm>
+#include <cstdint>
+
+#include "app/menu_app.h"
+#include "platform/clock.h"
+#include "platform/draw.h"
+#include "platform/window.h"
+
+namespace {
+
+constexpr int64_t kCellSide = 20;       // effect 0 divides the screen into cells of this side
+constexpr int64_t kCellSteps = 11;      // outline sides 0, 2, ..., 20
+constexpr int64_t kBoxStride = 16;      // effects 1 and 2 move this far sideways per step
+constexpr int64_t kLineStride = 8;      // effect 3 copies every eighth line per pass
+constexpr uint32_t kCellPause = 10;     // milliseconds after each step of effect 0
+constexpr uint32_t kBoxPause = 15;      // after each step of effects 1 and 2
+constexpr uint32_t kLinePause = 50;     // after each pass of effect 3
+constexpr int32_t kLinePauseDepth = 8;  // effect 3 pauses only from this depth on
+
+// One piece: the same rectangle of the image to the same place in the window. Pieces of zero
+// or negative extent are passed on as they come (the drawing code decides what they show).
+// Arithmetic is 64-bit; the window's coordinates are 32-bit as in 32-bit registers.
+void Copy(DrawTarget* window, DrawTarget* image, int64_t x, int64_t y, int64_t width,
+          int64_t height) {
+  auto wrap = [](int64_t value) { return static_cast<int32_t>(static_cast<uint32_t>(value)); };
+  BlitImage(window, wrap(x), wrap(y), wrap(width), wrap(height), image, wrap(x), wrap(y));
+}
+
+}  // namespace
+
+void CMenuApp::RunTransition(int32_t effect, DrawTarget* windowTarget, DrawTarget* imageTarget) {
+  RealizeBackgroundPalette(windowTarget);
+  switch (effect) {
+    case 0:
+      TransitionCells(windowTarget, imageTarget);
+      break;
+    case 1:
+      TransitionOpenBox(windowTarget, imageTarget);
+      break;
+    case 2:
+      TransitionCloseBorder(windowTarget, imageTarget);
+      break;
+    case 3:
+      TransitionInterlace(windowTarget, imageTarget);
+      break;
+    default:
+      break;  // no such effect: nothing is copied
+  }
+}
+
+// The screen, not the window, is cut into cells; each fills from its centre by square outlines
+// one pixel thick, sides 0 to 20, all cells a step at a time.
+void CMenuApp::TransitionCells(DrawTarget* windowTarget, DrawTarget* imageTarget) {
+  const int64_t screenWidth = ScreenWidth();
+  const int64_t screenHeight = ScreenHeight();
+  for (int64_t t = 0; t < kCellSteps; ++t) {
+    const int64_t n = 2 * t;
+    for (int64_t j = 0; kCellSide * j < screenHeight; ++j) {
+      for (int64_t i = 0; kCellSide * i < screenWidth; ++i) {
+        const int64_t x = kCellSide / 2 - t + kCellSide * i;
+        const int64_t y = kCellSide / 2 - t + kCellSide * j;
+        Copy(windowTarget, imageTarget, x, y, n, 1);                  // top
+        Copy(windowTarget, imageTarget, x, y + 1, 1, n - 1);          // left
+        Copy(windowTarget, imageTarget, x + 1, y + n - 1, n - 1, 1);  // bottom
+        Copy(windowTarget, imageTarget, x + n - 1, y + 1, 1, n - 2);  // right
+      }
+    }
+    SleepMs(kCellPause);
+  }
+  // A background larger than the screen reaches past the cell grid; that part would keep the
+  // previous picture where the window shows it (a window wider than the screen is centred at
+  // a negative position), so it is copied at once.
+  const int64_t width = bitmapWidth;
+  const int64_t height = bitmapHeight;
+  const int64_t gridWidth =
+      std::max<int64_t>(0, (screenWidth + kCellSide - 1) / kCellSide) * kCellSide;
+  const int64_t gridHeight =
+      std::max<int64_t>(0, (screenHeight + kCellSide - 1) / kCellSide) * kCellSide;
+  if (width > gridWidth) Copy(windowTarget, imageTarget, gridWidth, 0, width - gridWidth, height);
+  if (height > gridHeight) {
+    Copy(windowTarget, imageTarget, 0, gridHeight, std::min(width, gridWidth), height - gridHeight);
+  }
+}
+
+// A box grows from the centre, 16 pixels to each side and s up and down per step; each step
+// copies the ring between the box and the one before. The whole picture follows at the end.
+void CMenuApp::TransitionOpenBox(DrawTarget* windowTarget, DrawTarget* imageTarget) {
+  const int64_t width = bitmapWidth;
+  const int64_t height = bitmapHeight;
+  // The step height divides by the number of 16-pixel columns: none, no box.
+  if (width < kBoxStride) {
+    Copy(windowTarget, imageTarget, 0, 0, width, height);
+    return;
+  }
+  const int64_t s = height / (width / kBoxStride);
+  for (int64_t k = 0;; ++k) {
+    const int64_t n = width / 2 - kBoxStride * k;
+    const int64_t y = height / 2 - s * k;
+    if (n < 0 || y < 0) break;
+    const int64_t boxWidth = 2 * kBoxStride * k;
+    const int64_t boxHeight = 2 * s * k;
+    Copy(windowTarget, imageTarget, n, y, boxWidth, s);                    // top
+    Copy(windowTarget, imageTarget, n, y + s, kBoxStride, boxHeight - s);  // left
+    Copy(windowTarget, imageTarget, n + kBoxStride, y + boxHeight - s, boxWidth - kBoxStride,
+         s);  // bottom
+    Copy(windowTarget, imageTarget, n + boxWidth - kBoxStride, y + s, kBoxStride,
+         boxHeight - 2 * s);  // right
+    SleepMs(kBoxPause);
+  }
+  Copy(windowTarget, imageTarget, 0, 0, width, height);
+}
+
+// A frame closes in from the border, 16 pixels from the sides and s from the top and bottom
+// per step; each step copies the ring between the box and the next smaller one.
+void CMenuApp::TransitionCloseBorder(DrawTarget* windowTarget, DrawTarget* imageTarget) {
+  const int64_t width = bitmapWidth;
+  const int64_t height = bitmapHeight;
+  if (width < kBoxStride) {
+    Copy(windowTarget, imageTarget, 0, 0, width, height);
+    return;
+  }
+  const int64_t s = height / (width / kBoxStride);
+  int64_t k = 0;
+  for (;; ++k) {
+    const int64_t left = kBoxStride * k;
+    const int64_t top = s * k;
+    const int64_t boxWidth = width - 2 * kBoxStride * k;
+    const int64_t boxHeight = height - 2 * s * k;
+    Copy(windowTarget, imageTarget, left, top, boxWidth, s);                    // top
+    Copy(windowTarget, imageTarget, left, top + s, kBoxStride, boxHeight - s);  // left
+    Copy(windowTarget, imageTarget, left + kBoxStride, height - top - s, boxWidth - kBoxStride,
+         s);  // bottom
+    Copy(windowTarget, imageTarget, width - kBoxStride - left, top + s, kBoxStride,
+         boxHeight - 2 * s);  // right
+    SleepMs(kBoxPause);
+    if (!(kBoxStride * (k + 1) < width / 2)) break;
+  }
+  // An odd width leaves a box one pixel wide in the middle that no ring covers (when the
+  // height is not a whole number of steps): copy what is left, so no part of the window keeps
+  // the previous picture.
+  const int64_t restWidth = width - 2 * kBoxStride * (k + 1);
+  const int64_t restHeight = height - 2 * s * (k + 1);
+  if (restWidth > 0 && restHeight > 0) {
+    Copy(windowTarget, imageTarget, kBoxStride * (k + 1), s * (k + 1), restWidth, restHeight);
+  }
+}
+
+// Every eighth line, eight passes, each starting one line lower. The last pass may reach past
+// the picture's bottom; those copies show nothing.
+void CMenuApp::TransitionInterlace(DrawTarget* windowTarget, DrawTarget* imageTarget) {
+  const int64_t width = bitmapWidth;
+  const int64_t rows = (int64_t{bitmapHeight} + kLineStride - 1) / kLineStride;
+  for (int64_t pass = 0; pass < kLineStride; ++pass) {
+    for (int64_t j = 0; j < rows; ++j) {
+      Copy(windowTarget, imageTarget, 0, pass + kLineStride * j, width, 1);
+    }
+    // Palette screens (fewer than 8 bits) pause nowhere.
+    if (screenDepth >= kLinePauseDepth) SleepMs(kLinePause);
+  }
+}
