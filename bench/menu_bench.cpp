@@ -1,7 +1,7 @@
 // Speed of the menu's hot paths on the headless window: composing the whole window, the repaint
-// of a hover (one entry and the hint line), loading a 256-item definition file with includes,
-// laying out a page, the transition effects against their pauses; a plain copy of the frame's
-// bytes is the floor to compare with.
+// of a hover (one entry and the hint line), a pointer movement from one entry to another, loading a
+// 256-item definition file with includes, laying out a page, the transition effects against their
+// pauses; a plain copy of the frame's bytes is the floor to compare with.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -224,6 +224,47 @@ void BM_PaintHover(benchmark::State& state) {
       double(int64_t{area.right - area.left} * int64_t{area.bottom - area.top});
 }
 BENCHMARK(BM_PaintHover)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// One pointer movement from one entry onto another, from the mouse message to the repainted
+// window: the hover is moved, and the area it invalidated (old entry, new entry and hint line,
+// merged into one rectangle as the window system merges them) is painted.
+void BM_PointerMove(benchmark::State& state) {
+  const FrameSize& frame = FrameOf(state);
+  LoadedMenu menu((Folder() / frame.file).string(), frame.width, frame.height);
+  if (!menu.ok()) return state.SkipWithError("the menu cannot be loaded");
+  std::vector<const CMenuItem*> entries;
+  for (VisibleNode* node = menu.app().page.firstVisible; node != nullptr; node = node->next)
+    entries.push_back(node->entry);
+  if (entries.size() < 4) return state.SkipWithError("the menu has too few entries");
+  const auto centre = [](const CMenuItem* entry, bool vertical) {
+    return static_cast<uint32_t>(vertical ? (entry->top + entry->bottom) / 2
+                                          : (entry->left + entry->right) / 2);
+  };
+  int64_t paintedPixels = 0;
+  bool second = false;
+  for (auto _ : state) {
+    const CMenuItem* entry = entries[second ? 3 : 2];
+    second = !second;
+    menu.app().OnMouse(0x200, centre(entry, false), centre(entry, true), 0);
+    Rect area{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
+    for (const HeadlessEvent& event : HeadlessTakeEvents()) {
+      if (event.kind != HeadlessEvent::Kind::Invalidate) continue;
+      area.left = std::min(area.left, event.x);
+      area.top = std::min(area.top, event.y);
+      area.right = std::max(area.right, event.x + event.width);
+      area.bottom = std::max(area.bottom, event.y + event.height);
+    }
+    if (area.left >= area.right) continue;
+    paintedPixels += int64_t{area.right - area.left} * (area.bottom - area.top);
+    DrawTarget* target = GetWindowTarget(menu.window());
+    benchmark::DoNotOptimize(menu.app().PaintWindow(target, &area));
+    ReleaseWindowTarget(menu.window(), target);
+  }
+  SetFrameLabel(state, frame);
+  state.counters["paintPixels"] =
+      state.iterations() > 0 ? double(paintedPixels) / double(state.iterations()) : 0.0;
+}
+BENCHMARK(BM_PointerMove)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 // Reading a definition file of 256 items whose settings and some texts come from include files.
 void BM_LoadDefinition256(benchmark::State& state) {

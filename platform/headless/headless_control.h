@@ -108,10 +108,15 @@ std::vector<HeadlessEvent> HeadlessTakeEvents();
 // event record is kept).
 std::vector<std::string> TakeShownMessages();
 
-class CMenuApp;
-// The application object that receives what the window procedure would pass on (destroy
-// notification, close request); null: none, the requests are only recorded.
-void HeadlessAttachApp(CMenuApp* app);
+// What receives the destroy notifications and close requests that the window procedure would
+// pass on (see headless_app.h); with no functions they are only recorded. The backend never
+// names the application object itself, so it links without the core's window events.
+struct HeadlessWindowProcedure {
+  void* app = nullptr;
+  void (*destroy)(void* app) = nullptr;
+  void (*close)(void* app) = nullptr;
+};
+void HeadlessSetWindowProcedure(const HeadlessWindowProcedure& procedure);
 // Whether another copy of the program holds the single-instance guard.
 void HeadlessSetOtherCopyRunning(bool running);
 

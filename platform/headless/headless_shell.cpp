@@ -1,7 +1,6 @@
 // The process entry's window services without a screen: the guard, the one window's life,
 // close requests and destroy notifications passed to an attached application object, the
 // quit message and the About boxes, all recorded. Needs the headless state only.
-#include "app/menu_app.h"
 #include "platform/app_shell.h"
 #include "platform/headless/headless_state.h"
 #include "platform/window.h"
@@ -10,9 +9,21 @@ namespace {
 
 void RecordKind(HeadlessEvent::Kind kind) { Record(HeadlessEvent{kind}); }
 
+void PassDestroy() {
+  const HeadlessWindowProcedure& procedure = Headless().procedure;
+  if (procedure.destroy != nullptr) procedure.destroy(procedure.app);
+}
+
+void PassClose() {
+  const HeadlessWindowProcedure& procedure = Headless().procedure;
+  if (procedure.close != nullptr) procedure.close(procedure.app);
+}
+
 }  // namespace
 
-void HeadlessAttachApp(CMenuApp* app) { Headless().app = app; }
+void HeadlessSetWindowProcedure(const HeadlessWindowProcedure& procedure) {
+  Headless().procedure = procedure;
+}
 
 void HeadlessSetOtherCopyRunning(bool running) { Headless().otherCopyRunning = running; }
 
@@ -50,8 +61,7 @@ void UpdateWindowNow(WindowHandle window) { (void)window; }
 
 void DestroyMainWindow(WindowHandle window) {
   if (KnownWindow(window) == nullptr) return;
-  HeadlessState& state = Headless();
-  if (state.app != nullptr) state.app->OnDestroy();
+  PassDestroy();
   RecordKind(HeadlessEvent::Kind::Destroy);
   HeadlessDestroyWindow();
 }
@@ -59,13 +69,13 @@ void DestroyMainWindow(WindowHandle window) {
 void SendDestroyNotice(WindowHandle window) {
   if (KnownWindow(window) == nullptr) return;
   RecordKind(HeadlessEvent::Kind::DestroyNotice);
-  if (Headless().app != nullptr) Headless().app->OnDestroy();
+  PassDestroy();
 }
 
 void SendCloseRequest(WindowHandle window) {
   if (KnownWindow(window) == nullptr) return;
   RecordKind(HeadlessEvent::Kind::CloseRequest);
-  if (Headless().app != nullptr) Headless().app->OnClose();
+  PassClose();
 }
 
 void AddAboutToSystemMenu(WindowHandle window) {

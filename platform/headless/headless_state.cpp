@@ -70,7 +70,7 @@ void HeadlessReset() {
   state.answers.clear();
   state.events.clear();
   state.shownMessages.clear();
-  state.app = nullptr;
+  state.procedure = HeadlessWindowProcedure{};
   state.otherCopyRunning = false;
   state.guardHeld = false;
   state.quitCode = -1;

@@ -28,8 +28,8 @@ struct HeadlessState {
   std::deque<int> answers;
   std::vector<HeadlessEvent> events;
   std::vector<std::string> shownMessages;
-  CMenuApp* app = nullptr;        // receives destroy notifications and close requests
-  bool otherCopyRunning = false;  // the single-instance guard is held elsewhere
+  HeadlessWindowProcedure procedure;  // receives destroy notifications and close requests
+  bool otherCopyRunning = false;      // the single-instance guard is held elsewhere
   bool guardHeld = false;
   int quitCode = -1;        // the exit code posted; -1 while none
   bool recordBlits = true;  // copies onto the window are recorded

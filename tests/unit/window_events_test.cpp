@@ -3,10 +3,10 @@
 // with its messages.
 #include <SDL.h>
 
-
 #include "app/process_entry.h"
 #include "platform/app_shell.h"
 #include "platform/copy_text.h"
+#include "platform/headless/headless_app.h"
 #include "platform/message_box.h"
 #include "tests/unit/app_fixture.h"
 
