@@ -1,6 +1,7 @@
 // OpenWithShell through the Windows shell (ShellExecuteA). Needs shell32 only.
-#include <shellapi.h>
 #include <windows.h>
+// shellapi.h needs windows.h before it.
+#include <shellapi.h>
 
 #include "platform/shell.h"
 #include "platform/win32/win32_handles.h"
