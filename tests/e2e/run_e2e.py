@@ -352,7 +352,8 @@ def session_values(build):
     return {}
 
 
-def picture_report(build, results, name, window, expected, background, dump, out, label):
+def picture_report(build, results, name, window, expected, background, dump, out, label,
+                   drawn_check=True):
     """Waits until the window shows the expected picture (the opening effect takes a moment),
     then checks it; the last picture taken is saved under out."""
     skip = [] if build.exact_pictures else [rect for _, rect in text_rectangles(dump)]
@@ -387,6 +388,8 @@ def picture_report(build, results, name, window, expected, background, dump, out
             out))
     else:
         results.check(name, True)
+    if not drawn_check:
+        return
     # Text was drawn: each text rectangle of the dump differs from the bare background.
     blank = [part for part, rect in text_rectangles(dump)
              if part != "hint" and count_inside(picture, background, rect) == 0]
@@ -540,7 +543,308 @@ def scenario_command_line(build, options, results, work):
                    [build.path_text(demo) + separator + "x.ini"], "Quorel.ini", demo)
 
 
+# --- the interaction scenario: pointer input on a menu of its own ---------------------------
+
+INTERACTION_GLOBAL = """[global]
+bkBitmap=background.bmp
+ExitTitle=Interaction test
+ExitMessage=Leave the interaction test?
+HintPageForward=Next page
+HintPageBackward=Previous page
+HintPageExit=Leave the test
+HintPageReturn=Back to the first menu
+MenuItemColumons=1
+MenuItemsPerColumn=3
+ItemStartX=60
+ItemStartY=120
+ItemEndX=579
+ItemEndY=520
+ItemFontSize=24
+ItemFontColor=236 242 246
+ItemHighLightColor=255 204 92
+ItemSelectedColor=150 190 210
+HintStartX=56
+HintStartY=414
+HintEndX=584
+HintEndY=460
+HintFontSize=18
+HintFontColor=196 230 244
+DrawTitle=1
+TitleFontSize=32
+TitleFontColor=255 255 255
+"""
+# Plain colours without shadow or smoothing, so that they can be found pixel by pixel.
+HIGHLIGHT_RGB = (255, 204, 92)
+VISITED_RGB = (150, 190, 210)
+MARKER_ARGUMENTS = ["alpha", "beta"]
+
+
+def write_interaction_menu(build, folder, marker_target, workdir):
+    """The first menu: marker item, missing target, filler | LINK item, filler (three items a
+    page, so two pages and their buttons); the second menu behind the LINK item."""
+    items = [("Start the marker", "open", marker_target, " ".join(MARKER_ARGUMENTS),
+              build.path_text(workdir), "Starts the marker program"),
+             ("Missing target", "open", "missing.txt", "", "", "Names a file that is not there"),
+             ("Filler one", "open", "readme.txt", "", "", "Fills the first page"),
+             ("Second menu", "LINK", "second.ini", "", "", "Opens the second menu"),
+             ("Filler two", "open", "readme.txt", "", "", "Fills the second page")]
+    lines = ["item=" + ",".join(fields) for fields in items]
+    with open(os.path.join(folder, "Quorel.ini"), "w", encoding="cp1252", newline="\r\n") as f:
+        f.write(INTERACTION_GLOBAL + "\n[menu]\ntitle=Interaction test\n" + "\n".join(lines) +
+                "\n")
+    with open(os.path.join(folder, "second.ini"), "w", encoding="cp1252", newline="\r\n") as f:
+        f.write(INTERACTION_GLOBAL + "\n[menu]\ntitle=Second menu\n"
+                "item=Only item,open,readme.txt,,,The one item here\n")
+    return [fields[0] for fields in items]
+
+
+def page_state_key(path):
+    """The session-file section of a definition file: 3 * each signed byte of its path that is
+    not a multiple of 9, summed in 32 bits, as lower-case hexadecimal."""
+    total = 0
+    for byte in path.encode("cp1252"):
+        value = byte - 256 if byte > 127 else byte
+        if value % 9 != 0:
+            total += 3 * value
+    return "%x" % (total & 0xFFFFFFFF)
+
+
+def session_section(build, name):
+    path = build.session_path()
+    if not os.path.exists(path):
+        return None
+    parser = configparser.ConfigParser(interpolation=None, strict=False)
+    with open(path, encoding="cp1252", errors="replace") as f:
+        parser.read_string(f.read())
+    if not parser.has_section(name):
+        return None
+    return {k.lower(): v for k, v in parser.items(name)}
+
+
+def colour_count(picture, rect, rgb):
+    left, top, right, bottom = rect
+    count = 0
+    for y in range(max(top, 0), min(bottom, picture.height - 1) + 1):
+        for x in range(max(left, 0), min(right, picture.width - 1) + 1):
+            if picture.pixel(x, y) == rgb:
+                count += 1
+    return count
+
+
+class Pointer:
+    """Moves and clicks inside the menu window; under Wine the pointer rests a moment before
+    the button goes down, and the button is held long enough to be seen."""
+
+    def __init__(self, build, window):
+        self.build = build
+        self.window = window
+        self.wine = build.name == "wine"
+
+    def move(self, x, y):
+        screen = self.build.screen
+        # Two steps, so that the window sees motion inside itself and not only an entry.
+        screen.move_pointer(self.window.x + x + 1, self.window.y + y + 1)
+        screen.move_pointer(self.window.x + x, self.window.y + y)
+        if self.wine:
+            time.sleep(0.5)  # part of the gesture Wine needs, not a wait for a state
+
+    def away(self):
+        """Onto the window's corner, where no entry is."""
+        self.move(4, 4)
+
+    def click(self, rect):
+        left, top, right, bottom = rect
+        self.move((left + right) // 2, (top + bottom) // 2)
+        self.build.screen.click(hold=0.3 if self.wine else 0.0)
+
+
+def entry_rect(dump, kind, index=None):
+    for entry in dump["page"]["visible"]:
+        if entry["kind"] == kind and (index is None or entry.get("index") == index):
+            return entry["rect"]
+    raise AssertionError("the page shows no %s%s: %r" % (
+        kind, "" if index is None else " %d" % index, dump["page"]["visible"]))
+
+
+def scenario_interaction(build, options, results, work):
+    """One menu process: hover, a started program, a missing target, page turns, a second
+    level and back, the exit button."""
+    folder = os.path.join(work, "interaction")
+    os.makedirs(folder)
+    shutil.copy(os.path.join(DEMO, "background.bmp"), folder)
+    shutil.copy(os.path.join(DEMO, "readme.txt"), folder)
+    workdir = os.path.join(folder, "workdir")
+    os.makedirs(workdir)
+    if build.name == "linux":
+        marker_target = "marker.sh"
+        with open(os.path.join(folder, marker_target), "w") as f:
+            f.write("#!/bin/sh\nprintf '%s\\n' \"$@\" > marker.tmp && pwd >> marker.tmp && "
+                    "mv marker.tmp marker.txt\n")
+        os.chmod(os.path.join(folder, marker_target), 0o755)
+    else:
+        marker_target = "marker.exe"
+        shutil.copy(options.marker, os.path.join(folder, marker_target))
+    write_interaction_menu(build, folder, marker_target, workdir)
+    background = read_bmp24(os.path.join(folder, "background.bmp"))
+
+    dumps, pictures = {}, {}
+
+    def dump(page):
+        if page not in dumps:
+            dumps[page] = json.loads(tool(build, options, folder, "dump", "Quorel.ini",
+                                          "--page", str(page)))
+        return dumps[page]
+
+    def render(label, page, hover=None, visited=()):
+        path = os.path.join(work, "expected-interaction-%s.png" % label)
+        arguments = ["render", "Quorel.ini", "-o", path, "--page", str(page)]
+        if hover is not None:
+            arguments += ["--hover", str(hover)]
+        if visited:
+            arguments += ["--visited", ",".join(str(i) for i in visited)]
+        tool(build, options, folder, *arguments)
+        pictures[label] = read_png(path)
+        return pictures[label]
+
+    def expect(name, label, page, **render_options):
+        picture_report(build, results, name, window, render(label, page, **render_options),
+                       background, dump(page), options.out, "interaction " + label,
+                       drawn_check=False)
+        return build.screen.picture(window)
+
+    first = dump(0)
+    settings = first["settings"]
+    marker_index, missing_index, link_index = 0, 1, 3
+    if dump(1)["page"]["currentPage"] != 1 or not any(
+            e["kind"] == "forwardButton" for e in first["page"]["visible"]):
+        raise AssertionError("the test menu does not make two pages with a forward button")
+
+    menu = build.start(folder)
+    try:
+        window = build.wait_main(menu)
+        pointer = Pointer(build, window)
+        pointer.away()
+        plain = expect("interaction opens: picture of page 0", "page0", 0)
+
+        # Hover: highlight and hint, and back again.
+        item_rect = first["items"][marker_index]["rect"]
+        pointer.move(item_rect[0] + 4, (item_rect[1] + item_rect[3]) // 2)
+        hovered = expect("hover: the item in the highlight colour with its hint", "hover0", 0,
+                         hover=0)
+        if not build.exact_pictures:
+            x, y, w, h = first["hintRect"]
+            results.check("hover: highlight colour inside the item",
+                          colour_count(hovered, item_rect, HIGHLIGHT_RGB) > 0)
+            results.check("hover: the hint line changed",
+                          count_inside(hovered, plain, (x, y, x + w - 1, y + h - 1)) > 0)
+        pointer.away()
+        expect("hover: moving off restores the item", "page0-again", 0)
+
+        # The marker program: its parameters, in its working directory.
+        marker_file = os.path.join(workdir, "marker.txt")
+        pointer.click(item_rect)
+        try:
+            wait_for("the marker file", lambda: os.path.exists(marker_file),
+                     20 if build.name == "linux" else build.box_timeout, 0.5)
+            with open(marker_file, errors="replace") as f:
+                lines = f.read().splitlines()
+        except TimeoutError:
+            lines = None
+        if lines is None:
+            results.check("click: the marker program ran", False, "no %s" % marker_file)
+        elif build.name == "linux":
+            results.check("click: the marker program got its parameters in its working "
+                          "directory", lines[:-1] == MARKER_ARGUMENTS and lines[-1:] == [
+                              os.path.realpath(workdir)], "marker file %r" % lines)
+        else:
+            command = lines[0] if lines else ""
+            results.check("click: the marker program got its parameters in its working "
+                          "directory", command.rstrip().endswith(" ".join(MARKER_ARGUMENTS))
+                          and len(lines) > 1 and build.same_path(lines[1].rstrip("\\"),
+                                                                 build.path_text(workdir)),
+                          "marker file %r" % lines)
+        pointer.away()
+        visited_picture = expect("click: the item drawn in the visited colour", "visited0", 0,
+                                 visited=[marker_index])
+        if not build.exact_pictures:
+            results.check("click: visited colour inside the item",
+                          colour_count(visited_picture, item_rect, VISITED_RGB) > 0)
+
+        # A missing target.
+        pointer.click(first["items"][missing_index]["rect"])
+        missing = build.path_text(os.path.join(folder, "missing.txt"))
+        box = build.wait_box(APP_TITLE, missing + " - not found!", menu, exclude=(window.xid,))
+        build.answer(box, "OK")
+        results.check("click on a missing target: the not-found box, OK closes it",
+                      menu.running())
+        pointer.away()
+
+        # Page buttons; the marks go along.
+        marks = [marker_index, missing_index]
+        pointer.click(entry_rect(first, "forwardButton"))
+        pointer.away()
+        expect("forward button: page 1", "page1", 1, visited=marks)
+        pointer.click(entry_rect(dump(1), "backwardButton"))
+        pointer.away()
+        expect("backward button: page 0 again", "page0-back", 0, visited=marks)
+        pointer.click(entry_rect(first, "forwardButton"))
+        pointer.away()
+        expect("forward button again: page 1", "page1-again", 1, visited=marks)
+
+        # The LINK item opens the second menu as a deeper level.
+        second = json.loads(tool(build, options, folder, "dump", "second.ini"))
+        pointer.click(dump(1)["items"][link_index]["rect"])
+        marks.append(link_index)
+        wait_for("the second menu's caption", lambda: any(
+            w.name == second["settings"]["titleText"] for w in build.screen.find(
+                pid=window.pid)), 20 if build.exact_pictures else 120, 0.5)
+        session1 = (session_values(build) or {}).get("session1", "")
+        results.check("LINK item: the second menu opens and Session1 names it",
+                      "second.ini" in session1.lower(), "Session1=%r" % session1)
+        pointer.away()
+        back_rect = next(e["rect"] for e in second["page"]["visible"]
+                         if e["kind"] in ("exitButton", "returnButton"))
+        pointer.click(back_rect)
+        wait_for("the first menu's caption", lambda: any(
+            w.name == settings["titleText"] for w in build.screen.find(pid=window.pid)),
+            20 if build.exact_pictures else 120, 0.5)
+        pointer.away()
+        expect("return button: the first menu at the same page with the same marks",
+               "returned", 1, visited=marks)
+        session1 = (session_values(build) or {}).get("session1", "")
+        results.check("return button: Session1 empty again", session1 == "",
+                      "Session1=%r" % session1)
+        key = page_state_key(build.path_text(os.path.join(folder, "Quorel.ini")))
+        state = session_section(build, key) or {}
+        expected_selected = "%x" % sum(1 << i for i in marks)
+        results.check("page state of the first menu under section %s" % key,
+                      state.get("page") == "1" and state.get("selected", "").strip() ==
+                      expected_selected, "section %r, expected Page=1 Selected= %s; file: %s" % (
+                          state, expected_selected, build.session_path()))
+
+        # The exit button on the top level asks.
+        pointer.click(entry_rect(dump(1), "exitButton"))
+        box = build.wait_box(settings["exitTitle"], settings["exitMessage"], menu,
+                             exclude=(window.xid,))
+        build.answer(box, "No")
+        results.check("exit button: the exit question, No keeps the menu",
+                      menu.running() and build.screen.exists(window.xid))
+        build.screen.request_close(window)
+        box = build.wait_box(settings["exitTitle"], settings["exitMessage"], menu,
+                             exclude=(window.xid,))
+        build.answer(box, "Yes")
+        code = menu.exit_code(build.box_timeout)
+        results.check("interaction: ends with 0 after Yes", code == 0,
+                      "exit code %s%s" % (code, menu.errors()))
+    finally:
+        menu.kill()
+
+
 # --- main ------------------------------------------------------------------------------------
+
+SCENARIOS = {"demo menu": scenario_demo, "missing files": scenario_missing_files,
+             "command line": scenario_command_line, "interaction": scenario_interaction}
+
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
@@ -548,20 +852,26 @@ def main():
     parser.add_argument("--quorel", required=True, help="the menu program (quorel or quorel.exe)")
     parser.add_argument("--helper", help="quorel_e2e_helper.exe (Wine only)")
     parser.add_argument("--tool", required=True, help="the Linux quorel-tool")
+    parser.add_argument("--marker", help="quorel_e2e_marker.exe (Wine only)")
+    parser.add_argument("--only", choices=sorted(SCENARIOS),
+                        help="run this scenario alone (each Wine process start is slow)")
     parser.add_argument("--out", default=None, help="folder for screenshots")
     parser.add_argument("--keep", action="store_true", help="keep the temporary folder")
     options = parser.parse_args()
 
-    missing = [path for path in (options.quorel, options.tool, options.helper)
+    missing = [path for path in (options.quorel, options.tool, options.helper, options.marker)
                if path is not None and not os.path.exists(path)]
-    if options.build == "wine" and options.helper is None:
-        missing.append("--helper")
+    if options.build == "wine":
+        missing += [name for name, value in (("--helper", options.helper),
+                                             ("--marker", options.marker)) if value is None]
     if missing:
         print("e2e: missing: %s (build them first; the Wine run needs the Linux quorel-tool "
               "from build/linux)" % ", ".join(missing), file=sys.stderr)
         print("0 passed, 1 failed")
         return 1
     options.tool = os.path.abspath(options.tool)
+    if options.marker is not None:
+        options.marker = os.path.abspath(options.marker)
     options.out = os.path.abspath(options.out or os.path.join(os.getcwd(), "e2e-%s" %
                                                                 options.build))
     os.makedirs(options.out, exist_ok=True)
@@ -576,11 +886,9 @@ def main():
         # The pointer rests in the corner, away from the windows, so no item is hovered.
         screen.move_pointer(0, 0)
         build = (LinuxBuild if options.build == "linux" else WineBuild)(options, screen, work)
-        results.scenario("demo menu", lambda: scenario_demo(build, options, results, work))
-        results.scenario("missing files", lambda: scenario_missing_files(build, options, results,
-                                                                         work))
-        results.scenario("command line", lambda: scenario_command_line(build, options, results,
-                                                                       work))
+        for name, body in SCENARIOS.items():
+            if options.only in (None, name):
+                results.scenario(name, lambda: body(build, options, results, work))
     except Exception as problem:
         results.check("set-up", False, "%s: %s\n%s" % (type(problem).__name__, problem,
                                                       traceback.format_exc()))

@@ -221,5 +221,12 @@ class Screen:
     def move_pointer(self, x, y):
         self._xdotool("mousemove", "--sync", x, y)
 
-    def click(self, button=1):
-        self._xdotool("click", button)
+    def click(self, button=1, hold=0.0):
+        """A click through XTEST; with hold, the button stays down that long, so that a slow
+        client (Wine) sees the press and the release as two events."""
+        if hold <= 0:
+            self._xdotool("click", button)
+            return
+        self._xdotool("mousedown", button)
+        time.sleep(hold)  # part of the gesture
+        self._xdotool("mouseup", button)
