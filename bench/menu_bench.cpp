@@ -93,6 +93,30 @@ void WriteMenu(const fs::path& folder, const std::string& name, const std::strin
   }
 }
 
+// A definition file of about 64 KB whose 256 item lines are made mostly of references, to names
+// of its own string section and of an included one.
+void WriteReferenceMenu(const fs::path& folder, const std::string& name) {
+  std::ofstream texts(folder / (name + ".texts.ini"));
+  texts << "[String]\n";
+  for (int i = 0; i < 64; ++i) texts << "Shared" << i << "=shared text " << i << "\n";
+  texts << "Args=/quiet /log\nDir=.\\docs\n";
+  std::ofstream menu(folder / name);
+  menu << "[global]\n#include=menu_640.ini.look.ini\n[menu]\ntitle=%Title% %Shared0%\n";
+  for (int i = 0; i < 256; ++i) {
+    menu << "item=%Item" << i << "% %Shared" << i % 64 << "% %Word" << i % 32 << "%, open, %Doc"
+         << i << "%%Ext%, %Args% %Word" << (i + 1) % 32 << "%, %Dir%, %Hint" << i << "% %Shared"
+         << (i + 7) % 64 << "% %Word" << (i + 2) % 32 << "% %Tail%\n";
+  }
+  menu << "[String]\n#include=" << name << ".texts.ini\nTitle=References\nExt=.txt\n"
+       << "Tail=and a tail\n";
+  for (int i = 0; i < 32; ++i) menu << "Word" << i << "=word" << i << "\n";
+  for (int i = 0; i < 256; ++i) {
+    menu << "Item" << i << "=Entry number " << i << " of the reference menu\nDoc" << i
+         << "=document_" << i << "\nHint" << i << "=Hint of entry " << i
+         << ", assembled from references in the definition file\n";
+  }
+}
+
 // One loaded and applied menu on a headless screen of the background's size.
 class LoadedMenu {
  public:
@@ -153,6 +177,7 @@ void MakeInputs() {
     WriteMenu(folder, frame.file, background, frame.width, frame.height, 20);
   }
   WriteMenu(folder, "menu_256.ini", "background_640.bmp", 640, 480, 256);
+  WriteReferenceMenu(folder, "menu_references.ini");
 }
 
 const FrameSize& FrameOf(const benchmark::State& state) { return kFrames[state.range(0)]; }
@@ -280,6 +305,24 @@ void BM_LoadDefinition256(benchmark::State& state) {
   state.counters["items"] = menu.app().page.itemCount;
 }
 BENCHMARK(BM_LoadDefinition256)->Unit(benchmark::kMicrosecond);
+
+// Reading a definition file whose item lines are full of references to string sections, its
+// own and an included one.
+void BM_LoadReferences(benchmark::State& state) {
+  LoadedMenu menu((Folder() / "menu_640.ini").string(), 640, 480);
+  if (!menu.ok()) return state.SkipWithError("the menu cannot be loaded");
+  const std::string file = (Folder() / "menu_references.ini").string();
+  for (auto _ : state) {
+    MenuSettings record = CreateMenuSettings();
+    if (menu.app().LoadDefinition(file.c_str(), &record) != 1)
+      return state.SkipWithError("the reference file cannot be loaded");
+    benchmark::DoNotOptimize(record.loaded);
+  }
+  state.counters["items"] = menu.app().page.itemCount;
+  std::error_code ignored;
+  state.counters["fileBytes"] = double(fs::file_size(file, ignored));
+}
+BENCHMARK(BM_LoadReferences)->Unit(benchmark::kMicrosecond);
 
 // Laying out one page of the 256-item menu: the first, and the last (which walks the list).
 void BM_LayoutPage(benchmark::State& state) {

@@ -7,9 +7,13 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
+#include <mutex>
 #include <new>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "platform/copy_text.h"
@@ -175,9 +179,13 @@ std::string ResolvePath(const char* file) {
 
 enum class LoadResult { kLoaded, kMissing, kFailed };
 
+// No INI file is this big; a bigger one is read as one that cannot be opened, so that a stray
+// huge file neither exhausts memory nor stalls every call.
+constexpr uint64_t kMaxFileSize = uint64_t{64} << 20;
+
 // Reads the whole file into content. A file that does not exist is kMissing; one that exists
-// but cannot be opened or read (a directory, a FIFO or device, no permission) is kFailed, so
-// that a write never replaces a file it could not read.
+// but cannot be opened or read (a directory, a FIFO or device, no permission) or is larger than
+// kMaxFileSize is kFailed, so that a write never replaces a file it could not read.
 LoadResult LoadFile(const std::string& path, std::string* content) {
   content->clear();
   int missing = 0;
@@ -185,8 +193,12 @@ LoadResult LoadFile(const std::string& path, std::string* content) {
   if (f == nullptr) return missing ? LoadResult::kMissing : LoadResult::kFailed;
   char chunk[65536];
   size_t got;
-  while ((got = std::fread(chunk, 1, sizeof chunk, f)) > 0) content->append(chunk, got);
-  bool failed = std::ferror(f) != 0;
+  bool tooBig = false;
+  while (!tooBig && (got = std::fread(chunk, 1, sizeof chunk, f)) > 0) {
+    content->append(chunk, got);
+    tooBig = content->size() > kMaxFileSize;
+  }
+  bool failed = tooBig || std::ferror(f) != 0;
   std::fclose(f);
   if (failed) content->clear();
   return failed ? LoadResult::kFailed : LoadResult::kLoaded;
@@ -241,6 +253,141 @@ bool ReplaceFile(const std::string& path, const std::string& bytes) {
   if (std::rename(temp.c_str(), path.c_str()) == 0) return true;
   // The old file is gone; the new content stays in the temporary file rather than be lost.
   return false;
+}
+
+// ---- Parsed files -------------------------------------------------------------------------
+
+// Names are looked up by their ASCII-folded spelling, which is what SameName compares.
+std::string Folded(std::string_view name) {
+  std::string folded(name);
+  for (char& c : folded) c = FoldAscii(c);
+  return folded;
+}
+
+// An entry line of a section: a key line (name, value) or a line without '=' (name only).
+struct Entry {
+  std::string_view name;
+  std::string_view value;
+  bool isKey;
+};
+
+struct SectionIndex {
+  std::vector<Entry> entries;                                    // in file order
+  std::unordered_map<std::string, std::string_view> firstValue;  // folded key -> first value
+};
+
+// A file's text and, for the first section of each name, its entry lines. The views point into
+// content, which never changes once parsed.
+struct ParsedFile {
+  std::string content;
+  std::unordered_map<std::string, SectionIndex> sections;  // by folded name
+
+  const SectionIndex* Find(std::string_view section) const {
+    auto it = sections.find(Folded(section));
+    return it != sections.end() ? &it->second : nullptr;
+  }
+};
+
+std::shared_ptr<const ParsedFile> Parse(std::string content) {
+  auto parsed = std::make_shared<ParsedFile>();
+  parsed->content = std::move(content);
+  std::string_view text = parsed->content;
+  LineReader reader(text, TextStart(text));
+  Line line;
+  SectionIndex* current = nullptr;  // lines before any header belong to no section
+  while (reader.Next(&line)) {
+    if (line.kind == LineKind::kSection) {
+      // Only the first section of a name counts: a later one with the same name is ignored.
+      auto [it, inserted] = parsed->sections.try_emplace(Folded(line.name));
+      current = inserted ? &it->second : nullptr;
+    } else if (current != nullptr && line.kind == LineKind::kKey) {
+      current->entries.push_back({line.name, line.value, true});
+      current->firstValue.try_emplace(Folded(line.name), line.value);  // the first key wins
+    } else if (current != nullptr && line.kind == LineKind::kText) {
+      current->entries.push_back({line.name, std::string_view(), false});
+    }
+  }
+  return parsed;
+}
+
+// Parsed files kept while their stamp is unchanged, so that the many reads of one file cost one
+// parse. A change by any program changes the stamp and is seen at the next call. A few files
+// only, the least recently used dropped first.
+constexpr size_t kMaxCachedFiles = 8;
+
+struct CachedFile {
+  std::string path;
+  FileStamp stamp;
+  std::shared_ptr<const ParsedFile> file;
+  uint64_t lastUse;
+};
+
+std::mutex cacheMutex;
+std::vector<CachedFile> cache;
+uint64_t cacheClock = 0;
+
+bool SameStamp(const FileStamp& a, const FileStamp& b) {
+  return a.device == b.device && a.inode == b.inode && a.size == b.size && a.seconds == b.seconds &&
+         a.nanoseconds == b.nanoseconds;
+}
+
+void ForgetFile(const std::string& path) {
+  std::lock_guard<std::mutex> lock(cacheMutex);
+  for (size_t i = 0; i < cache.size(); ++i) {
+    if (cache[i].path == path) {
+      cache.erase(cache.begin() + static_cast<std::ptrdiff_t>(i));
+      return;
+    }
+  }
+}
+
+void Remember(const std::string& path, const FileStamp& stamp,
+              std::shared_ptr<const ParsedFile> file) {
+  std::lock_guard<std::mutex> lock(cacheMutex);
+  CachedFile* slot = nullptr;
+  for (CachedFile& cached : cache) {
+    if (cached.path == path) slot = &cached;
+  }
+  if (slot == nullptr && cache.size() >= kMaxCachedFiles) {
+    slot = &cache[0];
+    for (CachedFile& cached : cache) {
+      if (cached.lastUse < slot->lastUse) slot = &cached;
+    }
+  }
+  if (slot == nullptr) {
+    cache.push_back(CachedFile{path, stamp, std::move(file), ++cacheClock});
+  } else {
+    *slot = CachedFile{path, stamp, std::move(file), ++cacheClock};
+  }
+}
+
+// The file at path parsed, from the cache while its stamp is unchanged; null when it is missing
+// or cannot be read.
+std::shared_ptr<const ParsedFile> ParsedFileAt(const std::string& path) {
+  FileStamp before{};
+  bool stamped = GetFileStamp(path.c_str(), &before) != 0;
+  if (stamped) {
+    std::lock_guard<std::mutex> lock(cacheMutex);
+    for (CachedFile& cached : cache) {
+      if (cached.path == path && SameStamp(cached.stamp, before)) {
+        cached.lastUse = ++cacheClock;
+        return cached.file;
+      }
+    }
+  }
+  ForgetFile(path);
+  if (stamped && before.size > kMaxFileSize) return nullptr;
+  std::string content;
+  if (LoadFile(path, &content) != LoadResult::kLoaded) return nullptr;
+  std::shared_ptr<const ParsedFile> parsed = Parse(std::move(content));
+  // Kept only when the file did not change while it was read: otherwise the stamp might not
+  // belong to the text.
+  FileStamp after{};
+  if (stamped && GetFileStamp(path.c_str(), &after) != 0 && SameStamp(before, after) &&
+      after.size == parsed->content.size()) {
+    Remember(path, after, parsed);
+  }
+  return parsed;
 }
 
 // ---- Writing ------------------------------------------------------------------------------
@@ -347,25 +494,16 @@ uint32_t PortableReadProfileString(const char* section, const char* key, const c
                                    char* out, uint32_t size, const char* file) {
   if (size == 0) return 0;
   try {
-    std::string content;
     std::string path = ResolvePath(file);
-    if (section != nullptr && key != nullptr && !path.empty() &&
-        LoadFile(path, &content) == LoadResult::kLoaded) {
-      std::string_view sectionName = StripSpaces(section);
-      std::string_view keyName = StripSpaces(key);
-      bool found = false;
-      std::string_view value;
-      VisitLines(content, TextStart(content), sectionName, [&](const Line& line, bool inTarget) {
-        if (inTarget && line.kind == LineKind::kKey && SameName(line.name, keyName)) {
-          found = true;  // duplicate keys: the first wins
-          value = line.value;
-          return false;
+    if (section != nullptr && key != nullptr && !path.empty()) {
+      if (std::shared_ptr<const ParsedFile> parsed = ParsedFileAt(path)) {
+        if (const SectionIndex* found = parsed->Find(StripSpaces(section))) {
+          auto it = found->firstValue.find(Folded(StripSpaces(key)));
+          if (it != found->firstValue.end()) {
+            std::string_view value = Unquote(it->second);
+            return static_cast<uint32_t>(CopyTextN(out, size, value.data(), value.size()));
+          }
         }
-        return true;
-      });
-      if (found) {
-        value = Unquote(value);
-        return static_cast<uint32_t>(CopyTextN(out, size, value.data(), value.size()));
       }
     }
   } catch (const std::bad_alloc&) {
@@ -383,28 +521,20 @@ uint32_t PortableReadProfileSection(const char* section, char* out, uint32_t siz
   // The list: every entry followed by a NUL, then one more NUL.
   std::string block;
   try {
-    std::string content;
     std::string path = ResolvePath(file);
-    if (section != nullptr && !path.empty() && LoadFile(path, &content) == LoadResult::kLoaded) {
-      std::string_view sectionName = StripSpaces(section);
-      bool entered = false;
-      VisitLines(content, TextStart(content), sectionName, [&](const Line& line, bool inTarget) {
-        if (entered && !inTarget) return false;
-        entered = entered || inTarget;
-        if (!inTarget) return true;
-        // Key lines are listed as key=value with the blanks around both removed (quotes
-        // kept), lines without '=' as they stand; comment and blank lines are left out.
-        if (line.kind == LineKind::kKey) {
-          block.append(line.name.data(), line.name.size());
+    std::shared_ptr<const ParsedFile> parsed;
+    if (section != nullptr && !path.empty()) parsed = ParsedFileAt(path);
+    if (const SectionIndex* found = parsed ? parsed->Find(StripSpaces(section)) : nullptr) {
+      // Key lines are listed as key=value with the blanks around both removed (quotes kept),
+      // lines without '=' as they stand; comment and blank lines are left out.
+      for (const Entry& entry : found->entries) {
+        block.append(entry.name.data(), entry.name.size());
+        if (entry.isKey) {
           block += '=';
-          block.append(line.value.data(), line.value.size());
-          block += '\0';
-        } else if (line.kind == LineKind::kText) {
-          block.append(line.name.data(), line.name.size());
-          block += '\0';
+          block.append(entry.value.data(), entry.value.size());
         }
-        return true;
-      });
+        block += '\0';
+      }
     }
   } catch (const std::bad_alloc&) {
     block.clear();  // a file or section too big to hold in memory reads as a missing one
@@ -441,6 +571,11 @@ int PortableWriteProfileString(const char* section, const char* key, const char*
   if (HasLineBreak(sectionName) || HasLineBreak(keyName) || HasLineBreak(text)) return 0;
 
   try {
+    // Whatever happens, the next read parses the file as it then is.
+    struct Forget {
+      const std::string& path;
+      ~Forget() { ForgetFile(path); }
+    } forget{path};
     std::string content;
     LoadResult loaded = LoadFile(path, &content);
     if (loaded == LoadResult::kFailed) return 0;

@@ -11,7 +11,9 @@
 // and one outer pair of matching ' or " are removed. When the file, section or key is missing,
 // or section, key or file is null or file is empty, the default without its trailing spaces is
 // placed (a null default is ""). size 0 returns 0 and leaves out untouched. A file name
-// without '\' or '/' means the Windows directory. The file is read afresh on every call.
+// without '\' or '/' means the Windows directory. Every call sees the file as it is then: a
+// parsed copy is used only while the file's identity, size and modification time are unchanged.
+// A file larger than 64 MiB reads as one that cannot be opened.
 uint32_t PortableReadProfileString(const char* section, const char* key, const char* defaultValue,
                                    char* out, uint32_t size, const char* file);
 

@@ -16,6 +16,11 @@
 #include <string_view>
 #include <vector>
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#endif
+
 #include "platform/file_system.h"
 #include "tests/unit/profile_store_cases.h"
 #include "tests/unit/temp_folder.h"
@@ -310,6 +315,61 @@ TEST_F(PortableProfileTest, EveryCallSeesTheFileAsItIsNow) {
   EXPECT_EQ(Value(path, "s", "k"), "2");
   fs::remove(path);
   EXPECT_EQ(Value(path, "s", "k"), "<none>");
+}
+
+// A parsed copy must never hide a change: not one of the same size written within the same
+// second (only the nanoseconds of the stamp differ), nor one of another size.
+TEST_F(PortableProfileTest, ChangesBehindTheStoresBackAreSeen) {
+#ifdef _WIN32
+  GTEST_SKIP() << "sets modification times to the nanosecond with utimensat, a POSIX call";
+#else
+  std::string path = Path("behind.ini");
+  auto putAt = [&](std::string_view bytes, long nanoseconds) {
+    Put(path, bytes);
+    timespec times[2] = {{1700000000, nanoseconds}, {1700000000, nanoseconds}};
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+  };
+  char list[64];
+  putAt("[s]\r\nk=1\r\n", 100);
+  EXPECT_EQ(Value(path, "s", "k"), "1");
+  EXPECT_EQ(PortableReadProfileSection("s", list, sizeof list, path.c_str()), 4u);
+  putAt("[s]\r\nk=2\r\n", 200);  // same size, same second
+  EXPECT_EQ(Value(path, "s", "k"), "2");
+  uint32_t count = PortableReadProfileSection("s", list, sizeof list, path.c_str());
+  EXPECT_EQ(std::string(list, count), "k=2\0"s);
+  putAt("[s]\r\nk=three\r\n", 200);  // another size, same stamp
+  EXPECT_EQ(Value(path, "s", "k"), "three");
+  // The store's own write is seen at once, and so is a change made right after it.
+  ASSERT_EQ(PortableWriteProfileString("s", "k", "4", path.c_str()), 1);
+  EXPECT_EQ(Value(path, "s", "k"), "4");
+  Put(path, "[s]\r\nk=5\r\n");
+  EXPECT_EQ(Value(path, "s", "k"), "5");
+  // More files than the store keeps parsed, read in turn, each still gives its own value.
+  for (int round = 0; round < 2; ++round) {
+    for (int i = 0; i < 12; ++i) {
+      std::string other = Path(("f" + std::to_string(i) + ".ini").c_str());
+      if (round == 0) Put(other, "[s]\r\nk=" + std::to_string(i) + "\r\n");
+      EXPECT_EQ(Value(other, "s", "k"), std::to_string(i));
+    }
+  }
+#endif
+}
+
+// 64 MiB is the largest file read; one byte more and it reads as a file that cannot be opened,
+// and a write leaves it as it is.
+TEST_F(PortableProfileTest, FilesOver64MiBAreNotRead) {
+  constexpr uintmax_t kLimit = uintmax_t{64} << 20;
+  std::string path = Path("huge.ini");
+  Put(path, "[s]\r\nk=v\r\n");
+  fs::resize_file(path, kLimit);  // sparse: the rest reads as NULs
+  EXPECT_EQ(Value(path, "s", "k"), "v");
+  fs::resize_file(path, kLimit + 1);
+  EXPECT_EQ(Value(path, "s", "k"), "<none>");
+  char list[16];
+  EXPECT_EQ(PortableReadProfileSection("s", list, sizeof list, path.c_str()), 0u);
+  EXPECT_EQ(PortableWriteProfileString("s", "k", "w", path.c_str()), 0);
+  EXPECT_EQ(fs::file_size(path), kLimit + 1);
+  EXPECT_EQ(Get(path).substr(0, 10), "[s]\r\nk=v\r\n");
 }
 
 }  // namespace
