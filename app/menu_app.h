@@ -70,6 +70,9 @@ class CMenuApp {
   // Save and restore the remembered page and visited marks of a definition file.
   void SavePageState(const char* definitionFile);
   void RestorePageState(const char* fullPath);
+  // Saves the shown file's page and marks as they stand, so a restart of the computer (which
+  // leaves no time for anything) finds them.
+  void SaveShownPageState();
 
   // Puts settings in force: fonts, background, layout, hint and title rectangles, screen
   // bitmap, window size and caption; centres the window when centre is non-zero.

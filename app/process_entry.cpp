@@ -8,6 +8,8 @@
 #include "platform/copy_text.h"
 #include "platform/file_system.h"
 #include "platform/message_box.h"
+#include "session/journal_replay.h"
+#include "session/restart_recovery.h"
 
 int InitInstance(CMenuApp& app, void* instance, int showCommand, const char* commandLine,
                  CommandLineRules rules) {
@@ -22,7 +24,9 @@ int InitInstance(CMenuApp& app, void* instance, int showCommand, const char* com
 
   const StartRequest request = ParseCommandLine(commandLine, startDirectory, rules);
   if (request.restore) {
-    // Nothing is replayed yet: the window shows the painting error text until a level opens.
+    // Whatever the journal gives: with no level opened the window shows the painting error
+    // text, and the start still succeeds so the recovery is registered again.
+    ReplayJournal(app, request.sessionFile.c_str());
     ShowWindowAs(window, showCommand);
     UpdateWindowNow(window);
     return 1;
@@ -53,6 +57,7 @@ int MenuMain(void* instance, const char* commandLine, int showCommand, CommandLi
     ReleaseSingleInstance();
     return 0;
   }
+  RegisterRestart();
   const int exitCode = RunMessageLoop(instance);
   ReleaseSingleInstance();
   return exitCode;

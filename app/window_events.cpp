@@ -8,7 +8,7 @@
 #include "platform/draw.h"
 #include "platform/file_system.h"
 #include "platform/message_box.h"
-#include "session/restart_cleanup.h"
+#include "session/restart_recovery.h"
 
 namespace {
 

@@ -4,15 +4,17 @@
 # itself built, such as the reload program, can be embedded), and by itself in script mode:
 #   cmake -DINPUT=file -DOUTPUT=file.cpp -DSYMBOL=name -P embed_file.cmake
 
-# quorel_embed_file(<output .cpp> <input file> <symbol>): adds the rule that writes the .cpp
-# whenever the input changes; list the .cpp among a target's sources.
+# quorel_embed_file(<output .cpp> <input file> <symbol> [<target>]): adds the rule that writes
+# the .cpp whenever the input changes; list the .cpp among a target's sources. For a file that
+# a target builds, give the input as $<TARGET_FILE:target> and name the target: it is then built
+# first, and the .cpp is made again whenever it is rebuilt.
 function(quorel_embed_file output input symbol)
   add_custom_command(
     OUTPUT ${output}
     COMMAND ${CMAKE_COMMAND} -DINPUT=${input} -DOUTPUT=${output} -DSYMBOL=${symbol}
             -P ${CMAKE_CURRENT_FUNCTION_LIST_FILE}
-    DEPENDS ${input} ${CMAKE_CURRENT_FUNCTION_LIST_FILE}
-    COMMENT "Embedding ${input} as ${symbol}"
+    DEPENDS ${input} ${ARGN} ${CMAKE_CURRENT_FUNCTION_LIST_FILE}
+    COMMENT "Embedding ${symbol}"
     VERBATIM)
 endfunction()
 

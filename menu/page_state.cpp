@@ -6,7 +6,7 @@
 
 #include "app/menu_app.h"
 #include "platform/copy_text.h"
-#include "session/restart_cleanup.h"
+#include "session/restart_recovery.h"
 
 namespace {
 
@@ -92,6 +92,12 @@ void CMenuApp::SavePageState(const char* definitionFile) {
   // Back to the definition file even when it has gone meanwhile: later reads and the next
   // save must name that file, not the session file.
   profile.SetFile(kept, 0);
+}
+
+void CMenuApp::SaveShownPageState() {
+  char shown[kPathSize];
+  profile.GetFile(shown, kPathSize);
+  if (shown[0] != '\0') SavePageState(shown);
 }
 
 void CMenuApp::RestorePageState(const char* fullPath) {

@@ -102,8 +102,10 @@ void CMenuApp::OnMouse(uint32_t message, uint32_t x, uint32_t y, uintptr_t keySt
       return;
     case kButtonUp:
       if (currentCursor == pressCursor && page.hoveredItem != nullptr) {
-        // Marked before the action, so the mark stays when the action fails.
+        // Marked (and saved) before the action, so the mark stays when the action fails, and
+        // when what it starts restarts the computer.
         page.hoveredItem->visited = 1;
+        SaveShownPageState();
         ActivateItem(page.hoveredItem);
       }
       return;
@@ -123,6 +125,7 @@ int CMenuApp::ActivateItem(CMenuItem* entry) {
       return 1;
     case ItemPageForward:
       if (TurnPage(+1, &settings) != 1) return 0;
+      SaveShownPageState();
       PlayMenuSound(SoundResourceName(IDW_PAGE), kResourceAsync);
       RedrawWithEffect(3);
       // Rows per column alone, as the turn itself counts pages.
@@ -132,6 +135,7 @@ int CMenuApp::ActivateItem(CMenuItem* entry) {
       return 1;
     case ItemPageBackward:
       if (TurnPage(-1, &settings) != 1) return 0;
+      SaveShownPageState();
       PlayMenuSound(SoundResourceName(IDW_PAGE), kResourceAsync);
       RedrawWithEffect(3);
       ChangeCursor(page.currentPage != 0 ? handCursor : arrowCursor);

@@ -10,7 +10,7 @@
 #include "platform/file_system.h"
 #include "platform/profile_store.h"
 #include "platform/sound.h"
-#include "session/restart_cleanup.h"
+#include "session/restart_recovery.h"
 
 namespace {
 

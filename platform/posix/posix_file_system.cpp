@@ -191,3 +191,39 @@ uint32_t GetWindowsDir(char* out, uint32_t size) {
   if (!MakeDirectories(dir, 0700)) return 0;
   return PlaceResult(dir, out, size);
 }
+
+uint32_t GetProgramPath(char* out, uint32_t size) {
+  if (out == nullptr || size == 0) return 0;
+  std::vector<char> buffer(4096);
+  const ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size());
+  if (length <= 0 || static_cast<size_t>(length) >= buffer.size()) return 0;
+  const std::string path(buffer.data(), static_cast<size_t>(length));
+  const uint32_t placed = PlaceResult(path, out, size);
+  return placed == path.size() ? placed : 0;
+}
+
+int WriteProgramFile(const char* path, const unsigned char* bytes, size_t size) {
+  if (path == nullptr || bytes == nullptr) return 0;
+  const std::string name = WithSlashes(path);
+  // A new file replaces the old one by rename, so a copy that is running keeps its image.
+  // O_EXCL on the temporary name: nothing else's file is ever written through.
+  const std::string temporary = name + ".new";
+  unlink(temporary.c_str());
+  const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0755);
+  if (fd < 0) return 0;
+  size_t done = 0;
+  while (done < size) {
+    const ssize_t count = write(fd, bytes + done, size - done);
+    if (count < 0 && errno == EINTR) continue;
+    if (count <= 0) break;
+    done += static_cast<size_t>(count);
+  }
+  // The mode asked for at creation is cut by the umask; a program file must be runnable.
+  const bool modeSet = fchmod(fd, 0755) == 0;
+  const bool closed = close(fd) == 0;
+  if (done != size || !modeSet || !closed || rename(temporary.c_str(), name.c_str()) != 0) {
+    unlink(temporary.c_str());
+    return 0;
+  }
+  return 1;
+}

@@ -76,3 +76,21 @@ uint32_t GetCurrentDir(char* out, uint32_t size) { return GetCurrentDirectoryA(s
 int SetCurrentDir(const char* path) { return SetCurrentDirectoryA(path) ? 1 : 0; }
 
 uint32_t GetWindowsDir(char* out, uint32_t size) { return GetWindowsDirectoryA(out, size); }
+
+uint32_t GetProgramPath(char* out, uint32_t size) {
+  if (out == nullptr || size == 0) return 0;
+  // A result that fills the buffer was cut (XP does not even terminate it).
+  const DWORD length = GetModuleFileNameA(nullptr, out, size);
+  return length > 0 && length < size ? length : 0;
+}
+
+int WriteProgramFile(const char* path, const unsigned char* bytes, size_t size) {
+  if (path == nullptr || bytes == nullptr) return 0;
+  HANDLE file =
+      CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return 0;
+  DWORD written = 0;
+  const BOOL ok = WriteFile(file, bytes, static_cast<DWORD>(size), &written, nullptr);
+  CloseHandle(file);
+  return ok && written == size ? 1 : 0;
+}

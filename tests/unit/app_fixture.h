@@ -58,18 +58,22 @@ inline std::vector<HeadlessEvent> EventsOf(Kind kind) {
   return found;
 }
 
-// The session file of a test goes to folder (none: the system's own place again). On Windows
+// The session file and reload program of a test go to folder, the log-on entry to the folder
+// "config" beside it (none: the system's own places again). On Windows
 // it is the Windows directory itself, the Wine prefix's under test.
 inline void UseTestWindowsDirectory(const fs::path& folder) {
 #ifdef _WIN32
   (void)folder;
 #else
+  // The log-on entry goes beside it, never into the user's own autostart folder.
   if (folder.empty()) {
     unsetenv("QUOREL_WINDIR");
+    unsetenv("XDG_CONFIG_HOME");
     return;
   }
   fs::create_directories(folder);
   setenv("QUOREL_WINDIR", folder.c_str(), 1);
+  setenv("XDG_CONFIG_HOME", (folder.parent_path() / "config").c_str(), 1);
 #endif
 }
 

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <map>
 
+#include "menu/page_state.h"
 #include "platform/profile_store.h"
 #include "tests/unit/app_fixture.h"
 
@@ -53,6 +54,16 @@ class PointerInputTest : public AppTest {
   void ShowPage(int32_t pageNumber) {
     if (app_->page.currentPage == pageNumber) return;
     ASSERT_EQ(1, app_->TurnPage(pageNumber - app_->page.currentPage, &app_->settings));
+  }
+  // A key of the shown file's page state, as the session file holds it.
+  std::string Shown(const char* key) const {
+    char file[CProfile::kPathSize];
+    app_->profile.GetFile(file, sizeof file);
+    char section[kPageStateKeySize];
+    PageStateKey(file, section, sizeof section);
+    char value[64];
+    ReadProfileString(section, key, "<none>", value, sizeof value, "quorel~.tmp");
+    return value;
   }
   void MoveTo(const CMenuItem& entry) {
     app_->OnMouse(kMove, static_cast<uint32_t>((entry.left + entry.right) / 2),
@@ -303,11 +314,12 @@ TEST_F(PointerInputTest, OrdinaryItemsGoToTheShellWithTheirFullPath) {
     std::string file;
     std::optional<std::string> parameters;
     std::optional<std::string> directory;
+    const char* selected;  // the marks saved so far
   } cases[] = {
-      {"Run", 0, "open", "target.txt", "-a \"b c\" ;x", "work\\dir"},
-      {"Plain", 0, "Print", "plain.txt", std::nullopt, std::nullopt},
+      {"Run", 0, "open", "target.txt", "-a \"b c\" ;x", "work\\dir", "1"},
+      {"Plain", 0, "Print", "plain.txt", std::nullopt, std::nullopt, "3"},
       // A folder is not looked for: it is handed on even when missing.
-      {"Folder", 3, "explore", "no-such-folder/", std::nullopt, std::nullopt},
+      {"Folder", 3, "explore", "no-such-folder/", std::nullopt, std::nullopt, "43"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.caption);
@@ -326,6 +338,10 @@ TEST_F(PointerInputTest, OrdinaryItemsGoToTheShellWithTheirFullPath) {
     EXPECT_EQ(c.parameters, shells[0]->parameters);
     EXPECT_EQ(c.directory, shells[0]->directory);
     EXPECT_TRUE(shells[0]->hasOwner);
+    // The shown level's page and marks are in the session file at once: what was started
+    // may restart the computer.
+    EXPECT_EQ(std::to_string(c.page), Shown("Page"));
+    EXPECT_EQ(c.selected, Shown("Selected"));
     // Then the arrow and the click sound, played to its end.
     EXPECT_EQ("arrow sound139", Describe({events.end() - 2, events.end()}));
     EXPECT_EQ(0x40004u, events.back().flags);

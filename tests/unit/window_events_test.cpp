@@ -8,6 +8,7 @@
 #include "platform/copy_text.h"
 #include "platform/headless/headless_app.h"
 #include "platform/message_box.h"
+#include "session/restart_recovery.h"
 #include "tests/unit/app_fixture.h"
 
 namespace app_test {
@@ -37,14 +38,22 @@ TEST_F(WindowEventsTest, CloseAsksAndOnlyYesEndsWithTheCleanUp) {
   fs::create_directories(folder_ / "start");
   CopyText(startDirectory, sizeof startDirectory, (folder_ / "start").c_str());
   ASSERT_EQ(1, app_->OpenMenu("Quorel.ini", nullptr, 0));
+  RegisterRestart();
   const fs::path sessionFile = folder_ / "windir" / "quorel~.tmp";
-  ASSERT_TRUE(fs::exists(sessionFile));
+  const fs::path recovery[] = {sessionFile, folder_ / "windir" / "pindrel",
+                               folder_ / "config" / "autostart" / "QuorelReload.desktop"};
+  auto present = [&recovery] {
+    int count = 0;
+    for (const fs::path& path : recovery) count += fs::exists(path);
+    return count;
+  };
+  ASSERT_EQ(3, present());
 
   HeadlessTakeEvents();
   EXPECT_EQ(0, app_->OnClose());  // unanswered: No
   EXPECT_EQ(std::vector<Kind>{Kind::MessageBox}, Kinds());
   EXPECT_EQ("Leave?", EventsOf(Kind::MessageBox)[0].caption);
-  EXPECT_TRUE(fs::exists(sessionFile));
+  EXPECT_EQ(3, present());
 
   HeadlessTakeEvents();
   HeadlessQueueAnswer(ResultYes);
@@ -53,7 +62,7 @@ TEST_F(WindowEventsTest, CloseAsksAndOnlyYesEndsWithTheCleanUp) {
   EXPECT_EQ((std::vector<Kind>{Kind::MessageBox, Kind::Sound, Kind::Quit, Kind::Destroy}), Kinds());
   EXPECT_EQ(0u, EventsOf(Kind::Sound)[0].flags);  // synchronous
   EXPECT_EQ(0, EventsOf(Kind::Quit)[0].result);
-  EXPECT_FALSE(fs::exists(sessionFile));
+  EXPECT_EQ(0, present());
   EXPECT_EQ(folder_ / "start", fs::current_path());
 }
 
@@ -124,7 +133,8 @@ TEST_F(ProcessEntryTest, StartUpForms) {
       {"missing.ini,.", 0, "Quorel|Profile error - missing.ini", -1},
       {",.", 0, "Quorel|Profile error - ", -1},
       {"nowhere\\x.ini", 0, "Quorel|Profile error - .\\Quorel.ini", -1},
-      {"--restore quorel~.tmp", 1, "", -1},  // nothing replayed yet: the window shows the error
+      {"--restore quorel~.tmp", 1, "", -1},  // no journal: the window shows the error text
+      {"--restore ", 1, "", -1},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.commandLine);
@@ -133,6 +143,7 @@ TEST_F(ProcessEntryTest, StartUpForms) {
     fresh_->profile.variant = VariantOther;
     HeadlessAttachApp(fresh_.get());
     fs::current_path(folder_);
+    RegisterRestart();  // left by an earlier run
     EXPECT_EQ(c.result, InitInstance(*fresh_, nullptr, 1, c.commandLine, CommandLineRules::Linux));
     const std::vector<std::string> shown = TakeShownMessages();
     EXPECT_EQ(c.message[0] == '\0' ? 0u : 1u, shown.size());
@@ -144,6 +155,7 @@ TEST_F(ProcessEntryTest, StartUpForms) {
     // A failed start runs the clean-up of a normal end.
     EXPECT_EQ(c.result == 0 ? 1u : 0u, EventsOf(Kind::DestroyNotice).size());
     EXPECT_EQ(c.result == 0 ? 1u : 0u, EventsOf(Kind::Quit).size());
+    EXPECT_EQ(c.result == 1, fs::exists(folder_ / "windir" / "pindrel"));
     EXPECT_EQ(folder_.string(), startDirectory);
   }
 }

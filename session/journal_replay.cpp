@@ -1,0 +1,35 @@
+// The journal replay of the restore form. Core headers and platform/*.h only.
+#include "session/journal_replay.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "app/menu_app.h"
+#include "platform/profile_store.h"
+#include "session/restart_recovery.h"
+
+int ReplayJournal(CMenuApp& app, const char* sessionFile) {
+  if (sessionFile == nullptr || sessionFile[0] == '\0') return 0;
+  int opened = 0;
+  for (int n = 0; n < kJournalKeysRead; ++n) {
+    char key[32];
+    std::snprintf(key, sizeof key, "Session%d", n);
+    // An entry holds two texts of up to 259 characters and the comma; a longer value (edited
+    // by hand) is cut by the read and skipped, so no cut text names another file.
+    char value[521];
+    const uint32_t length =
+        ReadProfileString(kSessionSection, key, "", value, sizeof value, sessionFile);
+    if (length == 0) break;
+    if (length >= sizeof value - 1) continue;
+    const char* comma = std::strchr(value, ',');
+    if (comma == nullptr) continue;
+    // Passed whole: a text too long for a level is refused by OpenMenu rather than cut into
+    // the name of another file.
+    const std::string definitionFile(value, static_cast<size_t>(comma - value));
+    if (app.OpenMenu(definitionFile.c_str(), comma + 1, 0)) ++opened;
+    app.CenterWindow();
+  }
+  return opened;
+}

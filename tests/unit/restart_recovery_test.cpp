@@ -1,0 +1,127 @@
+// The restart recovery: what registering writes and unregistering removes, and the journal
+// replay that rebuilds the session stack after a restart.
+#include "session/restart_recovery.h"
+
+#include <sys/stat.h>
+
+#include <iterator>
+
+#include "platform/copy_text.h"
+#include "platform/profile_store.h"
+#include "session/journal_replay.h"
+#include "tests/unit/app_fixture.h"
+
+namespace app_test {
+namespace {
+
+std::string ReadBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+class RestartRecoveryTest : public AppTest {
+ protected:
+  void SetUp() override {
+    AppTest::SetUp();
+    for (const char* dir : {"a", "b"}) {
+      fs::create_directories(folder_ / dir);
+      WriteBitmap((folder_ / dir / "quorel.bmp").string(), 64, 48, 0x336699);
+      WriteText((folder_ / dir / "menu.ini").string(),
+                std::string("[menu]\ntitle=") + dir + "\n");
+    }
+    a_ = (folder_ / "a").string();
+    b_ = (folder_ / "b").string();
+  }
+  void TearDown() override {
+    startDirectory[0] = '\0';
+    AppTest::TearDown();
+  }
+  static std::string Config(const char* key) {
+    char value[1024];
+    ReadProfileString("Config", key, "<none>", value, sizeof value, "quorel~.tmp");
+    return value;
+  }
+  fs::path Windir() const { return folder_ / "windir"; }
+  fs::path Autostart() const { return folder_ / "config" / "autostart" / "QuorelReload.desktop"; }
+  std::string a_, b_;
+};
+
+TEST_F(RestartRecoveryTest, RegisterWritesAllThreeAndUnregisterLeavesNothing) {
+  CopyText(startDirectory, sizeof startDirectory, a_.c_str());
+  ASSERT_EQ(1, app_->OpenMenu("menu.ini", a_.c_str(), 1));
+  RegisterRestart();
+
+  EXPECT_EQ(fs::read_symlink("/proc/self/exe").string(), Config("Exec"));
+  EXPECT_EQ(a_, Config("Workpath"));
+  EXPECT_EQ("menu.ini," + a_, Config("Session0"));
+  const fs::path program = Windir() / "pindrel";
+  const std::string built = ReadBytes(QUOREL_RELOAD_PROGRAM_FILE);
+  ASSERT_FALSE(built.empty());
+  EXPECT_EQ(built, ReadBytes(program));  // byte for byte the built reload program
+  struct stat info {};
+  ASSERT_EQ(0, ::stat(program.c_str(), &info));
+  EXPECT_EQ(0755u, info.st_mode & 0777u);
+  EXPECT_TRUE(fs::exists(Autostart()));
+
+  UnregisterRestart();
+  EXPECT_TRUE(fs::is_empty(Windir()));
+  EXPECT_FALSE(fs::exists(Autostart()));
+  UnregisterRestart();  // nothing left to remove is no error
+  EXPECT_TRUE(fs::is_empty(Windir()));
+}
+
+TEST_F(RestartRecoveryTest, ReplayRebuildsTheLevelsTheJournalNames) {
+  const std::string menuA = "menu.ini," + a_;
+  const std::string menuB = "menu.ini," + b_;
+  std::vector<std::string> seventeen;
+  for (int n = 0; n < 17; ++n) seventeen.push_back(n % 2 == 0 ? menuA : menuB);
+  const struct {
+    const char* what;
+    std::vector<std::string> journal;  // "Session0", "Session1", ...
+    int opened;
+    std::string directory;              // current afterwards ("": unchanged)
+    std::vector<std::string> rewritten;  // the journal afterwards, from "Session0"
+  } cases[] = {
+      {"an empty key ends the journal", {menuA, menuB, "", menuA}, 2, b_, {menuA, menuB, "", menuA}},
+      {"a value without a comma is skipped", {"menu.ini", menuB}, 1, b_, {menuB, menuB}},
+      {"a level that cannot be opened is skipped, the later ones move down",
+       {"missing.ini," + a_, menuB, menuA},
+       2,
+       a_,
+       {menuB, menuA, menuA}},
+      {"a text too long for a level is not cut into another name",
+       {"menu.ini," + a_ + "/" + std::string(300, 'd'), menuB},
+       1,
+       b_,
+       {menuB, menuB}},
+      {"no journal at all", {}, 0, "", {}},
+      {"seventeen keys replay sixteen", seventeen, 16, b_, seventeen},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    TearDown();
+    SetUp();
+    int n = 0;
+    for (const std::string& value : c.journal) {
+      const std::string key = "Session" + std::to_string(n++);
+      ASSERT_EQ(1, WriteProfileValue("Config", key.c_str(), value.c_str(), "quorel~.tmp"));
+    }
+    HeadlessTakeEvents();
+    EXPECT_EQ(c.opened, ReplayJournal(*app_, "quorel~.tmp"));
+    EXPECT_EQ(c.opened - 1, app_->sessionIndex);
+    EXPECT_EQ(c.directory.empty() ? folder_.string() : c.directory, fs::current_path().string());
+    // Centred (and shown) after every entry with a comma, opened or not.
+    size_t entries = 0;
+    for (size_t n = 0; n < std::min<size_t>(c.journal.size(), 16) && !c.journal[n].empty(); ++n)
+      entries += c.journal[n].find(',') != std::string::npos;
+    EXPECT_EQ(entries, EventsOf(Kind::Move).size());
+    for (size_t level = 0; level < c.rewritten.size(); ++level)
+      EXPECT_EQ(c.rewritten[level], Config(("Session" + std::to_string(level)).c_str()));
+  }
+  // The levels left behind come back with their own directories.
+  ASSERT_EQ(1, app_->ReturnMenu());
+  EXPECT_EQ(a_, fs::current_path().string());
+}
+
+}  // namespace
+}  // namespace app_test
