@@ -259,7 +259,7 @@ class WineBuild:
         size = (menu.window.width, menu.window.height)
         menu.hwnd = wait_for("the menu window in the window helper's list", lambda: [
             w for w in self.helper.find(class_name="QUOREL", caption=menu.window.name)
-            if (w.width, w.height) == size], 60, 0.5)[-1]
+            if (w.width, w.height) == size], 180, 0.5)[-1]
         return menu.window
 
     def wait_box(self, caption, text, owner, exclude=(), timeout=None):
