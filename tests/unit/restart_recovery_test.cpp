@@ -26,8 +26,7 @@ class RestartRecoveryTest : public AppTest {
     for (const char* dir : {"a", "b"}) {
       fs::create_directories(folder_ / dir);
       WriteBitmap((folder_ / dir / "quorel.bmp").string(), 64, 48, 0x336699);
-      WriteText((folder_ / dir / "menu.ini").string(),
-                std::string("[menu]\ntitle=") + dir + "\n");
+      WriteText((folder_ / dir / "menu.ini").string(), std::string("[menu]\ntitle=") + dir + "\n");
     }
     a_ = (folder_ / "a").string();
     b_ = (folder_ / "b").string();
@@ -79,10 +78,14 @@ TEST_F(RestartRecoveryTest, ReplayRebuildsTheLevelsTheJournalNames) {
     const char* what;
     std::vector<std::string> journal;  // "Session0", "Session1", ...
     int opened;
-    std::string directory;              // current afterwards ("": unchanged)
+    std::string directory;               // current afterwards ("": unchanged)
     std::vector<std::string> rewritten;  // the journal afterwards, from "Session0"
   } cases[] = {
-      {"an empty key ends the journal", {menuA, menuB, "", menuA}, 2, b_, {menuA, menuB, "", menuA}},
+      {"an empty key ends the journal",
+       {menuA, menuB, "", menuA},
+       2,
+       b_,
+       {menuA, menuB, "", menuA}},
       {"a value without a comma is skipped", {"menu.ini", menuB}, 1, b_, {menuB, menuB}},
       {"a level that cannot be opened is skipped, the later ones move down",
        {"missing.ini," + a_, menuB, menuA},
