@@ -3,7 +3,11 @@
 #include "menu/menu_page.h"
 
 #include <cstring>
+#include <deque>
 #include <new>
+#include <string>
+#include <string_view>
+#include <unordered_map>
 
 #include "res/resource_ids.h"
 
@@ -17,7 +21,68 @@ int32_t Wrap(int64_t value) { return static_cast<int32_t>(static_cast<uint32_t>(
 constexpr int32_t kButtonWidth = 32;
 constexpr int32_t kButtonHeight = 24;
 
+// The extents kept for captions take at most this many bytes (texts and an estimate for each
+// entry); past that the cache starts afresh.
+constexpr size_t kExtentCacheBudget = size_t{1} << 20;
+constexpr size_t kExtentEntryBytes = 96;
+
 }  // namespace
+
+// Caption extents by font, measurer and text: a text's extent in a font never changes while the
+// font lives, and a page is laid out again at every page turn and every apply. The handle
+// stands for the font, so the cache must go when fonts are replaced (ForgetMeasures).
+class CMenuPage::ExtentCache {
+ public:
+  // The extent kept for text in font with measure, or null.
+  const TextExtent* Find(FontHandle font, MeasureTextFn measure, std::string_view text) const {
+    const Table* table = TableOf(font, measure);
+    if (table == nullptr) return nullptr;
+    auto it = table->extents.find(text);
+    return it != table->extents.end() ? &it->second : nullptr;
+  }
+
+  void Keep(FontHandle font, MeasureTextFn measure, std::string_view text,
+            const TextExtent& extent) {
+    const size_t cost = kExtentEntryBytes + text.size();
+    if (cost > kExtentCacheBudget) return;
+    if (bytes_ + cost > kExtentCacheBudget) Clear();
+    Table* table = TableOf(font, measure);
+    if (table == nullptr) {
+      tables_.push_back(Table{font, measure, {}, {}});
+      table = &tables_.back();
+    }
+    // The key views the text kept in the deque, whose elements never move.
+    table->texts.emplace_back(text);
+    table->extents.emplace(table->texts.back(), extent);
+    bytes_ += cost;
+  }
+
+  void Clear() {
+    tables_.clear();
+    bytes_ = 0;
+  }
+
+ private:
+  struct Table {
+    FontHandle font;
+    MeasureTextFn measure;
+    std::deque<std::string> texts;
+    std::unordered_map<std::string_view, TextExtent> extents;
+  };
+
+  Table* TableOf(FontHandle font, MeasureTextFn measure) {
+    for (Table& table : tables_) {
+      if (table.font == font && table.measure == measure) return &table;
+    }
+    return nullptr;
+  }
+  const Table* TableOf(FontHandle font, MeasureTextFn measure) const {
+    return const_cast<ExtentCache*>(this)->TableOf(font, measure);
+  }
+
+  std::deque<Table> tables_;
+  size_t bytes_ = 0;
+};
 
 CMenuPage::MeasureTextFn CMenuPage::measureText = MeasureText;
 
@@ -88,6 +153,34 @@ void CMenuPage::ClearItems() {
   itemCount = 0;
   currentPage = 0;
   hoveredItem = nullptr;
+  // Items go when another definition file is loaded, ahead of the new fonts.
+  ForgetMeasures();
+}
+
+void CMenuPage::ForgetMeasures() { extents_.reset(); }
+
+void CMenuPage::Measure(DrawTarget* dc, FontHandle font, const char* text, int32_t count,
+                        TextExtent* extent) {
+  // Without a font the text is measured in whatever the target has selected: nothing to key on.
+  if (font == nullptr) {
+    measureText(dc, text, count, extent);
+    return;
+  }
+  const std::string_view key(text, count > 0 ? static_cast<size_t>(count) : 0);
+  try {
+    if (extents_ != nullptr) {
+      if (const TextExtent* kept = extents_->Find(font, measureText, key)) {
+        *extent = *kept;
+        return;
+      }
+    }
+    // Only a measurement that succeeded is kept: a failed one is asked again next time.
+    if (measureText(dc, text, count, extent) == 0) return;
+    if (extents_ == nullptr) extents_.reset(new ExtentCache());
+    extents_->Keep(font, measureText, key, *extent);
+  } catch (const std::bad_alloc&) {
+    extents_.reset();  // no room to keep extents: measure every time
+  }
 }
 
 int CMenuPage::AddItem(int32_t itemType, char* line, CProfile& profile) {
@@ -174,7 +267,7 @@ void CMenuPage::Layout(int32_t left, int32_t top, int32_t right, int32_t bottom,
       const char* text = item->text != nullptr ? item->text : "";
       const int32_t count = item->text != nullptr && item->textLength > 0 ? item->textLength : 0;
       TextExtent extent{0, 0};
-      measureText(dc, text, count, &extent);
+      Measure(dc, font, text, count, &extent);
       item->left = x;
       item->top = y;
       item->right = Wrap(int64_t{x} + extent.cx + 3);
@@ -203,7 +296,7 @@ void CMenuPage::Layout(int32_t left, int32_t top, int32_t right, int32_t bottom,
   if (exitOrReturnButton != nullptr) {
     CMenuItem* button = exitOrReturnButton;
     TextExtent extent{0, 0};
-    measureText(dc, button->text != nullptr ? button->text : "", 0, &extent);
+    Measure(dc, font, button->text != nullptr ? button->text : "", 0, &extent);
     button->left = left;
     button->top = buttonTop;
     button->right = Wrap(int64_t{left} + extent.cx + kButtonWidth + 2);

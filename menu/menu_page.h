@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "platform/draw.h"
 #include "platform/handles.h"
@@ -39,8 +40,12 @@ class CMenuPage {
   int InitButtons();
   // Releases and frees every item; list empty, itemCount 0, currentPage 0, nothing hovered.
   // The visible list is emptied too, so nothing is left pointing at a freed item;
-  // exitOrReturnButton stays.
+  // exitOrReturnButton stays. The extents Layout kept are forgotten with the items.
   void ClearItems();
+  // Forgets the caption extents Layout measured. Layout keeps them by font handle, measurer
+  // and text; a font deleted and another created at the same handle must be followed by
+  // this call (or by ClearItems) before the next Layout.
+  void ForgetMeasures();
   // Appends a record parsed from line (cut in place) to the item list. A line whose caption
   // expands to nothing still takes its place. Always returns 0.
   int AddItem(int32_t itemType, char* line, CProfile& profile);
@@ -78,5 +83,12 @@ class CMenuPage {
   TextStyle titleStyle;
 
  private:
+  class ExtentCache;
+
   void FreeVisible();
+  // measureText's answer for text in font, from the cache when font is not null.
+  void Measure(DrawTarget* dc, FontHandle font, const char* text, int32_t count,
+               TextExtent* extent);
+
+  std::unique_ptr<ExtentCache> extents_;
 };

@@ -20,3 +20,11 @@ uint32_t ReadProfileSection(const char* section, char* out, uint32_t size, const
 // Creates or replaces key=value, creating section and file as needed. A null
 // value deletes the key; a null key deletes the section. Returns 1 or 0.
 int WriteProfileValue(const char* section, const char* key, const char* value, const char* file);
+
+// Opens and closes a read batch on the calling thread: one operation's reads (loading one
+// definition file), during which a store may take a file it has already checked in the batch
+// to be unchanged, so the operation sees each file in the state it first found. A change by
+// another program is seen by the first read after the batch. Batches nest; hold one in a scope
+// object so that its End is never missed.
+void BeginProfileBatch();
+void EndProfileBatch();

@@ -72,6 +72,9 @@ int CMenuApp::LoadDefinition(const char* fileName, MenuSettings* newSettings) {
   char fullPath[kPathSize];
   if (!MakeFullPath(fileName, fullPath)) return 0;
   if (newSettings == nullptr || newSettings->recordSize < kMenuSettingsSize) return 0;
+  // The hundreds of reads below are one operation: each file is looked at once, and the load
+  // sees it in that state (a change made meanwhile is seen by the next load).
+  CProfile::LoadScope scope(profile);
   busy = 1;
 
   char fileLeft[kPathSize];

@@ -105,7 +105,7 @@ void CProfile::ResolveName(const char* name, const char* reference, char* value,
 int CProfile::ExpandFromInclude(const char* includeName, const char* reference, char* value,
                                 int depth) {
   char fullPath[kValueSize];
-  const uint32_t length = GetFullPath(includeName, fullPath, kValueSize);
+  const uint32_t length = FullPathOf(includeName, fullPath, kValueSize);
   if (length == 0 || length >= kValueSize) CopyText(fullPath, kValueSize, includeName);
 
   char saved[kPathSize];

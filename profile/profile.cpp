@@ -5,6 +5,9 @@
 
 #include <cstdio>
 #include <cstring>
+#include <new>
+#include <string>
+#include <unordered_map>
 
 #include "platform/copy_text.h"
 #include "platform/file_system.h"
@@ -26,6 +29,11 @@ uint32_t ProbeSection(const char* section, const char* file) {
   char probe[kProbeSize];
   return ReadProfileSection(section, probe, kProbeSize, file);
 }
+
+// The memo of one loading operation holds at most this many bytes (keys, texts and an
+// estimate for each node); past that it starts afresh.
+constexpr size_t kMemoBudget = size_t{1} << 20;
+constexpr size_t kMemoNodeBytes = 64;
 
 bool IsCSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
@@ -57,6 +65,35 @@ uint32_t ParseComponent(const char* piece, const char* end) {
 }
 
 }  // namespace
+
+// What one loading operation has learnt about its files. Every answer is one the system gave
+// during the operation.
+struct CProfile::LoadMemo {
+  struct FullPath {
+    uint32_t result;
+    std::string text;
+  };
+  std::unordered_map<std::string, int> hasData;         // path -> FileHasData
+  std::unordered_map<std::string, bool> sectionLines;   // file NUL section -> has lines
+  std::unordered_map<std::string, FullPath> fullPaths;  // size ':' name -> GetFullPath
+  int32_t country = 0;
+  bool countryKnown = false;
+  size_t bytes = 0;
+
+  void Clear() {
+    hasData.clear();
+    sectionLines.clear();
+    fullPaths.clear();
+    bytes = 0;
+  }
+  // Makes room for an entry of extra bytes; false when it cannot be kept at all.
+  bool Room(size_t extra) {
+    if (extra > kMemoBudget) return false;
+    if (bytes + extra > kMemoBudget) Clear();
+    bytes += extra;
+    return true;
+  }
+};
 
 WindowsVariant VariantFromVersion(const OsVersion& version) {
   // The version fields are unsigned on Windows; compare them that way.
@@ -131,9 +168,90 @@ CProfile::CProfile(WindowsVariant fixedVariant) : variant(fixedVariant) {
 
 CProfile::~CProfile() { FreeSection(); }
 
+CProfile::LoadScope::LoadScope(CProfile& profile) : profile_(profile) {
+  // Without room for a memo the operation just asks the system every time.
+  if (profile_.loadDepth_++ == 0) profile_.memo_.reset(new (std::nothrow) LoadMemo());
+  BeginProfileBatch();
+}
+
+CProfile::LoadScope::~LoadScope() {
+  EndProfileBatch();
+  if (--profile_.loadDepth_ == 0) profile_.memo_.reset();
+}
+
+CProfile::LoadMemo* CProfile::Memo() { return loadDepth_ > 0 ? memo_.get() : nullptr; }
+
+int CProfile::HasData(const char* path) {
+  LoadMemo* memo = Memo();
+  if (memo == nullptr || path == nullptr) return FileHasData(path);
+  try {
+    const std::string key(path);
+    auto it = memo->hasData.find(key);
+    if (it != memo->hasData.end()) return it->second;
+    const int result = FileHasData(path);
+    if (memo->Room(kMemoNodeBytes + key.size())) memo->hasData.emplace(key, result);
+    return result;
+  } catch (const std::bad_alloc&) {
+    return FileHasData(path);
+  }
+}
+
+uint32_t CProfile::FullPathOf(const char* name, char* out, uint32_t size) {
+  LoadMemo* memo = Memo();
+  if (memo == nullptr || name == nullptr || out == nullptr || size == 0) {
+    return GetFullPath(name, out, size);
+  }
+  try {
+    const std::string key = std::to_string(size) + ':' + name;
+    auto it = memo->fullPaths.find(key);
+    if (it == memo->fullPaths.end()) {
+      const uint32_t result = GetFullPath(name, out, size);
+      // out holds the path only when it fitted; otherwise it is left as it was.
+      LoadMemo::FullPath entry{result, result != 0 && result < size ? std::string(out) : ""};
+      if (memo->Room(kMemoNodeBytes + key.size() + entry.text.size())) {
+        memo->fullPaths.emplace(key, std::move(entry));
+      }
+      return result;
+    }
+    if (it->second.result != 0 && it->second.result < size) {
+      CopyText(out, size, it->second.text.c_str());
+    }
+    return it->second.result;
+  } catch (const std::bad_alloc&) {
+    return GetFullPath(name, out, size);
+  }
+}
+
+int32_t CProfile::CountryCode() {
+  LoadMemo* memo = Memo();
+  if (memo == nullptr) return UserCountryCode();
+  if (!memo->countryKnown) {
+    memo->country = UserCountryCode();
+    memo->countryKnown = true;
+  }
+  return memo->country;
+}
+
+bool CProfile::SectionHasLines(const char* section) {
+  LoadMemo* memo = Memo();
+  if (memo == nullptr) return ProbeSection(section, filePath) != 0;
+  try {
+    std::string key(filePath);
+    key += '\0';
+    key += section;
+    auto it = memo->sectionLines.find(key);
+    if (it != memo->sectionLines.end()) return it->second;
+    const bool result = ProbeSection(section, filePath) != 0;
+    if (memo->Room(kMemoNodeBytes + key.size())) memo->sectionLines.emplace(key, result);
+    return result;
+  } catch (const std::bad_alloc&) {
+    return ProbeSection(section, filePath) != 0;
+  }
+}
+
 int CProfile::SetFile(const char* path, int mustExist) {
   if (path == nullptr) return 0;
-  if (mustExist != 0 && FileHasData(path) == 0) return 0;
+  if (mustExist != 0 && HasData(path) == 0) return 0;
   CopyText(filePath, kPathSize, path);
   SelectStringSection(nullptr);
   return 1;
@@ -153,9 +271,9 @@ int CProfile::SelectSection(const char* name, int withSuffix) {
   }
   // A suffixed section replaces the plain one; it is never merged with it.
   const char* chosen = nullptr;
-  if (ProbeSection(suffixed, filePath) != 0) {
+  if (SectionHasLines(suffixed)) {
     chosen = suffixed;
-  } else if (std::strcmp(suffixed, plain) != 0 && ProbeSection(plain, filePath) != 0) {
+  } else if (std::strcmp(suffixed, plain) != 0 && SectionHasLines(plain)) {
     chosen = plain;
   }
   if (chosen == nullptr) return 0;
@@ -170,16 +288,17 @@ int CProfile::SelectStringSection(const char* name) {
   if (name != nullptr) {
     CopyText(candidate, kSectionNameSize, name);
   } else {
-    std::snprintf(candidate, sizeof candidate, "String.%d", static_cast<int>(UserCountryCode()));
+    std::snprintf(candidate, sizeof candidate, "String.%d", static_cast<int>(CountryCode()));
   }
   // The candidate is kept even when only "String" exists: look-ups fall back by themselves.
-  if (ProbeSection(candidate, filePath) == 0 && ProbeSection("String", filePath) == 0) return 0;
+  if (!SectionHasLines(candidate) && !SectionHasLines("String")) return 0;
   CopyText(stringSectionName, kSectionNameSize, candidate);
   return 1;
 }
 
 uint32_t CProfile::LoadSection() {
   FreeSection();
+  findIndex_ = -1;
   sectionBuffer.reset(new char[kSectionBufferSize]);
   char* block = sectionBuffer.get();
   block[0] = '\0';
@@ -191,6 +310,7 @@ uint32_t CProfile::LoadSection() {
 }
 
 int CProfile::FreeSection() {
+  findIndex_ = -1;
   if (!sectionBuffer) return 0;
   sectionBuffer.reset();
   return 1;
@@ -207,15 +327,24 @@ int CProfile::FindNthKey(const char* key, int32_t index, char* out, uint32_t siz
 
   // Lines are not lower-cased and the pattern may stand anywhere in a line: "Item=" does not
   // match "item", while "subtitle=" does match "title".
-  const char* line = sectionBuffer.get();
-  const char* const end = line + kSectionBufferSize;
+  const char* const start = sectionBuffer.get();
+  const char* const end = start + kSectionBufferSize;
+  const char* line = start;
   int32_t match = 0;
+  // Asking for the items one after the other walks the block once in all.
+  if (findIndex_ >= 0 && index > findIndex_ && findPattern_ == pattern) {
+    line = start + findNext_;
+    match = findIndex_ + 1;
+  }
   while (line < end && *line != '\0') {
     const size_t lineLength = std::strlen(line);
     const char* found = std::strstr(line, pattern);
     if (found != nullptr) {
       if (match == index) {
         CopyText(out, size, found + length + 1);
+        findPattern_ = pattern;
+        findIndex_ = index;
+        findNext_ = static_cast<size_t>(line + lineLength + 1 - start);
         return 1;
       }
       ++match;
@@ -242,6 +371,8 @@ int CProfile::PutSectionString(const char* section, const char* key, const char*
   // A null section would address nothing; a null key or value keeps the store's meaning
   // (delete the section or the key).
   if (section == nullptr) return 0;
+  // What a loading operation learnt about files may not hold after a write.
+  if (LoadMemo* memo = Memo()) memo->Clear();
   return WriteProfileValue(section, key, value, filePath);
 }
 

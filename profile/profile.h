@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "platform/handles.h"
 #include "platform/os_info.h"
@@ -103,6 +104,22 @@ class CProfile {
   // out may be text itself. Defined in expand.cpp.
   uint32_t ExpandText(char* out, uint32_t size, const char* text);
 
+  // One loading operation: while a scope is open (scopes nest), the store checks each file
+  // once (see BeginProfileBatch), and the profile keeps what it learnt about files (which have
+  // data, which sections have lines, the full paths of include names, the country) instead of
+  // asking again, so the operation sees its files in one state. A write through the profile
+  // forgets all of it. The current directory must not change while a scope is open.
+  class LoadScope {
+   public:
+    explicit LoadScope(CProfile& profile);
+    ~LoadScope();
+    LoadScope(const LoadScope&) = delete;
+    LoadScope& operator=(const LoadScope&) = delete;
+
+   private:
+    CProfile& profile_;
+  };
+
   WindowsVariant variant;
   std::unique_ptr<char[]> sectionBuffer;
   char sectionName[kSectionNameSize];
@@ -110,7 +127,25 @@ class CProfile {
   char filePath[kPathSize];
 
  private:
+  struct LoadMemo;
+
+  // FileHasData, GetFullPath, UserCountryCode and "the section has lines in the current file",
+  // answered from the memo while a LoadScope is open.
+  int HasData(const char* path);
+  uint32_t FullPathOf(const char* name, char* out, uint32_t size);
+  int32_t CountryCode();
+  bool SectionHasLines(const char* section);
+  LoadMemo* Memo();
+
   uint32_t ExpandAtDepth(char* out, uint32_t size, const char* text, int depth);
   void ResolveName(const char* name, const char* reference, char* value, int depth);
   int ExpandFromInclude(const char* includeName, const char* reference, char* value, int depth);
+
+  std::unique_ptr<LoadMemo> memo_;
+  int loadDepth_ = 0;
+  // Where the last successful FindNthKey stopped in what LoadSection placed: the next index of
+  // the same key goes on from there instead of walking the block from its start again.
+  mutable std::string findPattern_;
+  mutable int32_t findIndex_ = -1;
+  mutable size_t findNext_ = 0;  // offset of the line after the match
 };

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -157,12 +158,21 @@ std::string_view Unquote(std::string_view value) {
 
 // ---- Files --------------------------------------------------------------------------------
 
+// The read batch open on this thread (0: none) and how deeply batches are nested. Batch ids
+// come from one counter, so a file checked in one thread's batch is never trusted in another's.
+std::atomic<uint64_t> batchCounter{0};
+thread_local uint64_t currentBatch = 0;
+thread_local int batchDepth = 0;
+// The Windows directory, asked for once per batch (the system creates it when missing).
+thread_local std::string batchWindowsDir;
+
 // A file name without '\' or '/' means the Windows directory; any other name is used as given
 // (relative to the current directory). Returns "" when there is no usable path.
 std::string ResolvePath(const char* file) {
   if (file == nullptr || file[0] == '\0') return std::string();
   std::string name(file);
   if (name.find_first_of("\\/") != std::string::npos) return name;
+  if (currentBatch != 0 && !batchWindowsDir.empty()) return batchWindowsDir + name;
   std::string dir(260, '\0');
   uint32_t length = GetWindowsDir(&dir[0], static_cast<uint32_t>(dir.size()));
   if (length >= dir.size()) {  // too small: length is the size needed
@@ -174,7 +184,17 @@ std::string ResolvePath(const char* file) {
   dir.resize(length);
   // '/' joins on both systems (Windows accepts it too).
   if (dir.back() != '/' && dir.back() != '\\') dir += '/';
+  if (currentBatch != 0) batchWindowsDir = dir;
   return dir + name;
+}
+
+// The path to read file from, as ResolvePath gives it, without a copy when file names a
+// folder. Null when there is no usable path; storage holds a joined path.
+const char* ReadPath(const char* file, std::string* storage) {
+  if (file == nullptr || file[0] == '\0') return nullptr;
+  if (std::strpbrk(file, "\\/") != nullptr) return file;
+  *storage = ResolvePath(file);
+  return storage->empty() ? nullptr : storage->c_str();
 }
 
 enum class LoadResult { kLoaded, kMissing, kFailed };
@@ -186,10 +206,10 @@ constexpr uint64_t kMaxFileSize = uint64_t{64} << 20;
 // Reads the whole file into content. A file that does not exist is kMissing; one that exists
 // but cannot be opened or read (a directory, a FIFO or device, no permission) or is larger than
 // kMaxFileSize is kFailed, so that a write never replaces a file it could not read.
-LoadResult LoadFile(const std::string& path, std::string* content) {
+LoadResult LoadFile(const char* path, std::string* content) {
   content->clear();
   int missing = 0;
-  std::FILE* f = OpenFileForReading(path.c_str(), &missing);
+  std::FILE* f = OpenFileForReading(path, &missing);
   if (f == nullptr) return missing ? LoadResult::kMissing : LoadResult::kFailed;
   char chunk[65536];
   size_t got;
@@ -257,12 +277,23 @@ bool ReplaceFile(const std::string& path, const std::string& bytes) {
 
 // ---- Parsed files -------------------------------------------------------------------------
 
-// Names are looked up by their ASCII-folded spelling, which is what SameName compares.
-std::string Folded(std::string_view name) {
-  std::string folded(name);
-  for (char& c : folded) c = FoldAscii(c);
-  return folded;
-}
+// Names are looked up without regard to ASCII case, as SameName compares them: the tables
+// hash the folded spelling and compare with SameName, so no folded copy is ever made.
+struct FoldedHash {
+  size_t operator()(std::string_view name) const {
+    uint64_t hash = 14695981039346656037ULL;  // FNV-1a
+    for (char c : name) {
+      hash ^= static_cast<unsigned char>(FoldAscii(c));
+      hash *= 1099511628211ULL;
+    }
+    return static_cast<size_t>(hash);
+  }
+};
+struct FoldedEqual {
+  bool operator()(std::string_view a, std::string_view b) const { return SameName(a, b); }
+};
+template <typename Value>
+using NameTable = std::unordered_map<std::string_view, Value, FoldedHash, FoldedEqual>;
 
 // An entry line of a section: a key line (name, value) or a line without '=' (name only).
 struct Entry {
@@ -272,18 +303,19 @@ struct Entry {
 };
 
 struct SectionIndex {
-  std::vector<Entry> entries;                                    // in file order
-  std::unordered_map<std::string, std::string_view> firstValue;  // folded key -> first value
+  std::vector<Entry> entries;              // in file order
+  NameTable<std::string_view> firstValue;  // key -> first value
 };
 
-// A file's text and, for the first section of each name, its entry lines. The views point into
-// content, which never changes once parsed.
+// A file's text and, for the first section of each name, its entry lines. The views, names
+// included, point into content, which never changes once parsed.
 struct ParsedFile {
   std::string content;
-  std::unordered_map<std::string, SectionIndex> sections;  // by folded name
+  NameTable<SectionIndex> sections;
+  size_t bytes = 0;  // about what content and index take in memory
 
   const SectionIndex* Find(std::string_view section) const {
-    auto it = sections.find(Folded(section));
+    auto it = sections.find(section);
     return it != sections.end() ? &it->second : nullptr;
   }
 };
@@ -298,28 +330,40 @@ std::shared_ptr<const ParsedFile> Parse(std::string content) {
   while (reader.Next(&line)) {
     if (line.kind == LineKind::kSection) {
       // Only the first section of a name counts: a later one with the same name is ignored.
-      auto [it, inserted] = parsed->sections.try_emplace(Folded(line.name));
+      auto [it, inserted] = parsed->sections.try_emplace(line.name);
       current = inserted ? &it->second : nullptr;
     } else if (current != nullptr && line.kind == LineKind::kKey) {
       current->entries.push_back({line.name, line.value, true});
-      current->firstValue.try_emplace(Folded(line.name), line.value);  // the first key wins
+      current->firstValue.try_emplace(line.name, line.value);  // the first key wins
     } else if (current != nullptr && line.kind == LineKind::kText) {
       current->entries.push_back({line.name, std::string_view(), false});
     }
+  }
+  // Each section and each key costs a hash node, each entry line its Entry.
+  constexpr size_t kNodeBytes = 64;
+  parsed->bytes = parsed->content.capacity();
+  for (const auto& [name, index] : parsed->sections) {
+    parsed->bytes += kNodeBytes + index.entries.capacity() * sizeof(Entry) +
+                     index.firstValue.size() * kNodeBytes;
   }
   return parsed;
 }
 
 // Parsed files kept while their stamp is unchanged, so that the many reads of one file cost one
-// parse. A change by any program changes the stamp and is seen at the next call. A few files
-// only, the least recently used dropped first.
+// parse. A change by any program changes the stamp and is seen at the next call (inside a read
+// batch: at the next batch). A few files only, the least recently used dropped first, and
+// between batches no more than kCacheBudget bytes of them: a file too big for that is parsed
+// again at each call outside a batch, and kept only while the batch that read it lasts. 8 MiB
+// leaves the program's other caches (drawn text, caption extents) room within 16 MiB in all.
 constexpr size_t kMaxCachedFiles = 8;
+constexpr size_t kCacheBudget = size_t{8} << 20;
 
 struct CachedFile {
   std::string path;
   FileStamp stamp;
   std::shared_ptr<const ParsedFile> file;
   uint64_t lastUse;
+  uint64_t checkedInBatch;  // the batch whose first read of the file checked the stamp, or 0
 };
 
 std::mutex cacheMutex;
@@ -331,7 +375,25 @@ bool SameStamp(const FileStamp& a, const FileStamp& b) {
          a.nanoseconds == b.nanoseconds;
 }
 
-void ForgetFile(const std::string& path) {
+size_t CachedBytes() {
+  size_t total = 0;
+  for (const CachedFile& cached : cache) total += cached.file->bytes;
+  return total;
+}
+
+// Drops the least recently used files until the rest fit the budget (and room is left for
+// `incoming` more bytes). Called with cacheMutex held.
+void TrimCache(size_t incoming) {
+  while (!cache.empty() && CachedBytes() + incoming > kCacheBudget) {
+    size_t oldest = 0;
+    for (size_t i = 1; i < cache.size(); ++i) {
+      if (cache[i].lastUse < cache[oldest].lastUse) oldest = i;
+    }
+    cache.erase(cache.begin() + static_cast<std::ptrdiff_t>(oldest));
+  }
+}
+
+void ForgetFile(std::string_view path) {
   std::lock_guard<std::mutex> lock(cacheMutex);
   for (size_t i = 0; i < cache.size(); ++i) {
     if (cache[i].path == path) {
@@ -341,36 +403,58 @@ void ForgetFile(const std::string& path) {
   }
 }
 
-void Remember(const std::string& path, const FileStamp& stamp,
-              std::shared_ptr<const ParsedFile> file) {
+// The next read of path checks its stamp again, even inside the batch that checked it.
+void Distrust(std::string_view path) {
   std::lock_guard<std::mutex> lock(cacheMutex);
-  CachedFile* slot = nullptr;
   for (CachedFile& cached : cache) {
-    if (cached.path == path) slot = &cached;
-  }
-  if (slot == nullptr && cache.size() >= kMaxCachedFiles) {
-    slot = &cache[0];
-    for (CachedFile& cached : cache) {
-      if (cached.lastUse < slot->lastUse) slot = &cached;
-    }
-  }
-  if (slot == nullptr) {
-    cache.push_back(CachedFile{path, stamp, std::move(file), ++cacheClock});
-  } else {
-    *slot = CachedFile{path, stamp, std::move(file), ++cacheClock};
+    if (cached.path == path) cached.checkedInBatch = 0;
   }
 }
 
+void Remember(std::string_view path, const FileStamp& stamp,
+              std::shared_ptr<const ParsedFile> file) {
+  std::lock_guard<std::mutex> lock(cacheMutex);
+  for (size_t i = 0; i < cache.size(); ++i) {
+    if (cache[i].path == path) cache.erase(cache.begin() + static_cast<std::ptrdiff_t>(i));
+  }
+  // Outside a batch the budget holds at once; inside one, the files the batch reads stay
+  // until it ends.
+  if (currentBatch == 0) {
+    if (file->bytes > kCacheBudget) return;
+    TrimCache(file->bytes);
+  }
+  if (cache.size() >= kMaxCachedFiles) {
+    size_t oldest = 0;
+    for (size_t i = 1; i < cache.size(); ++i) {
+      if (cache[i].lastUse < cache[oldest].lastUse) oldest = i;
+    }
+    cache.erase(cache.begin() + static_cast<std::ptrdiff_t>(oldest));
+  }
+  cache.push_back(
+      CachedFile{std::string(path), stamp, std::move(file), ++cacheClock, currentBatch});
+}
+
 // The file at path parsed, from the cache while its stamp is unchanged; null when it is missing
-// or cannot be read.
-std::shared_ptr<const ParsedFile> ParsedFileAt(const std::string& path) {
+// or cannot be read. Inside a batch, a file whose stamp this batch has checked is not checked
+// again. path is NUL-terminated.
+std::shared_ptr<const ParsedFile> ParsedFileAt(std::string_view path) {
+  if (currentBatch != 0) {
+    std::lock_guard<std::mutex> lock(cacheMutex);
+    for (CachedFile& cached : cache) {
+      if (cached.path == path && cached.checkedInBatch == currentBatch) {
+        cached.lastUse = ++cacheClock;
+        return cached.file;
+      }
+    }
+  }
   FileStamp before{};
-  bool stamped = GetFileStamp(path.c_str(), &before) != 0;
+  bool stamped = GetFileStamp(path.data(), &before) != 0;
   if (stamped) {
     std::lock_guard<std::mutex> lock(cacheMutex);
     for (CachedFile& cached : cache) {
       if (cached.path == path && SameStamp(cached.stamp, before)) {
         cached.lastUse = ++cacheClock;
+        cached.checkedInBatch = currentBatch;
         return cached.file;
       }
     }
@@ -378,12 +462,12 @@ std::shared_ptr<const ParsedFile> ParsedFileAt(const std::string& path) {
   ForgetFile(path);
   if (stamped && before.size > kMaxFileSize) return nullptr;
   std::string content;
-  if (LoadFile(path, &content) != LoadResult::kLoaded) return nullptr;
+  if (LoadFile(path.data(), &content) != LoadResult::kLoaded) return nullptr;
   std::shared_ptr<const ParsedFile> parsed = Parse(std::move(content));
   // Kept only when the file did not change while it was read: otherwise the stamp might not
   // belong to the text.
   FileStamp after{};
-  if (stamped && GetFileStamp(path.c_str(), &after) != 0 && SameStamp(before, after) &&
+  if (stamped && GetFileStamp(path.data(), &after) != 0 && SameStamp(before, after) &&
       after.size == parsed->content.size()) {
     Remember(path, after, parsed);
   }
@@ -494,11 +578,12 @@ uint32_t PortableReadProfileString(const char* section, const char* key, const c
                                    char* out, uint32_t size, const char* file) {
   if (size == 0) return 0;
   try {
-    std::string path = ResolvePath(file);
-    if (section != nullptr && key != nullptr && !path.empty()) {
+    std::string storage;
+    const char* path = ReadPath(file, &storage);
+    if (section != nullptr && key != nullptr && path != nullptr) {
       if (std::shared_ptr<const ParsedFile> parsed = ParsedFileAt(path)) {
         if (const SectionIndex* found = parsed->Find(StripSpaces(section))) {
-          auto it = found->firstValue.find(Folded(StripSpaces(key)));
+          auto it = found->firstValue.find(StripSpaces(key));
           if (it != found->firstValue.end()) {
             std::string_view value = Unquote(it->second);
             return static_cast<uint32_t>(CopyTextN(out, size, value.data(), value.size()));
@@ -521,13 +606,16 @@ uint32_t PortableReadProfileSection(const char* section, char* out, uint32_t siz
   // The list: every entry followed by a NUL, then one more NUL.
   std::string block;
   try {
-    std::string path = ResolvePath(file);
+    std::string storage;
+    const char* path = ReadPath(file, &storage);
     std::shared_ptr<const ParsedFile> parsed;
-    if (section != nullptr && !path.empty()) parsed = ParsedFileAt(path);
+    if (section != nullptr && path != nullptr) parsed = ParsedFileAt(path);
     if (const SectionIndex* found = parsed ? parsed->Find(StripSpaces(section)) : nullptr) {
       // Key lines are listed as key=value with the blanks around both removed (quotes kept),
       // lines without '=' as they stand; comment and blank lines are left out.
       for (const Entry& entry : found->entries) {
+        // Past size bytes the list is cut anyway: the rest need not be assembled.
+        if (block.size() > size) break;
         block.append(entry.name.data(), entry.name.size());
         if (entry.isKey) {
           block += '=';
@@ -571,13 +659,14 @@ int PortableWriteProfileString(const char* section, const char* key, const char*
   if (HasLineBreak(sectionName) || HasLineBreak(keyName) || HasLineBreak(text)) return 0;
 
   try {
-    // Whatever happens, the next read parses the file as it then is.
-    struct Forget {
+    // Whatever happens, the next read looks at the file as it then is.
+    struct Recheck {
       const std::string& path;
-      ~Forget() { ForgetFile(path); }
-    } forget{path};
+      bool written = true;
+      ~Recheck() { written ? ForgetFile(path) : Distrust(path); }
+    } recheck{path};
     std::string content;
-    LoadResult loaded = LoadFile(path, &content);
+    LoadResult loaded = LoadFile(path.c_str(), &content);
     if (loaded == LoadResult::kFailed) return 0;
     size_t start = TextStart(content);
     std::vector<Edit> edits;
@@ -589,8 +678,37 @@ int PortableWriteProfileString(const char* section, const char* key, const char*
       edits = SetEdits(content, start, sectionName, keyName, text);
     }
     if (edits.empty()) return 1;  // nothing to delete: success, file untouched (or not created)
-    return ReplaceFile(path, ApplyEdits(content, edits)) ? 1 : 0;
+    std::string updated = ApplyEdits(content, edits);
+    // A write that would leave every byte as it is (the same value again) leaves the file
+    // alone, as the profile API does: no new file, no new time stamp, no disk traffic.
+    if (loaded == LoadResult::kLoaded && updated == content) {
+      recheck.written = false;
+      return 1;
+    }
+    return ReplaceFile(path, updated) ? 1 : 0;
   } catch (const std::bad_alloc&) {
     return 0;  // too big to hold in memory: the file stays as it was
   }
+}
+
+void PortableBeginReadBatch() {
+  if (batchDepth++ == 0) {
+    currentBatch = ++batchCounter;
+    batchWindowsDir.clear();
+  }
+}
+
+void PortableEndReadBatch() {
+  if (batchDepth == 0) return;  // unmatched: nothing is open
+  if (--batchDepth != 0) return;
+  currentBatch = 0;
+  batchWindowsDir.clear();
+  // What the batch kept beyond the budget goes now, a file too big for it first.
+  std::lock_guard<std::mutex> lock(cacheMutex);
+  for (size_t i = cache.size(); i-- > 0;) {
+    if (cache[i].file->bytes > kCacheBudget) {
+      cache.erase(cache.begin() + static_cast<std::ptrdiff_t>(i));
+    }
+  }
+  TrimCache(0);
 }

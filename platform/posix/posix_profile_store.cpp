@@ -15,3 +15,7 @@ uint32_t ReadProfileSection(const char* section, char* out, uint32_t size, const
 int WriteProfileValue(const char* section, const char* key, const char* value, const char* file) {
   return PortableWriteProfileString(section, key, value, file);
 }
+
+void BeginProfileBatch() { PortableBeginReadBatch(); }
+
+void EndProfileBatch() { PortableEndReadBatch(); }

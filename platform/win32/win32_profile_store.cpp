@@ -15,3 +15,8 @@ uint32_t ReadProfileSection(const char* section, char* out, uint32_t size, const
 int WriteProfileValue(const char* section, const char* key, const char* value, const char* file) {
   return WritePrivateProfileStringA(section, key, value, file) ? 1 : 0;
 }
+
+// The profile API decides itself when it looks at a file again: a batch changes nothing there.
+void BeginProfileBatch() {}
+
+void EndProfileBatch() {}

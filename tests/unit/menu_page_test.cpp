@@ -1,6 +1,6 @@
 // Tests of CMenuPage: the item list, the column-and-page layout with its page buttons, the
-// visible list's ownership, and CMenuItem's rectangle tests. Layout measures through a
-// test measurer (every caption 60 x 20), so no font is involved; uses the core and the seam.
+// visible list's ownership, and CMenuItem's rectangle tests. Layout measures through a test
+// measurer (captions 60 x 20), so no real font is involved; uses the core and the seam.
 #include "menu/menu_page.h"
 
 #include <gtest/gtest.h>
@@ -14,15 +14,16 @@
 
 namespace {
 
-// Every caption measures 60 x 20 and zero characters emptyWidth x emptyHeight; the counts
-// asked for are recorded.
+// Every caption measures captionWidth (60) x 20 and zero characters emptyWidth x emptyHeight;
+// the counts asked for are recorded.
+int32_t captionWidth = 60;
 int32_t emptyWidth = 0;
 int32_t emptyHeight = 0;
 std::vector<int32_t> measuredCounts;
 
 int MeasureForTest(DrawTarget*, const char*, int32_t count, TextExtent* extent) {
   measuredCounts.push_back(count);
-  extent->cx = count > 0 ? 60 : emptyWidth;
+  extent->cx = count > 0 ? captionWidth : emptyWidth;
   extent->cy = count > 0 ? 20 : emptyHeight;
   return 1;
 }
@@ -49,6 +50,7 @@ class MenuPageTest : public ::testing::Test {
  protected:
   void SetUp() override {
     emptyWidth = emptyHeight = 0;
+    captionWidth = 60;
     measuredCounts.clear();
     CMenuPage::measureText = MeasureForTest;
   }
@@ -58,8 +60,8 @@ class MenuPageTest : public ::testing::Test {
   void AddItems(int count) {
     for (int i = 0; i < count; ++i) Add("Item " + std::to_string(i));
   }
-  void Lay(const Area& a, int32_t pageNumber) {
-    page_.Layout(a.left, a.top, a.right, a.bottom, a.height, nullptr, nullptr, a.columns, a.rows,
+  void Lay(const Area& a, int32_t pageNumber, FontHandle font = nullptr) {
+    page_.Layout(a.left, a.top, a.right, a.bottom, a.height, font, nullptr, a.columns, a.rows,
                  pageNumber);
   }
   CMenuItem* Item(int index) {
@@ -266,6 +268,36 @@ TEST_F(MenuPageTest, AddItemKeepsEveryLine) {
   EXPECT_EQ((Names{"0", "1", "2", "3"}), Visible());
   EXPECT_EQ((std::vector<int32_t>{5, 0, 5, 0}), measuredCounts);
   EXPECT_EQ((Box{0, 20, 3, 21}), BoxOf(*Item(1)));
+}
+
+// With a font, Layout keeps caption extents by font and text. A load clears the items and with
+// them the extents, so a new font that reuses the handle is measured anew; and what is kept has
+// a bound, past which captions are measured again.
+TEST_F(MenuPageTest, MeasuredExtentsFollowFontsAndItems) {
+  char fontTags[2];  // two distinct handles; the test measurer never looks at them
+  const FontHandle first = reinterpret_cast<FontHandle>(&fontTags[0]);
+  const FontHandle second = reinterpret_cast<FontHandle>(&fontTags[1]);
+  AddItems(3);
+  Lay(kExampleArea, 0, first);
+  EXPECT_EQ(3u, measuredCounts.size());
+  Lay(kExampleArea, 0, second);
+  EXPECT_EQ(6u, measuredCounts.size()) << "another font is measured for itself";
+
+  page_.ClearItems();
+  AddItems(3);
+  captionWidth = 80;
+  Lay(kExampleArea, 0, first);
+  EXPECT_EQ((Box{100, 50, 183, 71}), BoxOf(*Item(0)));
+
+  page_.ClearItems();
+  const int kMany = 5000;  // 250 bytes each: more than the cache holds
+  for (int i = 0; i < kMany; ++i) Add(std::to_string(i) + std::string(246, 'x'));
+  const Area column = {0, 0, 100, 0, 400, 1, kMany};
+  Lay(column, 0, first);
+  measuredCounts.clear();
+  Lay(column, 0, first);
+  EXPECT_FALSE(measuredCounts.empty());
+  EXPECT_EQ((Box{0, 0, 83, 21}), BoxOf(*Item(0)));
 }
 
 TEST_F(MenuPageTest, GridBelowOneIsTakenAsOne) {

@@ -239,6 +239,8 @@ TEST_F(PortableProfileTest, EditsKeepEverythingElse) {
        "[s]\r\na=1\r\nb=3\r\n[s]\r\nb=2\r\n"},
       {"a byte order mark is kept", "\xEF\xBB\xBF[s]\r\nk=v\r\n", "s", "k", "w",
        "\xEF\xBB\xBF[s]\r\nk=w\r\n"},
+      {"the same value again is still written where the line's bytes change", "[s]\r\nk = v\r\n",
+       "s", "k", "v", "[s]\r\nk=v\r\n"},
       {"a comment key is no key: written anew after the last key line", "[s]\r\nb=\r\n;k=1\r\n",
        "s", ";k", "2", "[s]\r\nb=\r\n;k=2\r\n;k=1\r\n"},
       {"delete a key: every line of it in the section",
@@ -353,6 +355,29 @@ TEST_F(PortableProfileTest, ChangesBehindTheStoresBackAreSeen) {
     }
   }
 #endif
+}
+
+// Inside a read batch a file is checked once, yet the store's own writes show at once, even one
+// that changes no byte after another program changed the file; whatever another program
+// changes shows at the first read after the batch.
+TEST_F(PortableProfileTest, ReadBatchesTrustOneCheckUntilTheyEnd) {
+  std::string path = Path("batch.ini");
+  Put(path, "[s]\r\nk=1\r\n");
+  PortableBeginReadBatch();
+  EXPECT_EQ(Value(path, "s", "k"), "1");
+  ASSERT_EQ(PortableWriteProfileString("s", "k", "2", path.c_str()), 1);
+  EXPECT_EQ(Value(path, "s", "k"), "2");
+  Put(path, "[s]\r\nk=3\r\n");
+  ASSERT_EQ(PortableWriteProfileString("s", "k", "3", path.c_str()), 1);
+  EXPECT_EQ(Value(path, "s", "k"), "3");
+  PortableBeginReadBatch();  // nested: its end leaves the outer batch open
+  Put(path, "[s]\r\nk=4\r\n");
+  PortableEndReadBatch();
+  PortableEndReadBatch();
+  EXPECT_EQ(Value(path, "s", "k"), "4");
+  PortableEndReadBatch();  // unmatched: harmless
+  Put(path, "[s]\r\nk=5\r\n");
+  EXPECT_EQ(Value(path, "s", "k"), "5");
 }
 
 // 64 MiB is the largest file read; one byte more and it reads as a file that cannot be opened,

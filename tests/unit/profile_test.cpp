@@ -184,6 +184,43 @@ TEST_F(ProfileFiles, LoadSectionOfMissingSectionAndFullBlock) {
   EXPECT_EQ(0, profile.FindNthKey("item", 4999, out, sizeof out));
 }
 
+// The cursor that lets FindNthKey go on from its last match belongs to the block it was found in.
+TEST_F(ProfileFiles, FindNthKeyStartsAfreshInANewBlock) {
+  const std::string file =
+      Write("n.ini", "[a]\nitem=a0\nitem=a1\n[b]\nitem=b0\nitem=b1\nitem=b2\n");
+  CProfile profile(VariantOther);
+  ASSERT_EQ(1, profile.SetFile(file.c_str(), 1));
+  char out[16];
+  ASSERT_EQ(1, profile.SelectSection("a", 0));
+  ASSERT_GT(profile.LoadSection(), 0u);
+  EXPECT_EQ(1, profile.FindNthKey("item", 1, out, sizeof out));
+  ASSERT_EQ(1, profile.SelectSection("b", 0));
+  ASSERT_GT(profile.LoadSection(), 0u);
+  EXPECT_EQ(1, profile.FindNthKey("item", 2, out, sizeof out));
+  EXPECT_STREQ("b2", out);
+}
+
+// A loading operation sees its own writes at once (the session file is written during a load);
+// what another program changed meanwhile is seen by the next operation.
+TEST_F(ProfileFiles, LoadScopeSeesItsOwnWritesAndTheNextScopeSeesOthers) {
+  const std::string file = Write("scope.ini", "[menu]\nitem=a\n");
+  const std::string later = PathOf("later.ini");
+  CProfile profile(VariantOther);
+  {
+    CProfile::LoadScope scope(profile);
+    ASSERT_EQ(1, profile.SetFile(file.c_str(), 1));
+    EXPECT_EQ(0, profile.SelectSection("state", 0));
+    ASSERT_EQ(1, profile.PutSectionString("state", "Page", "2"));
+    EXPECT_EQ(1, profile.SelectSection("state", 0));
+    EXPECT_EQ(2, profile.GetInt("Page", 0));
+    EXPECT_EQ(0, profile.SetFile(later.c_str(), 1));
+    Write("later.ini", "[String]\nx=1\n");
+  }
+  CProfile::LoadScope next(profile);
+  EXPECT_EQ(1, profile.SetFile(later.c_str(), 1));
+  EXPECT_EQ(1, profile.SelectStringSection("String"));
+}
+
 TEST_F(ProfileFiles, TypedReads) {
   const std::string file = Write("t.ini",
                                  "[global]\nEmpty=\nWord=abc\nUnit=12px\nNeg=-3\nSpaced=  +7\n"
