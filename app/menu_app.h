@@ -11,6 +11,7 @@
 #include "profile/menu_settings.h"
 #include "profile/profile.h"
 #include "render/dib.h"
+#include "render/offscreen_image.h"
 
 // One level left behind on the session stack.
 struct SessionEntry {
@@ -179,4 +180,20 @@ class CMenuApp {
   // buffer that does not cover it.
   size_t offscreenSize;
   size_t screenBitsSize;
+  // The image paints compose into, kept between paints; let go of when settings are applied.
+  COffscreenImage offscreenImage;
+
+  // The kept image at the background's size and the screen's depth; null when none can be had.
+  ImageHandle KeptImage();
+  // Brings region of the kept image, selected into memory, up to date with scene (the picture
+  // as DescribePicture gives it now): only what changed since it was composed is drawn again.
+  void ComposeRegion(DrawTarget* memory, const Rect& region, PictureScene&& scene);
+  // ComposeImage as one copy from the kept image, where that gives the target the same pixels
+  // and the same copies; false (nothing done) where it does not.
+  bool CopyComposedImage(DrawTarget* target, int32_t x, int32_t y, int32_t width, int32_t height);
+  // What the picture is drawn from now, part by part.
+  PictureScene DescribePicture() const;
+  // Draws background, title, the entries meeting the region and the hint into target; false
+  // when the background could not be drawn.
+  bool DrawComposition(DrawTarget* target, int32_t x, int32_t y, int32_t width, int32_t height);
 };

@@ -30,6 +30,11 @@ ImageHandle SelectImage(DrawTarget* target, ImageHandle image);
 int BlitImage(DrawTarget* target, int32_t x, int32_t y, int32_t width, int32_t height,
               DrawTarget* source, int32_t xSrc, int32_t ySrc);
 
+// Limits drawing on an image target to rect as well (right and bottom exclusive), so that
+// copies and text outside it leave the image as it is (IntersectClipRect); null lifts every
+// limit again (SelectClipRgn with null).
+void LimitDrawing(DrawTarget* target, const Rect* rect);
+
 // Bits per pixel of what target draws on (GetDeviceCaps BITSPIXEL).
 int32_t TargetBitsPerPixel(DrawTarget* target);
 

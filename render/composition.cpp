@@ -1,8 +1,11 @@
 // Putting a settings record in force (fonts, background, layout, hint and title rectangles,
 // window size) and composing and painting the menu window. Core headers and platform/*.h only.
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <new>
+#include <string>
+#include <utility>
 
 #include "app/menu_app.h"
 #include "platform/copy_text.h"
@@ -33,6 +36,42 @@ uint64_t ImageBytes(int32_t width, int32_t height, int32_t bitsPerPixel) {
   if (width <= 0 || height <= 0 || bitsPerPixel <= 0) return 0;
   const uint64_t rowBytes = (uint64_t(width) * uint64_t(bitsPerPixel) + 31) / 32 * 4;
   return rowBytes * uint64_t(height);
+}
+
+// The bytes of value appended to out, for comparing what two pictures are drawn from.
+template <typename T>
+void Put(std::string* out, const T& value) {
+  out->append(reinterpret_cast<const char*>(&value), sizeof value);
+}
+
+// count bytes of text (negative: up to the NUL), never past a NUL, with their number.
+void PutText(std::string* out, const char* text, int32_t count) {
+  size_t length = 0;
+  while ((count < 0 || length < static_cast<size_t>(count)) && text[length] != '\0') ++length;
+  Put(out, length);
+  out->append(text, length);
+}
+
+// Widens the area of part by the pixels that drawing into rect (right and bottom exclusive)
+// can reach. A turned-round rectangle is taken to reach everywhere.
+void Reach(PicturePart* part, const Rect& rect) {
+  if (rect.right < rect.left || rect.bottom < rect.top) {
+    part->left = part->top = INT64_MIN;
+    part->right = part->bottom = INT64_MAX;
+    return;
+  }
+  if (rect.right == rect.left || rect.bottom == rect.top) return;
+  if (part->left >= part->right || part->top >= part->bottom) {
+    part->left = rect.left;
+    part->top = rect.top;
+    part->right = rect.right;
+    part->bottom = rect.bottom;
+    return;
+  }
+  part->left = std::min<int64_t>(part->left, rect.left);
+  part->top = std::min<int64_t>(part->top, rect.top);
+  part->right = std::max<int64_t>(part->right, rect.right);
+  part->bottom = std::max<int64_t>(part->bottom, rect.bottom);
 }
 
 // Characters of the title to measure and draw; never beyond its buffer.
@@ -66,6 +105,9 @@ int CMenuApp::ApplySettings(MenuSettings* newSettings, int centre) {
   }
 
   busy = 1;
+  // What the kept image shows belongs to the settings before; it is made afresh at the next
+  // paint, and its memory is not held meanwhile.
+  offscreenImage.Release();
   PlayMenuSound(SoundResourceName(IDW_PAGE), SoundResource | SoundAsync);
   if (newSettings != &settings) settings = *newSettings;
 
@@ -183,42 +225,33 @@ int CMenuApp::PaintWindow(DrawTarget* target, const Rect* paintRect) {
   }
 
   ImageHandle offscreen = nullptr;
-  if (offscreenBuffer) {
-    // The buffer is sized from the screen; a background larger than the screen gets an
-    // image without initial bits instead of one read past the buffer's end.
-    const uint64_t needed = ImageBytes(width, height, depth);
-    const void* initial =
-        (needed != 0 && needed <= offscreenSize) ? offscreenBuffer.get() : nullptr;
-    offscreen = CreateImage(width, height, depth, initial);
-  }
+  if (offscreenBuffer) offscreen = KeptImage();
   if (offscreen != nullptr) {
     DrawTarget* memory = CreateImageTarget(target);
-    if (memory == nullptr) {
-      DeleteImage(offscreen);
-      return 1;
-    }
+    if (memory == nullptr) return 1;
     const ImageHandle before = SelectImage(memory, offscreen);
     if (pendingEffect == -1) {
       int32_t x = 0, y = 0, w = width, h = height;
+      Rect region{0, 0, width, height};
       if (paintRect != nullptr) {
         x = paintRect->left;
         y = paintRect->top;
         w = Wrap(int64_t{paintRect->right} - paintRect->left);
         h = Wrap(int64_t{paintRect->bottom} - paintRect->top);
+        region = *paintRect;
       } else {
         RealizeBackgroundPalette(target);
       }
-      ComposeImage(memory, x, y, w, h);
+      ComposeRegion(memory, region, DescribePicture());
       BlitImage(target, x, y, w, h, memory, x, y);
     } else {
       // The whole picture is composed first; the effect only reveals it.
-      ComposeImage(memory, 0, 0, width, height);
+      ComposeRegion(memory, Rect{0, 0, width, height}, DescribePicture());
       RunTransition(pendingEffect, target, memory);
       pendingEffect = -1;
     }
     SelectImage(memory, before);
     DeleteImageTarget(memory);
-    DeleteImage(offscreen);
     return 1;
   }
 
@@ -229,11 +262,168 @@ int CMenuApp::PaintWindow(DrawTarget* target, const Rect* paintRect) {
 
 void CMenuApp::ComposeImage(DrawTarget* target, int32_t x, int32_t y, int32_t width,
                             int32_t height) {
+  if (!CopyComposedImage(target, x, y, width, height)) DrawComposition(target, x, y, width, height);
+}
+
+ImageHandle CMenuApp::KeptImage() {
+  // The buffer is sized from the screen; a background larger than the screen gets an image
+  // without initial bits instead of one read past the buffer's end. What the image starts
+  // with never shows: every paint copies only what was composed.
+  const uint64_t needed = ImageBytes(bitmapWidth, bitmapHeight, screenDepth);
+  const void* initial =
+      (offscreenBuffer && needed != 0 && needed <= offscreenSize) ? offscreenBuffer.get() : nullptr;
+  return offscreenImage.Obtain(bitmapWidth, bitmapHeight, screenDepth, initial);
+}
+
+void CMenuApp::ComposeRegion(DrawTarget* memory, const Rect& region, PictureScene&& scene) {
+  // Palette screens draw the bitmap file itself, and without a background at the screen's
+  // depth what lies under the text is not the picture's: neither is kept.
+  if (screenDepth < 5 || screenBitmap == nullptr) {
+    offscreenImage.Forget();
+    LimitDrawing(memory, &region);
+    DrawComposition(memory, region.left, region.top, Wrap(int64_t{region.right} - region.left),
+                    Wrap(int64_t{region.bottom} - region.top));
+    LimitDrawing(memory, nullptr);
+    return;
+  }
+  offscreenImage.Update(std::move(scene));
+  // Each rectangle is drawn as the whole picture would be, with drawing stopped at its edges:
+  // the title and the hint, drawn whole, cost no more than the part of them inside.
+  for (const Rect& stale : offscreenImage.TakeOutOfDate(region)) {
+    LimitDrawing(memory, &stale);
+    const bool drawn = DrawComposition(memory, stale.left, stale.top, stale.right - stale.left,
+                                       stale.bottom - stale.top);
+    LimitDrawing(memory, nullptr);
+    // Without its background a rectangle shows no picture; it is composed again next time.
+    if (!drawn) offscreenImage.Forget();
+  }
+}
+
+bool CMenuApp::CopyComposedImage(DrawTarget* target, int32_t x, int32_t y, int32_t width,
+                                 int32_t height) {
+  if (screenDepth < 5 || screenBitmap == nullptr) return false;
+  // The copy gives the target what composing gives it only when the region holds the whole
+  // image and nothing is drawn outside the image.
+  const int64_t w = bitmapWidth;
+  const int64_t h = bitmapHeight;
+  if (x > 0 || y > 0 || int64_t{x} + width < w || int64_t{y} + height < h) return false;
+  PictureScene scene = DescribePicture();
+  for (const PicturePart& part : scene.parts) {
+    const bool empty = part.left >= part.right || part.top >= part.bottom;
+    if (!empty && (part.left < 0 || part.top < 0 || part.right > w || part.bottom > h)) {
+      return false;
+    }
+  }
+  // Page buttons are copied onto the target as the entries are drawn; they are copied again
+  // after the picture, which is the same only when they carry no text and nothing drawn after
+  // them reaches them. Parts: the title, the entries in order, the hint.
+  size_t index = 1;
+  for (VisibleNode* node = page.firstVisible; node != nullptr; node = node->next, ++index) {
+    if (node->entry->bitmap == nullptr) continue;
+    if (node->entry->text != nullptr) return false;
+    const PicturePart& button = scene.parts[index];
+    for (size_t later = index + 1; later < scene.parts.size(); ++later) {
+      const PicturePart& part = scene.parts[later];
+      if (part.left < button.right && button.left < part.right && part.top < button.bottom &&
+          button.top < part.bottom) {
+        return false;
+      }
+    }
+  }
+  const ImageHandle kept = KeptImage();
+  if (kept == nullptr) return false;
+  DrawTarget* memory = CreateImageTarget(target);
+  if (memory == nullptr) return false;
+  const ImageHandle before = SelectImage(memory, kept);
+  ComposeRegion(memory, Rect{0, 0, bitmapWidth, bitmapHeight}, std::move(scene));
+  BlitImage(target, x, y, width, height, memory, x, y);
+  SelectImage(memory, before);
+  DeleteImageTarget(memory);
+  for (VisibleNode* node = page.firstVisible; node != nullptr; node = node->next) {
+    CMenuItem* entry = node->entry;
+    if (entry->bitmap != nullptr && entry->Intersects(x, y, width, height)) {
+      entry->Paint(target, page.itemStyle, 0);
+    }
+  }
+  return true;
+}
+
+PictureScene CMenuApp::DescribePicture() const {
+  PictureScene scene;
+  Put(&scene.common, bitmapWidth);
+  Put(&scene.common, bitmapHeight);
+  Put(&scene.common, screenDepth);
+  Put(&scene.common, reinterpret_cast<uintptr_t>(screenBitmap));
+  Put(&scene.common, reinterpret_cast<uintptr_t>(titleFont));
+  Put(&scene.common, reinterpret_cast<uintptr_t>(itemFont));
+  Put(&scene.common, reinterpret_cast<uintptr_t>(hintFont));
+  Put(&scene.common, settings.titleStyle);
+  Put(&scene.common, page.itemStyle);
+  Put(&scene.common, page.hintStyle);
+  const auto withShadow = [](PicturePart* part, const Rect& rect, bool shadow) {
+    Reach(part, rect);
+    if (shadow) {
+      Reach(part, Rect{Wrap(int64_t{rect.left} + 2), Wrap(int64_t{rect.top} + 1), rect.right,
+                       Wrap(int64_t{rect.bottom} + 1)});
+    }
+  };
+
+  // As PaintTitle draws it.
+  PicturePart title;
+  const int32_t count = TitleCount(settings);
+  if (settings.drawTitle != 0 && count != 0) {
+    const int32_t* area = settings.titleArea;
+    const Rect rect{area[0], area[1], area[2], area[3]};
+    withShadow(&title, rect, (settings.titleStyle.flags & StyleShadow) != 0);
+    Put(&title.inputs, rect);
+    Put(&title.inputs, count);
+    PutText(&title.inputs, settings.titleText, count);
+  }
+  scene.parts.push_back(std::move(title));
+
+  // As PaintItems draws them.
+  for (VisibleNode* node = page.firstVisible; node != nullptr; node = node->next) {
+    const CMenuItem* entry = node->entry;
+    PicturePart part;
+    const Rect rect{entry->left, entry->top, entry->right, entry->bottom};
+    if (entry->bitmap != nullptr) {
+      Reach(&part, Rect{entry->left, entry->top, Wrap(int64_t{entry->right} + 1),
+                        Wrap(int64_t{entry->bottom} + 1)});
+    }
+    if (entry->text != nullptr) withShadow(&part, rect, (page.itemStyle.flags & StyleShadow) != 0);
+    const int32_t state = entry == page.hoveredItem ? 1 : entry->visited ? 2 : 0;
+    Put(&part.inputs, rect);
+    Put(&part.inputs, reinterpret_cast<uintptr_t>(entry->bitmap));
+    Put(&part.inputs, state);
+    Put(&part.inputs, entry->text != nullptr);
+    Put(&part.inputs, entry->textLength);
+    if (entry->text != nullptr) PutText(&part.inputs, entry->text, entry->textLength);
+    scene.parts.push_back(std::move(part));
+  }
+
+  // As PaintHint draws it in hintRect.
+  PicturePart hint;
+  const CMenuItem* hovered = page.hoveredItem;
+  if (hovered != nullptr && hovered->hint != nullptr) {
+    const Rect rect{hintRect[0], hintRect[1], Wrap(int64_t{hintRect[0]} + hintRect[2] - 1),
+                    Wrap(int64_t{hintRect[1]} + hintRect[3] - 1)};
+    withShadow(&hint, rect, (page.hintStyle.flags & StyleShadow) != 0);
+    Put(&hint.inputs, rect);
+    PutText(&hint.inputs, hovered->hint, -1);
+  }
+  scene.parts.push_back(std::move(hint));
+  return scene;
+}
+
+bool CMenuApp::DrawComposition(DrawTarget* target, int32_t x, int32_t y, int32_t width,
+                               int32_t height) {
+  bool background = false;
   if (screenDepth < 5) {
     // Palette screens convert the bitmap file itself, always whole.
     backgroundDib.PaintScanRange(target, 0, 0, static_cast<uint32_t>(bitmapWidth),
                                  static_cast<uint32_t>(bitmapHeight), 0, 0, 0,
                                  static_cast<uint32_t>(bitmapHeight));
+    background = true;
     x = 0;
     y = 0;
     width = bitmapWidth;
@@ -244,6 +434,7 @@ void CMenuApp::ComposeImage(DrawTarget* target, int32_t x, int32_t y, int32_t wi
     if (memory != nullptr) {
       const ImageHandle before = SelectImage(memory, screenBitmap);
       BlitImage(target, x, y, width, height, memory, x, y);
+      background = true;
       SelectImage(memory, before);
       DeleteImageTarget(memory);
     }
@@ -258,6 +449,7 @@ void CMenuApp::ComposeImage(DrawTarget* target, int32_t x, int32_t y, int32_t wi
   page.PaintHint(target, hintRect[0], hintRect[1], hintRect[2], hintRect[3]);
   // The fonts are replaced at the next apply; none stays selected where it could outlive it.
   SelectFont(target, previous);
+  return background;
 }
 
 void CMenuApp::PaintTitle(DrawTarget* target) {

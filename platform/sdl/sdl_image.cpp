@@ -14,6 +14,17 @@ SDL_Surface* NewSurface(int32_t width, int32_t height) {
   return SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_XRGB8888);
 }
 
+// Whether a blit from from to to, without blending, is a copy of the rows' bytes: the same
+// 32-bit layout, and no colour key or modulation that would change a pixel on its way.
+bool CopiesBytes(SDL_Surface* from, SDL_Surface* to) {
+  Uint8 red = 0, green = 0, blue = 0, alpha = 0;
+  SDL_GetSurfaceColorMod(from, &red, &green, &blue);
+  SDL_GetSurfaceAlphaMod(from, &alpha);
+  return from->format->format == to->format->format && from->format->BytesPerPixel == 4 &&
+         !SDL_HasColorKey(from) && red == 255 && green == 255 && blue == 255 && alpha == 255 &&
+         !SDL_MUSTLOCK(from) && !SDL_MUSTLOCK(to);
+}
+
 // [from, to) narrowed to [low, high).
 void Narrow(int64_t* from, int64_t* to, int64_t low, int64_t high) {
   *from = std::max(*from, low);
@@ -149,11 +160,44 @@ int BlitImage(DrawTarget* target, int32_t x, int32_t y, int32_t width, int32_t h
     result = staged ? SDL_LowerBlit(from, &sourceRect, staged.get(), &whole) : -1;
     SDL_Rect stagedRect = whole;
     if (result == 0) result = SDL_LowerBlit(staged.get(), &stagedRect, to, &destRect);
+  } else if (CopiesBytes(from, to)) {
+    // What SDL's copying blit does, row by row, without its stores that bypass the cache: a
+    // window's worth of pixels is copied at the speed of memory already cached.
+    const size_t rowBytes = static_cast<size_t>(sourceRect.w) * 4;
+    for (int row = 0; row < sourceRect.h; ++row) {
+      std::memcpy(static_cast<uint8_t*>(to->pixels) +
+                      static_cast<size_t>(destRect.y + row) * to->pitch + destRect.x * 4,
+                  static_cast<const uint8_t*>(from->pixels) +
+                      static_cast<size_t>(sourceRect.y + row) * from->pitch + sourceRect.x * 4,
+                  rowBytes);
+    }
   } else {
     result = SDL_LowerBlit(from, &sourceRect, to, &destRect);
   }
   SDL_SetSurfaceBlendMode(from, mode);
   return result == 0 ? 1 : 0;
+}
+
+void LimitDrawing(DrawTarget* target, const Rect* rect) {
+  if (target == nullptr || target->surface == nullptr) return;
+  // The surface's clip rectangle is the target's clip, as the window's paint target uses it.
+  SDL_Surface* surface = target->surface;
+  if (rect == nullptr) {
+    SDL_SetClipRect(surface, nullptr);
+    return;
+  }
+  const SDL_Rect& clip = surface->clip_rect;
+  int64_t left = rect->left, right = rect->right;
+  int64_t top = rect->top, bottom = rect->bottom;
+  Narrow(&left, &right, clip.x, int64_t{clip.x} + clip.w);
+  Narrow(&top, &bottom, clip.y, int64_t{clip.y} + clip.h);
+  SDL_Rect limited{static_cast<int>(left), static_cast<int>(top), 0, 0};
+  if (left < right && top < bottom) {
+    limited.w = static_cast<int>(right - left);
+    limited.h = static_cast<int>(bottom - top);
+  }
+  // An empty rectangle leaves an empty clip: nothing is drawn at all.
+  SDL_SetClipRect(surface, &limited);
 }
 
 int32_t TargetBitsPerPixel(DrawTarget* target) {

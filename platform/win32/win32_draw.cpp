@@ -38,6 +38,14 @@ int BlitImage(DrawTarget* target, int32_t x, int32_t y, int32_t width, int32_t h
   return BitBlt(ToDc(target), x, y, width, height, ToDc(source), xSrc, ySrc, SRCCOPY) ? 1 : 0;
 }
 
+void LimitDrawing(DrawTarget* target, const Rect* rect) {
+  if (rect == nullptr) {
+    SelectClipRgn(ToDc(target), nullptr);
+    return;
+  }
+  IntersectClipRect(ToDc(target), rect->left, rect->top, rect->right, rect->bottom);
+}
+
 int32_t TargetBitsPerPixel(DrawTarget* target) { return GetDeviceCaps(ToDc(target), BITSPIXEL); }
 
 FontHandle CreateFontFor(const FontRequest& request) {

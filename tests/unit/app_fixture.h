@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/menu_app.h"
+#include "platform/file_system.h"
 #include "platform/headless/headless_control.h"
 #include "platform/window.h"
 
@@ -63,7 +64,15 @@ inline std::vector<HeadlessEvent> EventsOf(Kind kind) {
 // it is the Windows directory itself, the Wine prefix's under test.
 inline void UseTestWindowsDirectory(const fs::path& folder) {
 #ifdef _WIN32
+  // The prefix's own Windows directory: an earlier run's session file (its pages and marks
+  // under the same temporary paths) must not reach this test.
   (void)folder;
+  char windows[260];
+  const uint32_t length = GetWindowsDir(windows, sizeof windows);
+  if (length > 0 && length < sizeof windows) {
+    std::error_code ignored;
+    fs::remove(fs::path(windows) / "quorel~.tmp", ignored);
+  }
 #else
   // The log-on entry goes beside it, never into the user's own autostart folder.
   if (folder.empty()) {

@@ -1,5 +1,9 @@
 // Tests of ApplySettings and painting: hint and title rectangles, refused records, window size
-// and caption, state colours read back from the window, display changes and bad input.
+// and caption, state colours read back from the window, repaints from the kept picture, display
+// changes and bad input.
+#include <algorithm>
+#include <functional>
+
 #include "platform/draw.h"
 #include "platform/sound.h"
 #include "tests/unit/app_fixture.h"
@@ -152,6 +156,123 @@ TEST_F(CompositionTest, EntriesAreDrawnInTheColourOfTheirState) {
   ASSERT_EQ(1, Paint(&beside));
   EXPECT_GT(CountPixels(area, highlight), 20);
   EXPECT_EQ(-1, app_->pendingEffect);
+}
+
+// Painting keeps its off-screen picture between paints and composes again only what changed.
+// After each kind of change, repainting just the area the change asked for must leave the
+// window as a fresh application object in the same state paints it whole.
+TEST_F(CompositionTest, RepaintsAfterChangesMatchAFreshWholePaint) {
+  WriteBitmap("small.bmp", 240, 160, kBackground);
+  std::string menu = "title=Kept picture\n";
+  for (int i = 0; i < 6; ++i) {
+    menu += "item=Entry " + std::to_string(i) + ",open,x,,,Hint " + std::to_string(i) +
+            " breaks over two lines\n";
+  }
+  const std::string look =
+      "bkBitmap=small.bmp\nMenuItemColumons=2\nMenuItemsPerColumn=2\nItemStartX=10\n"
+      "ItemStartY=30\nItemEndX=229\nItemEndY=150\nItemFontSize=14\nItemFontShadow=1\n"
+      "ItemFontAntiAlias=1\nHintStartX=8\nHintStartY=124\nHintEndX=120\nHintEndY=158\n"
+      "HintFontSize=12\nHintFontShadow=1\nHintFontAntiAlias=1\nDrawTitle=1\nTitleFontSize=20\n"
+      "TitleFontShadow=1\nTitleFontAntiAlias=1\n";
+  // A file of its own: the page and marks remembered for it (on Windows in the Windows
+  // directory, which outlives the test) reach no other test, and are set back here.
+  const auto apply = [&](const std::string& extra) {
+    WriteText("kept.ini", "[global]\n" + look + extra + "[menu]\n" + menu);
+    return LoadAndApply("kept.ini");
+  };
+  ASSERT_EQ(1, apply(""));
+  app_->page.currentPage = 0;
+  for (CMenuItem* item = app_->page.firstItem; item != nullptr; item = item->next)
+    item->visited = 0;
+  ASSERT_EQ(1, app_->ApplySettings(&app_->settings, 0));
+  ASSERT_EQ(1, Paint());
+
+  const auto visible = [this](int position) {
+    VisibleNode* node = app_->page.firstVisible;
+    for (int i = 0; node != nullptr && i < position; ++i) node = node->next;
+    return node != nullptr ? node->entry : nullptr;
+  };
+  const auto pointTo = [this, &visible](int position) {
+    const CMenuItem* entry = visible(position);
+    ASSERT_NE(nullptr, entry) << "the page shows no entry " << position;
+    app_->OnMouse(0x200, static_cast<uint32_t>((entry->left + entry->right) / 2),
+                  static_cast<uint32_t>((entry->top + entry->bottom) / 2), 0);
+  };
+  const struct {
+    const char* change;
+    std::function<void()> make;
+  } steps[] = {
+      {"pointer onto an entry", [&] { pointTo(0); }},
+      {"pointer onto another entry", [&] { pointTo(3); }},
+      {"pointer onto a page button", [&] { pointTo(5); }},
+      {"pointer onto nothing", [&] { app_->OnMouse(0x200, 1, 1, 0); }},
+      {"an entry marked visited",
+       [&] {
+         CMenuItem* entry = visible(1);
+         ASSERT_NE(nullptr, entry);
+         entry->visited = 1;
+         const Rect area{entry->left, entry->top, entry->right + 1, entry->bottom + 1};
+         InvalidateArea(window_, &area);
+       }},
+      {"page turned",
+       [&] {
+         ASSERT_EQ(1, app_->TurnPage(1, &app_->settings));
+         app_->RedrawWithEffect(3);
+       }},
+      {"pointer onto an entry of that page", [&] { pointTo(1); }},
+      {"other colours applied",
+       [&] {
+         ASSERT_EQ(1, apply("ItemFontColor=255 255 0\n"));
+         InvalidateArea(window_, nullptr);
+       }},
+      {"pointer onto an entry again", [&] { pointTo(2); }},
+  };
+  const auto window = [] {
+    std::vector<ColorRef> pixels;
+    for (int32_t y = 0; y < 160; ++y)
+      for (int32_t x = 0; x < 240; ++x) pixels.push_back(HeadlessWindowPixel(x, y));
+    return pixels;
+  };
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.change);
+    HeadlessTakeEvents();
+    step.make();
+    // What was asked to be repainted, merged into one rectangle as the window system does.
+    bool whole = false;
+    Rect area{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
+    for (const HeadlessEvent& event : EventsOf(Kind::Invalidate)) {
+      whole = whole || event.wholeArea;
+      area = Rect{std::min(area.left, event.x), std::min(area.top, event.y),
+                  std::max(area.right, event.x + event.width),
+                  std::max(area.bottom, event.y + event.height)};
+    }
+    ASSERT_TRUE(whole || area.left < area.right) << "nothing to repaint";
+    ASSERT_EQ(1, Paint(whole ? nullptr : &area));
+    const std::vector<ColorRef> repainted = window();
+
+    CMenuApp fresh;
+    fresh.profile.variant = app_->profile.variant;
+    ASSERT_EQ(1, fresh.Initialize(nullptr, window_));
+    MenuSettings record = CreateMenuSettings();
+    ASSERT_EQ(1, fresh.LoadDefinition("kept.ini", &record));
+    fresh.page.currentPage = app_->page.currentPage;
+    ASSERT_EQ(1, fresh.ApplySettings(&record, 0));
+    for (CMenuItem *mine = app_->page.firstItem, *theirs = fresh.page.firstItem;
+         mine != nullptr && theirs != nullptr; mine = mine->next, theirs = theirs->next) {
+      theirs->visited = mine->visited;
+    }
+    for (VisibleNode *mine = app_->page.firstVisible, *theirs = fresh.page.firstVisible;
+         mine != nullptr && theirs != nullptr; mine = mine->next, theirs = theirs->next) {
+      if (mine->entry == app_->page.hoveredItem) fresh.page.hoveredItem = theirs->entry;
+    }
+    DrawTarget* target = GetWindowTarget(window_);
+    ASSERT_EQ(1, fresh.PaintWindow(target, nullptr));
+    ReleaseWindowTarget(window_, target);
+    const std::vector<ColorRef> expected = window();
+    size_t differing = 0;
+    for (size_t i = 0; i < expected.size(); ++i) differing += repainted[i] != expected[i];
+    EXPECT_EQ(0u, differing);
+  }
 }
 
 TEST_F(CompositionTest, DisplayChangeReadsTheBackgroundAgain) {
