@@ -45,6 +45,26 @@ uint32_t ParseGroup(const char* begin, const char* end) {
   return mask;
 }
 
+// The profile reads the session file while it lives, and names the definition file again
+// afterwards, even when that file has gone meanwhile: later reads and the next save must name
+// it, not the session file.
+class SessionFileScope {
+ public:
+  SessionFileScope(CProfile& profile, const char* definitionFile, char* section, uint32_t size)
+      : profile_(profile) {
+    profile_.GetFile(kept_, kPathSize);
+    profile_.SetFile(kSessionFileName, 0);
+    PageStateKey(definitionFile, section, size);
+  }
+  ~SessionFileScope() { profile_.SetFile(kept_, 0); }
+  SessionFileScope(const SessionFileScope&) = delete;
+  SessionFileScope& operator=(const SessionFileScope&) = delete;
+
+ private:
+  CProfile& profile_;
+  char kept_[kPathSize];
+};
+
 }  // namespace
 
 int32_t PageStateSum(const char* path) {
@@ -67,11 +87,8 @@ uint32_t PageStateKey(const char* path, char* out, uint32_t size) {
 }
 
 void CMenuApp::SavePageState(const char* definitionFile) {
-  char kept[kPathSize];
-  profile.GetFile(kept, kPathSize);
-  profile.SetFile(kSessionFileName, 0);
   char section[kPageStateKeySize];
-  PageStateKey(definitionFile, section, sizeof section);
+  const SessionFileScope scope(profile, definitionFile, section, sizeof section);
   profile.PutSectionInt(section, "Page", page.currentPage);
 
   char selected[kSelectedSize];
@@ -89,9 +106,6 @@ void CMenuApp::SavePageState(const char* definitionFile) {
     used += FormatHex(mask, selected + used);
   }
   profile.PutSectionString(section, "Selected", selected);
-  // Back to the definition file even when it has gone meanwhile: later reads and the next
-  // save must name that file, not the session file.
-  profile.SetFile(kept, 0);
 }
 
 void CMenuApp::SaveShownPageState() {
@@ -101,11 +115,8 @@ void CMenuApp::SaveShownPageState() {
 }
 
 void CMenuApp::RestorePageState(const char* fullPath) {
-  char kept[kPathSize];
-  profile.GetFile(kept, kPathSize);
-  profile.SetFile(kSessionFileName, 0);
   char section[kPageStateKeySize];
-  PageStateKey(fullPath, section, sizeof section);
+  const SessionFileScope scope(profile, fullPath, section, sizeof section);
   // Not compared with the number of pages: the layout shows an empty page beyond the last.
   page.currentPage = profile.GetSectionInt(section, "Page", 0);
 
@@ -126,5 +137,4 @@ void CMenuApp::RestorePageState(const char* fullPath) {
     if (groupEnd == end) break;
     group = groupEnd + 1;
   }
-  profile.SetFile(kept, 0);
 }
