@@ -20,6 +20,7 @@
 #include "app/menu_app.h"
 #include "platform/draw.h"
 #include "platform/headless/headless_control.h"
+#include "platform/sdl/sdl_update_area.h"
 #include "platform/window.h"
 
 namespace {
@@ -141,18 +142,47 @@ class LoadedMenu {
   CMenuApp& app() { return *app_; }
   WindowHandle window() const { return window_; }
 
-  // The paint rectangle of a hover on the visible entry at position: the bounding box of the
-  // entry and the hint line, as the window system merges the two invalidated areas.
-  Rect HoverRect(int position) {
+  // Moves the pointer onto the visible entry at position (from no entry) and returns what that
+  // invalidated: the entry and the hint line.
+  UpdateArea Hover(int position) {
     VisibleNode* node = app_->page.firstVisible;
     for (int i = 0; node != nullptr && i < position; ++i) node = node->next;
-    if (node == nullptr) return Rect{0, 0, 0, 0};
-    app_->page.hoveredItem = node->entry;
-    const CMenuItem& entry = *node->entry;
-    const int32_t* hint = app_->hintRect;
-    return Rect{std::min(entry.left, hint[0]), std::min(entry.top, hint[1]),
-                std::max(entry.right + 1, hint[0] + hint[2]),
-                std::max(entry.bottom + 1, hint[1] + hint[3])};
+    UpdateArea area;
+    if (node == nullptr || node->entry == nullptr) return area;
+    app_->page.hoveredItem = nullptr;
+    MoveOnto(*node->entry);
+    return TakeUpdateArea();
+  }
+
+  void MoveOnto(const CMenuItem& entry) {
+    app_->OnMouse(0x200, static_cast<uint32_t>((entry.left + entry.right) / 2),
+                  static_cast<uint32_t>((entry.top + entry.bottom) / 2), 0);
+  }
+
+  // The invalidations recorded since the last call, kept as the SDL window keeps them.
+  UpdateArea TakeUpdateArea() {
+    UpdateArea area;
+    for (const HeadlessEvent& event : HeadlessTakeEvents()) {
+      if (event.kind != HeadlessEvent::Kind::Invalidate) continue;
+      const SDL_Rect rect = event.wholeArea ? SDL_Rect{0, 0, app_->bitmapWidth, app_->bitmapHeight}
+                                            : SDL_Rect{event.x, event.y, event.width, event.height};
+      AddToUpdateArea(&area, rect);
+    }
+    return area;
+  }
+
+  // Paints each rectangle of area on its own, as the SDL window does; the pixels painted.
+  int64_t Paint(const UpdateArea& area) {
+    int64_t pixels = 0;
+    DrawTarget* target = GetWindowTarget(window_);
+    for (int i = 0; i < area.count; ++i) {
+      const SDL_Rect& part = area.rects[i];
+      const Rect rect{part.x, part.y, part.x + part.w, part.y + part.h};
+      benchmark::DoNotOptimize(app_->PaintWindow(target, &rect));
+      pixels += int64_t{part.w} * part.h;
+    }
+    ReleaseWindowTarget(window_, target);
+    return pixels;
   }
 
  private:
@@ -208,7 +238,7 @@ void BM_PaintWholeWindow(benchmark::State& state) {
   const FrameSize& frame = FrameOf(state);
   LoadedMenu menu((Folder() / frame.file).string(), frame.width, frame.height);
   if (!menu.ok()) return state.SkipWithError("the menu cannot be loaded");
-  menu.HoverRect(3);  // a hint on show, as while the pointer rests on an item
+  menu.Hover(3);  // a hint on show, as while the pointer rests on an item
   for (auto _ : state) {
     DrawTarget* target = GetWindowTarget(menu.window());
     benchmark::DoNotOptimize(menu.app().PaintWindow(target, nullptr));
@@ -223,7 +253,7 @@ void BM_ComposeImage(benchmark::State& state) {
   const FrameSize& frame = FrameOf(state);
   LoadedMenu menu((Folder() / frame.file).string(), frame.width, frame.height);
   if (!menu.ok()) return state.SkipWithError("the menu cannot be loaded");
-  menu.HoverRect(3);
+  menu.Hover(3);  // a hint on show
   for (auto _ : state) {
     DrawTarget* target = GetWindowTarget(menu.window());
     menu.app().ComposeImage(target, 0, 0, frame.width, frame.height);
@@ -238,21 +268,18 @@ void BM_PaintHover(benchmark::State& state) {
   const FrameSize& frame = FrameOf(state);
   LoadedMenu menu((Folder() / frame.file).string(), frame.width, frame.height);
   if (!menu.ok()) return state.SkipWithError("the menu cannot be loaded");
-  const Rect area = menu.HoverRect(3);
-  for (auto _ : state) {
-    DrawTarget* target = GetWindowTarget(menu.window());
-    benchmark::DoNotOptimize(menu.app().PaintWindow(target, &area));
-    ReleaseWindowTarget(menu.window(), target);
-  }
+  const UpdateArea area = menu.Hover(3);
+  if (area.count == 0) return state.SkipWithError("the hover invalidated nothing");
+  int64_t pixels = 0;
+  for (auto _ : state) pixels = menu.Paint(area);
   SetFrameLabel(state, frame);
-  state.counters["paintPixels"] =
-      double(int64_t{area.right - area.left} * int64_t{area.bottom - area.top});
+  state.counters["paintPixels"] = double(pixels);
 }
 BENCHMARK(BM_PaintHover)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 // One pointer movement from one entry onto another, from the mouse message to the repainted
-// window: the hover is moved, and the area it invalidated (old entry, new entry and hint line,
-// merged into one rectangle as the window system merges them) is painted.
+// window: the hover is moved, and the area it invalidated (old entry, new entry and hint line)
+// is painted.
 void BM_PointerMove(benchmark::State& state) {
   const FrameSize& frame = FrameOf(state);
   LoadedMenu menu((Folder() / frame.file).string(), frame.width, frame.height);
@@ -261,29 +288,12 @@ void BM_PointerMove(benchmark::State& state) {
   for (VisibleNode* node = menu.app().page.firstVisible; node != nullptr; node = node->next)
     entries.push_back(node->entry);
   if (entries.size() < 4) return state.SkipWithError("the menu has too few entries");
-  const auto centre = [](const CMenuItem* entry, bool vertical) {
-    return static_cast<uint32_t>(vertical ? (entry->top + entry->bottom) / 2
-                                          : (entry->left + entry->right) / 2);
-  };
   int64_t paintedPixels = 0;
   bool second = false;
   for (auto _ : state) {
-    const CMenuItem* entry = entries[second ? 3 : 2];
+    menu.MoveOnto(*entries[second ? 3 : 2]);
     second = !second;
-    menu.app().OnMouse(0x200, centre(entry, false), centre(entry, true), 0);
-    Rect area{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
-    for (const HeadlessEvent& event : HeadlessTakeEvents()) {
-      if (event.kind != HeadlessEvent::Kind::Invalidate) continue;
-      area.left = std::min(area.left, event.x);
-      area.top = std::min(area.top, event.y);
-      area.right = std::max(area.right, event.x + event.width);
-      area.bottom = std::max(area.bottom, event.y + event.height);
-    }
-    if (area.left >= area.right) continue;
-    paintedPixels += int64_t{area.right - area.left} * (area.bottom - area.top);
-    DrawTarget* target = GetWindowTarget(menu.window());
-    benchmark::DoNotOptimize(menu.app().PaintWindow(target, &area));
-    ReleaseWindowTarget(menu.window(), target);
+    paintedPixels += menu.Paint(menu.TakeUpdateArea());
   }
   SetFrameLabel(state, frame);
   state.counters["paintPixels"] =

@@ -112,6 +112,8 @@ int CMenuApp::ApplySettings(MenuSettings* newSettings, int centre) {
   if (newSettings != &settings) settings = *newSettings;
 
   DeleteFont(itemFont);
+  // Kept extents are keyed by the font handle, which the new font may reuse.
+  page.ForgetMeasures();
   itemFont = MakeFont(settings.itemStyle);
   DeleteFont(hintFont);
   hintFont = MakeFont(settings.hintStyle);

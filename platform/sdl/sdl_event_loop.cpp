@@ -102,31 +102,34 @@ void WatchForDisplayLoss() {
 }
 
 // Paints the window's invalid area now (BeginPaint, WM_PAINT, EndPaint) and shows what was
-// painted. A hidden or minimised window keeps its invalid area for later.
+// painted. Each rectangle of the area is painted on its own, clipped to it, so what lies between
+// two far-apart changes is neither composed nor copied again. A hidden or minimised window keeps
+// its invalid area for later.
 void PaintNow(PlatformWindow* window) {
   if (window == nullptr) return;
   const Uint32 flags = SDL_GetWindowFlags(window->sdl);
   if ((flags & SDL_WINDOW_SHOWN) == 0 || (flags & SDL_WINDOW_MINIMIZED) != 0) return;
-  SDL_Rect area;
+  UpdateArea area;
   bool erase = false;
   if (!TakeInvalidArea(window, &area, &erase)) return;
   SDL_Surface* surface = WindowSurface(window);
   if (surface == nullptr) return;
   // The class background: the system's window colour, white.
-  if (erase) SDL_FillRect(surface, &area, SDL_MapRGB(surface->format, 255, 255, 255));
-  {
+  if (erase)
+    SDL_FillRects(surface, area.rects, area.count, SDL_MapRGB(surface->format, 255, 255, 255));
+  for (int i = 0; i < area.count; ++i) {
+    const SDL_Rect& part = area.rects[i];
     DrawTarget target{};
     target.surface = surface;
     target.bitsPerPixel = kScreenDepth;
-    // Drawing is clipped to the invalid area, as between BeginPaint and EndPaint.
-    SDL_SetClipRect(surface, &area);
-    const Rect rect{area.x, area.y, area.x + area.w, area.y + area.h};
+    SDL_SetClipRect(surface, &part);
+    const Rect rect{part.x, part.y, part.x + part.w, part.y + part.h};
     theApp.OnPaint(&target, &rect);
+    // Painting could have resized or destroyed the window; then its surface is gone too.
+    if (MainWindow() != window || WindowSurface(window) != surface) return;
   }
-  // Painting could have resized or destroyed the window; then its surface is gone too.
-  if (MainWindow() != window || WindowSurface(window) != surface) return;
   SDL_SetClipRect(surface, nullptr);
-  SDL_UpdateWindowSurfaceRects(window->sdl, &area, 1);
+  SDL_UpdateWindowSurfaceRects(window->sdl, area.rects, area.count);
 }
 
 // Tells the application of a new desktop size (WM_DISPLAYCHANGE), once per change.

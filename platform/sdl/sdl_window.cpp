@@ -124,15 +124,22 @@ void InvalidateWithErase(PlatformWindow* window) {
   window->erase = true;
 }
 
-bool TakeInvalidArea(PlatformWindow* window, SDL_Rect* area, bool* erase) {
-  if (window == nullptr || !window->invalid) return false;
-  window->invalid = false;
+bool TakeInvalidArea(PlatformWindow* window, UpdateArea* area, bool* erase) {
+  if (window == nullptr || window->invalid.count == 0) return false;
+  const UpdateArea waiting = window->invalid;
+  window->invalid.count = 0;
   *erase = window->erase;
   window->erase = false;
   int width = 0, height = 0;
   SDL_GetWindowSize(window->sdl, &width, &height);
   const SDL_Rect client{0, 0, width, height};
-  return SDL_IntersectRect(&window->invalidRect, &client, area) == SDL_TRUE;
+  area->count = 0;
+  for (int i = 0; i < waiting.count; ++i) {
+    SDL_Rect cut;
+    if (SDL_IntersectRect(&waiting.rects[i], &client, &cut) == SDL_TRUE)
+      area->rects[area->count++] = cut;
+  }
+  return area->count > 0;
 }
 
 void WindowSurfaceChanged(PlatformWindow* window) {
@@ -324,10 +331,5 @@ void InvalidateArea(WindowHandle window, const Rect* rect) {
                     static_cast<int>(bottom - top)};
   }
   if (area.w <= 0 || area.h <= 0) return;
-  if (known->invalid) {
-    SDL_UnionRect(&known->invalidRect, &area, &known->invalidRect);
-  } else {
-    known->invalidRect = area;
-    known->invalid = true;
-  }
+  AddToUpdateArea(&known->invalid, area);
 }

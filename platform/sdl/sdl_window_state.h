@@ -6,13 +6,13 @@
 #include <SDL.h>
 
 #include "platform/handles.h"
+#include "platform/sdl/sdl_update_area.h"
 
 struct PlatformWindow {
   SDL_Window* sdl = nullptr;
-  Uint32 id = 0;           // SDL's window id, to tell its events from a destroyed one's
-  bool invalid = false;    // something waits to be painted
-  bool erase = false;      // the background is filled before painting (WM_ERASEBKGND)
-  SDL_Rect invalidRect{};  // the union of what waits, in client coordinates
+  Uint32 id = 0;       // SDL's window id, to tell its events from a destroyed one's
+  bool erase = false;  // the background is filled before painting (WM_ERASEBKGND)
+  UpdateArea invalid;  // what waits to be painted, in client coordinates
 };
 
 // The main window that handle names, or null when it is not the live main window.
@@ -29,9 +29,9 @@ SDL_Surface* WindowSurface(PlatformWindow* window);
 // The whole client area waits to be painted, its background erased first, as when the system
 // invalidates a window that is shown, uncovered or sized.
 void InvalidateWithErase(PlatformWindow* window);
-// Takes the area waiting to be painted into area (cut to the client area) and whether its
-// background is to be erased; false when there is none. Nothing waits afterwards.
-bool TakeInvalidArea(PlatformWindow* window, SDL_Rect* area, bool* erase);
+// Takes the area waiting to be painted into area (each rectangle cut to the client area) and
+// whether its background is to be erased; false when there is none. Nothing waits afterwards.
+bool TakeInvalidArea(PlatformWindow* window, UpdateArea* area, bool* erase);
 // The client area changed size (SDL_WINDOWEVENT_SIZE_CHANGED): targets held on the window draw
 // on its new surface, and all of it waits to be painted.
 void WindowSurfaceChanged(PlatformWindow* window);

@@ -256,10 +256,20 @@ class WineBuild:
 
         menu.window = wait_for("the menu window of pid %d" % pid, shown,
                                timeout or self.start_timeout, 0.5)[-1]
-        size = (menu.window.width, menu.window.height)
-        menu.hwnd = wait_for("the menu window in the window helper's list", lambda: [
-            w for w in self.helper.find(class_name="QUOREL", caption=menu.window.name)
-            if (w.width, w.height) == size], 180, 0.5)[-1]
+
+        def listed():
+            # The X window is looked at again each time: its name and size may still change
+            # after it first appears, and a stale snapshot would never match.
+            current = shown()
+            if not current:
+                return []
+            menu.window = current[-1]
+            size = (menu.window.width, menu.window.height)
+            return [w for w in self.helper.find(class_name="QUOREL", caption=menu.window.name)
+                    if (w.width, w.height) == size]
+
+        menu.hwnd = wait_for("the menu window in the window helper's list", listed,
+                             timeout or self.start_timeout, 0.5)[-1]
         return menu.window
 
     def wait_box(self, caption, text, owner, exclude=(), timeout=None):
