@@ -18,8 +18,8 @@ import time
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
 
 from pictures import differing_pixels, read_png  # noqa: E402
-from run_e2e import LinuxBuild, WineBuild, copy_demo, text_rectangles, tool  # noqa: E402
-from xdisplay import Screen, Xvfb, wait_for  # noqa: E402
+from run_e2e import build_on_own_display, copy_demo, text_rectangles, tool  # noqa: E402
+from xdisplay import wait_for  # noqa: E402
 
 
 def one_start(build, demo, expected, skip, interval):
@@ -40,6 +40,25 @@ def one_start(build, demo, expected, skip, interval):
         menu.kill()
 
 
+def run_all(build, options, work):
+    demo = copy_demo(work, "demo")
+    dump = json.loads(tool(build, options, demo, "dump", "Quorel.ini"))
+    reference = os.path.join(work, "expected.png")
+    tool(build, options, demo, "render", "Quorel.ini", "-o", reference)
+    expected = read_png(reference)
+    skip = [] if build.exact_pictures else [rect for _, rect in text_rectangles(dump)]
+    interval = 0.005 if build.exact_pictures else 0.2
+    times = []
+    for run in range(options.runs):
+        seconds = one_start(build, demo, expected, skip, interval)
+        # The killed copy's guard is free again once its process is gone.
+        times.append(seconds)
+        print("run %d: %.3f s" % (run + 1, seconds), flush=True)
+    print("%s: start to first complete paint, median of %d: %.3f s" % (
+        options.build, len(times), statistics.median(times)))
+
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("--build", choices=("linux", "wine"), required=True)
@@ -51,34 +70,11 @@ def main():
     options.tool = os.path.abspath(options.tool)
 
     work = tempfile.mkdtemp(prefix="quorel-startup-")
-    xvfb = Xvfb()
-    screen = Screen(xvfb.name)
-    build = None
     try:
-        screen.move_pointer(0, 0)
-        build = (LinuxBuild if options.build == "linux" else WineBuild)(options, screen, work)
-        demo = copy_demo(work, "demo")
-        dump = json.loads(tool(build, options, demo, "dump", "Quorel.ini"))
-        reference = os.path.join(work, "expected.png")
-        tool(build, options, demo, "render", "Quorel.ini", "-o", reference)
-        expected = read_png(reference)
-        skip = [] if build.exact_pictures else [rect for _, rect in text_rectangles(dump)]
-        interval = 0.005 if build.exact_pictures else 0.2
-        times = []
-        for run in range(options.runs):
-            seconds = one_start(build, demo, expected, skip, interval)
-            # The killed copy's guard is free again once its process is gone.
-            times.append(seconds)
-            print("run %d: %.3f s" % (run + 1, seconds), flush=True)
-        print("%s: start to first complete paint, median of %d: %.3f s" % (
-            options.build, len(times), statistics.median(times)))
+        with build_on_own_display(options, work) as build:
+            run_all(build, options, work)
     finally:
-        if build is not None:
-            build.stop()
-        screen.close()
-        xvfb.stop()
         shutil.rmtree(work, ignore_errors=True)
-    return 0
 
 
 if __name__ == "__main__":

@@ -4,6 +4,7 @@
 # per check and "N passed, M failed". Standard library, python3-xlib, xdotool, Xvfb and Wine.
 import argparse
 import configparser
+import contextlib
 import json
 import os
 import shutil
@@ -863,6 +864,24 @@ SCENARIOS = {"demo menu": scenario_demo, "missing files": scenario_missing_files
                  sys.modules[__name__], *arguments)}
 
 
+@contextlib.contextmanager
+def build_on_own_display(options, work):
+    """A display of its own (Xvfb) and the build of options.build on it, both ended after."""
+    xvfb = Xvfb()
+    screen = Screen(xvfb.name)
+    build = None
+    try:
+        # The pointer rests in the corner, away from the windows, so no item is hovered.
+        screen.move_pointer(0, 0)
+        build = (LinuxBuild if options.build == "linux" else WineBuild)(options, screen, work)
+        yield build
+    finally:
+        if build is not None:
+            build.stop()
+        screen.close()
+        xvfb.stop()
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("--build", choices=("linux", "wine"), required=True)
@@ -899,24 +918,15 @@ def main():
     results = Results()
     started = time.monotonic()
     work = tempfile.mkdtemp(prefix="quorel-e2e-")
-    xvfb = Xvfb()
-    screen = Screen(xvfb.name)
-    build = None
     try:
-        # The pointer rests in the corner, away from the windows, so no item is hovered.
-        screen.move_pointer(0, 0)
-        build = (LinuxBuild if options.build == "linux" else WineBuild)(options, screen, work)
-        for name, body in SCENARIOS.items():
-            if options.only in (None, name):
-                results.scenario(name, lambda: body(build, options, results, work))
+        with build_on_own_display(options, work) as build:
+            for name, body in SCENARIOS.items():
+                if options.only in (None, name):
+                    results.scenario(name, lambda: body(build, options, results, work))
     except Exception as problem:
         results.check("set-up", False, "%s: %s\n%s" % (type(problem).__name__, problem,
                                                       traceback.format_exc()))
     finally:
-        if build is not None:
-            build.stop()
-        screen.close()
-        xvfb.stop()
         if not options.keep:
             shutil.rmtree(work, ignore_errors=True)
     print("# %s build: %.0fs; screenshots in %s" % (options.build, time.monotonic() - started,
