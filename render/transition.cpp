@@ -29,6 +29,28 @@ void Copy(DrawTarget* window, DrawTarget* image, int64_t x, int64_t y, int64_t w
   BlitImage(window, wrap(x), wrap(y), wrap(width), wrap(height), image, wrap(x), wrap(y));
 }
 
+// Effects 1 and 2 step kBoxStride sideways and s up and down, s being the height over the number
+// of kBoxStride-wide columns. With no whole column there is no box: the whole picture is copied
+// at once and the result is false.
+bool BoxStep(DrawTarget* window, DrawTarget* image, int64_t width, int64_t height, int64_t* s) {
+  if (width < kBoxStride) {
+    Copy(window, image, 0, 0, width, height);
+    return false;
+  }
+  *s = height / (width / kBoxStride);
+  return true;
+}
+
+// The ring of one step of effects 1 and 2: of the box at x, y, the top s rows, the left
+// kBoxStride columns below them, the bottom s rows right of those and the right columns between.
+void CopyRing(DrawTarget* window, DrawTarget* image, int64_t x, int64_t y, int64_t width,
+              int64_t height, int64_t s) {
+  Copy(window, image, x, y, width, s);                                             // top
+  Copy(window, image, x, y + s, kBoxStride, height - s);                           // left
+  Copy(window, image, x + kBoxStride, y + height - s, width - kBoxStride, s);      // bottom
+  Copy(window, image, x + width - kBoxStride, y + s, kBoxStride, height - 2 * s);  // right
+}
+
 }  // namespace
 
 void CMenuApp::RunTransition(int32_t effect, DrawTarget* windowTarget, DrawTarget* imageTarget) {
@@ -90,24 +112,13 @@ void CMenuApp::TransitionCells(DrawTarget* windowTarget, DrawTarget* imageTarget
 void CMenuApp::TransitionOpenBox(DrawTarget* windowTarget, DrawTarget* imageTarget) {
   const int64_t width = bitmapWidth;
   const int64_t height = bitmapHeight;
-  // The step height divides by the number of 16-pixel columns: none, no box.
-  if (width < kBoxStride) {
-    Copy(windowTarget, imageTarget, 0, 0, width, height);
-    return;
-  }
-  const int64_t s = height / (width / kBoxStride);
+  int64_t s = 0;
+  if (!BoxStep(windowTarget, imageTarget, width, height, &s)) return;
   for (int64_t k = 0;; ++k) {
     const int64_t n = width / 2 - kBoxStride * k;
     const int64_t y = height / 2 - s * k;
     if (n < 0 || y < 0) break;
-    const int64_t boxWidth = 2 * kBoxStride * k;
-    const int64_t boxHeight = 2 * s * k;
-    Copy(windowTarget, imageTarget, n, y, boxWidth, s);                    // top
-    Copy(windowTarget, imageTarget, n, y + s, kBoxStride, boxHeight - s);  // left
-    Copy(windowTarget, imageTarget, n + kBoxStride, y + boxHeight - s, boxWidth - kBoxStride,
-         s);  // bottom
-    Copy(windowTarget, imageTarget, n + boxWidth - kBoxStride, y + s, kBoxStride,
-         boxHeight - 2 * s);  // right
+    CopyRing(windowTarget, imageTarget, n, y, 2 * kBoxStride * k, 2 * s * k, s);
     SleepMs(kBoxPause);
   }
   Copy(windowTarget, imageTarget, 0, 0, width, height);
@@ -118,23 +129,12 @@ void CMenuApp::TransitionOpenBox(DrawTarget* windowTarget, DrawTarget* imageTarg
 void CMenuApp::TransitionCloseBorder(DrawTarget* windowTarget, DrawTarget* imageTarget) {
   const int64_t width = bitmapWidth;
   const int64_t height = bitmapHeight;
-  if (width < kBoxStride) {
-    Copy(windowTarget, imageTarget, 0, 0, width, height);
-    return;
-  }
-  const int64_t s = height / (width / kBoxStride);
+  int64_t s = 0;
+  if (!BoxStep(windowTarget, imageTarget, width, height, &s)) return;
   int64_t k = 0;
   for (;; ++k) {
-    const int64_t left = kBoxStride * k;
-    const int64_t top = s * k;
-    const int64_t boxWidth = width - 2 * kBoxStride * k;
-    const int64_t boxHeight = height - 2 * s * k;
-    Copy(windowTarget, imageTarget, left, top, boxWidth, s);                    // top
-    Copy(windowTarget, imageTarget, left, top + s, kBoxStride, boxHeight - s);  // left
-    Copy(windowTarget, imageTarget, left + kBoxStride, height - top - s, boxWidth - kBoxStride,
-         s);  // bottom
-    Copy(windowTarget, imageTarget, width - kBoxStride - left, top + s, kBoxStride,
-         boxHeight - 2 * s);  // right
+    CopyRing(windowTarget, imageTarget, kBoxStride * k, s * k, width - 2 * kBoxStride * k,
+             height - 2 * s * k, s);
     SleepMs(kBoxPause);
     if (!(kBoxStride * (k + 1) < width / 2)) break;
   }

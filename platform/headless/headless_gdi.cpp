@@ -102,35 +102,22 @@ void Replace(SharedPixels* pixels, SharedPixels replacement, bool onWindow) {
   *pixels = replacement;
 }
 
-// Records the copies onto the window; copies between images are not the window's.
-void RecordWindowBlit(DrawTarget* target, int32_t x, int32_t y, int32_t width, int32_t height) {
-  if (!Headless().recordBlits) return;
-  const std::vector<HeldTarget>& targets = State().targets;
-  const bool found = std::any_of(targets.begin(), targets.end(), [target](const HeldTarget& held) {
-    return held.onWindow && ToTarget(held.dc) == target;
-  });
-  if (!found) return;
-  HeadlessEvent event{HeadlessEvent::Kind::Blit};
-  event.x = x;
-  event.y = y;
-  event.width = width;
-  event.height = height;
-  Record(event);
-}
-
 }  // namespace
 
-DrawTarget* GetWindowTarget(WindowHandle window) {
+DrawTarget* NewHeadlessTarget(bool onWindow) {
   Pixels& pixels = State();
-  blitObserver = &RecordWindowBlit;  // only window targets are ever recorded
-  if (window == nullptr) {
-    const HeadlessState& state = Headless();
-    if (pixels.screen.memory == nullptr)
-      pixels.screen = MakePixels(state.screenWidth, state.screenHeight);
-    return HandOut(false, pixels.screen);
-  }
-  if (KnownWindow(window) == nullptr) return nullptr;
-  return HandOut(true, pixels.client);
+  blitObserver = &RecordWindowBlit;
+  if (onWindow) return HandOut(true, pixels.client);
+  if (pixels.screen.memory == nullptr)
+    pixels.screen = MakePixels(Headless().screenWidth, Headless().screenHeight);
+  return HandOut(false, pixels.screen);
+}
+
+bool IsWindowTarget(DrawTarget* target) {
+  const std::vector<HeldTarget>& targets = State().targets;
+  return std::any_of(targets.begin(), targets.end(), [target](const HeldTarget& held) {
+    return held.onWindow && ToTarget(held.dc) == target;
+  });
 }
 
 void ReleaseWindowTarget(WindowHandle window, DrawTarget* target) {

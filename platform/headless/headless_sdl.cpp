@@ -31,33 +31,22 @@ SDL_Surface* NewSurface(int32_t width, int32_t height) {
   return SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_XRGB8888);
 }
 
-// Records the copies onto the window; copies between images are not the window's.
-void RecordWindowBlit(DrawTarget* target, int32_t x, int32_t y, int32_t width, int32_t height) {
-  if (!Headless().recordBlits) return;
-  const HandedTargets& onWindow = State().windowTargets;
-  const bool found = std::any_of(onWindow.begin(), onWindow.end(),
-                                 [target](const auto& held) { return held.get() == target; });
-  if (!found) return;
-  HeadlessEvent event{HeadlessEvent::Kind::Blit};
-  event.x = x;
-  event.y = y;
-  event.width = width;
-  event.height = height;
-  Record(event);
-}
-
 }  // namespace
 
-DrawTarget* GetWindowTarget(WindowHandle window) {
+DrawTarget* NewHeadlessTarget(bool onWindow) {
   Pixels& pixels = State();
-  blitObserver = &RecordWindowBlit;  // only window targets are ever recorded
-  if (window == nullptr) {
-    const HeadlessState& state = Headless();
-    if (!pixels.screen) pixels.screen.reset(NewSurface(state.screenWidth, state.screenHeight));
-    return HandOutTarget(&pixels.screenTargets, pixels.screen.get(), Headless().screenBitsPerPixel);
-  }
-  if (KnownWindow(window) == nullptr) return nullptr;
-  return HandOutTarget(&pixels.windowTargets, pixels.client.get(), Headless().screenBitsPerPixel);
+  const HeadlessState& state = Headless();
+  blitObserver = &RecordWindowBlit;
+  if (onWindow)
+    return HandOutTarget(&pixels.windowTargets, pixels.client.get(), state.screenBitsPerPixel);
+  if (!pixels.screen) pixels.screen.reset(NewSurface(state.screenWidth, state.screenHeight));
+  return HandOutTarget(&pixels.screenTargets, pixels.screen.get(), state.screenBitsPerPixel);
+}
+
+bool IsWindowTarget(DrawTarget* target) {
+  const HandedTargets& onWindow = State().windowTargets;
+  return std::any_of(onWindow.begin(), onWindow.end(),
+                     [target](const auto& held) { return held.get() == target; });
 }
 
 void ReleaseWindowTarget(WindowHandle window, DrawTarget* target) {

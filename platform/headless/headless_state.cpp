@@ -1,8 +1,11 @@
-// The headless backend's state and its control functions for tests and quorel-tool.
-// Needs the drawing part for pixels only; no video, no audio.
+// The headless backend's state, its control functions for tests and quorel-tool, and the
+// window's targets with the record of copies onto them. Needs the drawing part for pixels and
+// targets only; no video, no audio.
 #include "platform/headless/headless_state.h"
 
 #include <utility>
+
+#include "platform/window.h"
 
 HeadlessState& Headless() {
   static HeadlessState state;
@@ -15,6 +18,21 @@ PlatformWindow* KnownWindow(WindowHandle handle) {
 }
 
 void Record(HeadlessEvent event) { Headless().events.push_back(std::move(event)); }
+
+void RecordWindowBlit(DrawTarget* target, int32_t x, int32_t y, int32_t width, int32_t height) {
+  if (!Headless().recordBlits || !IsWindowTarget(target)) return;
+  HeadlessEvent event{HeadlessEvent::Kind::Blit};
+  event.x = x;
+  event.y = y;
+  event.width = width;
+  event.height = height;
+  Record(event);
+}
+
+DrawTarget* GetWindowTarget(WindowHandle window) {
+  if (window != nullptr && KnownWindow(window) == nullptr) return nullptr;
+  return NewHeadlessTarget(window != nullptr);
+}
 
 bool HeadlessConfigureScreen(int32_t width, int32_t height, int32_t bitsPerPixel) {
   if (width < 1 || width > 16384 || height < 1 || height > 16384) return false;

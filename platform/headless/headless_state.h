@@ -54,6 +54,16 @@ void DropClientPixels();
 // target reports the new depth where the drawing code lets it.
 void ScreenChanged();
 
+// A new target on the window's client area (onWindow) or on the screen, whose pixels are made
+// when first asked; null when none can be made. Copies onto the targets are passed to
+// RecordWindowBlit from then on.
+DrawTarget* NewHeadlessTarget(bool onWindow);
+// Whether target was handed out on the window and is still held.
+bool IsWindowTarget(DrawTarget* target);
+// Records a copy onto target when it is on the window and copies are recorded; copies between
+// images are not the window's.
+void RecordWindowBlit(DrawTarget* target, int32_t x, int32_t y, int32_t width, int32_t height);
+
 // Whether targets can draw and report bitsPerPixel (1..32) as the screen's depth.
 bool DrawsAtDepth(int32_t bitsPerPixel);
 

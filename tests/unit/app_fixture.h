@@ -1,5 +1,6 @@
 // Shared set-up of the application-object tests: a headless window, an initialised CMenuApp
-// working in its own temporary folder, and writers for definition and bitmap files.
+// working in its own temporary folder, writers for definition and bitmap files, and two menus
+// to open in sessions.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -15,6 +16,7 @@
 #include "app/menu_app.h"
 #include "platform/file_system.h"
 #include "platform/headless/headless_control.h"
+#include "platform/profile_store.h"
 #include "platform/window.h"
 
 namespace app_test {
@@ -135,6 +137,31 @@ class AppTest : public testing::Test {
   WindowHandle window_ = nullptr;
   std::unique_ptr<CMenuApp> app_;
   MenuSettings settings_ = CreateMenuSettings();
+};
+
+// Two menus to open in sessions, in the folders a_ and b_ of the test's folder, and the values
+// the session file keeps.
+class TwoMenuTest : public AppTest {
+ protected:
+  // A background in each folder and a menu.ini of head followed by a [menu] titled a or b.
+  void WriteMenus(const std::string& head) {
+    for (const char* dir : {"a", "b"}) {
+      fs::create_directories(folder_ / dir);
+      WriteBitmap((folder_ / dir / "quorel.bmp").string(), 64, 48, 0x336699);
+      WriteText((folder_ / dir / "menu.ini").string(), head + "[menu]\ntitle=" + dir + "\n");
+    }
+    a_ = (folder_ / "a").string();
+    b_ = (folder_ / "b").string();
+  }
+  // The session file's [Config] value of key, "<none>" when it has none; Journal(n) is SessionN.
+  static std::string Config(const std::string& key) {
+    char value[1024];
+    ReadProfileString("Config", key.c_str(), "<none>", value, sizeof value, "quorel~.tmp");
+    return value;
+  }
+  static std::string Journal(int level) { return Config("Session" + std::to_string(level)); }
+
+  std::string a_, b_;
 };
 
 }  // namespace app_test

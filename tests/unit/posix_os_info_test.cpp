@@ -1,41 +1,14 @@
 // The release and country stand-ins of the Linux build: QUOREL_WINVER picks the
 // section suffix a menu is previewed with; QUOREL_COUNTRY and the locale give the country.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <string>
 
 #include "platform/os_info.h"
 #include "profile/profile.h"
+#include "tests/unit/temp_folder.h"
 
 namespace {
-
-// Sets or clears an environment variable for one scope.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
-    const char* old = getenv(name);
-    hadOld_ = old != nullptr;
-    if (hadOld_) old_ = old;
-    if (value != nullptr) {
-      setenv(name, value, 1);
-    } else {
-      unsetenv(name);
-    }
-  }
-  ~ScopedEnv() {
-    if (hadOld_) {
-      setenv(name_, old_.c_str(), 1);
-    } else {
-      unsetenv(name_);
-    }
-  }
-
- private:
-  const char* name_;
-  bool hadOld_ = false;
-  std::string old_;
-};
 
 std::string SuffixUnder(const char* winver) {
   ScopedEnv env("QUOREL_WINVER", winver);

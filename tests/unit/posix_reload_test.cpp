@@ -2,7 +2,6 @@
 // back as a launcher reads it, and the built pindrel run for real from that entry.
 #include <gtest/gtest.h>
 #include <spawn.h>
-#include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -149,38 +148,8 @@ TEST(ExecValueTest, RefusesTextThatCannotBeWrittenSafely) {
   }
 }
 
-// Sets or clears an environment variable for one scope.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const std::string* value) : name_(name) {
-    const char* old = getenv(name);
-    hadOld_ = old != nullptr;
-    if (hadOld_) old_ = old;
-    if (value != nullptr) {
-      setenv(name, value->c_str(), 1);
-    } else {
-      unsetenv(name);
-    }
-  }
-  ~ScopedEnv() {
-    if (hadOld_) {
-      setenv(name_, old_.c_str(), 1);
-    } else {
-      unsetenv(name_);
-    }
-  }
-  ScopedEnv(const ScopedEnv&) = delete;
-  ScopedEnv& operator=(const ScopedEnv&) = delete;
-
- private:
-  const char* name_;
-  bool hadOld_ = false;
-  std::string old_;
-};
-
 TEST(AutostartEntryPathTest, FollowsXdgConfigHome) {
-  const std::string home = "/home/u";
-  ScopedEnv homeEnv("HOME", &home);
+  ScopedEnv homeEnv("HOME", "/home/u");
   const struct {
     const char* what;
     const char* config;  // XDG_CONFIG_HOME, null: unset
@@ -197,8 +166,7 @@ TEST(AutostartEntryPathTest, FollowsXdgConfigHome) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    const std::string config = c.config != nullptr ? c.config : "";
-    ScopedEnv configEnv("XDG_CONFIG_HOME", c.config != nullptr ? &config : nullptr);
+    ScopedEnv configEnv("XDG_CONFIG_HOME", c.config);
     EXPECT_EQ(c.expected, AutostartEntryPath(c.name));
   }
 }
@@ -212,8 +180,8 @@ class AutostartTest : public TempFolderTest {
     windir_ = PathOf("win \"dir\" x");
     config_ = PathOf("conf 'c' $y");
     fs::create_directories(windir_);
-    windirEnv_ = std::make_unique<ScopedEnv>("QUOREL_WINDIR", &windir_);
-    configEnv_ = std::make_unique<ScopedEnv>("XDG_CONFIG_HOME", &config_);
+    windirEnv_ = std::make_unique<ScopedEnv>("QUOREL_WINDIR", windir_.c_str());
+    configEnv_ = std::make_unique<ScopedEnv>("XDG_CONFIG_HOME", config_.c_str());
     entry_ = config_ + "/autostart/QuorelReload.desktop";
   }
   void TearDown() override {
@@ -265,7 +233,7 @@ TEST_F(AutostartTest, NoEntryForAPathThatCannotBeWrittenSafely) {
   // A newline in the directory would end Exec early and start a line of its own.
   const std::string broken = PathOf("win\nExec=/bin/false");
   fs::create_directories(broken);
-  ScopedEnv windir("QUOREL_WINDIR", &broken);
+  ScopedEnv windir("QUOREL_WINDIR", broken.c_str());
   SetLogOnCommand(kLogOnEntryName, kReloadProgramName, "quorel~.tmp");
   // Neither a broken entry nor the earlier one, which would restore a stale session.
   EXPECT_FALSE(fs::exists(entry_));
@@ -292,7 +260,7 @@ class ReloadTest : public AutostartTest {
     workpath_ = PathOf("work $dir");
     fs::create_directories(workpath_);
     marker_ = PathOf("marker");
-    markerEnv_ = std::make_unique<ScopedEnv>("MARKER", &marker_);
+    markerEnv_ = std::make_unique<ScopedEnv>("MARKER", marker_.c_str());
   }
   void TearDown() override {
     markerEnv_.reset();

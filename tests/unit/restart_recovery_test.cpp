@@ -19,30 +19,18 @@ std::string ReadBytes(const fs::path& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-class RestartRecoveryTest : public AppTest {
+class RestartRecoveryTest : public TwoMenuTest {
  protected:
   void SetUp() override {
-    AppTest::SetUp();
-    for (const char* dir : {"a", "b"}) {
-      fs::create_directories(folder_ / dir);
-      WriteBitmap((folder_ / dir / "quorel.bmp").string(), 64, 48, 0x336699);
-      WriteText((folder_ / dir / "menu.ini").string(), std::string("[menu]\ntitle=") + dir + "\n");
-    }
-    a_ = (folder_ / "a").string();
-    b_ = (folder_ / "b").string();
+    TwoMenuTest::SetUp();
+    WriteMenus("");
   }
   void TearDown() override {
     startDirectory[0] = '\0';
-    AppTest::TearDown();
-  }
-  static std::string Config(const char* key) {
-    char value[1024];
-    ReadProfileString("Config", key, "<none>", value, sizeof value, "quorel~.tmp");
-    return value;
+    TwoMenuTest::TearDown();
   }
   fs::path Windir() const { return folder_ / "windir"; }
   fs::path Autostart() const { return folder_ / "config" / "autostart" / "QuorelReload.desktop"; }
-  std::string a_, b_;
 };
 
 TEST_F(RestartRecoveryTest, RegisterWritesAllThreeAndUnregisterLeavesNothing) {
@@ -119,7 +107,7 @@ TEST_F(RestartRecoveryTest, ReplayRebuildsTheLevelsTheJournalNames) {
       entries += c.journal[n].find(',') != std::string::npos;
     EXPECT_EQ(entries, EventsOf(Kind::Move).size());
     for (size_t level = 0; level < c.rewritten.size(); ++level)
-      EXPECT_EQ(c.rewritten[level], Config(("Session" + std::to_string(level)).c_str()));
+      EXPECT_EQ(c.rewritten[level], Journal(level));
   }
   // The levels left behind come back with their own directories.
   ASSERT_EQ(1, app_->ReturnMenu());

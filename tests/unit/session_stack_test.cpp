@@ -1,32 +1,17 @@
 // The session stack: opening and returning between levels with their working directories,
 // the journal in the session file, and the openings that are refused.
-#include "platform/profile_store.h"
 #include "tests/unit/app_fixture.h"
 
 namespace app_test {
 namespace {
 
-class SessionStackTest : public AppTest {
+class SessionStackTest : public TwoMenuTest {
  protected:
   void SetUp() override {
-    AppTest::SetUp();
-    for (const char* dir : {"a", "b"}) {
-      fs::create_directories(folder_ / dir);
-      WriteBitmap((folder_ / dir / "quorel.bmp").string(), 64, 48, 0x336699);
-      WriteText((folder_ / dir / "menu.ini").string(),
-                std::string("[global]\nEnterSound=enter.wav\n[menu]\ntitle=") + dir + "\n");
-    }
+    TwoMenuTest::SetUp();
+    WriteMenus("[global]\nEnterSound=enter.wav\n");
     WriteText((folder_ / "a" / "enter.wav").string(), "RIFF");
-    a_ = (folder_ / "a").string();
-    b_ = (folder_ / "b").string();
   }
-  static std::string Journal(int level) {
-    char value[600];
-    const std::string key = "Session" + std::to_string(level);
-    ReadProfileString("Config", key.c_str(), "<none>", value, sizeof value, "quorel~.tmp");
-    return value;
-  }
-  std::string a_, b_;
 };
 
 TEST_F(SessionStackTest, OpenOpenReturnReturnThenTheExitQuestion) {
