@@ -125,14 +125,14 @@ struct LineRun {
 };
 
 // The caches of text drawing. Budgets: laid-out texts and lines 512 KiB each, rendered glyphs
-// 5 MiB; a font's entries are dropped when the font is deleted.
+// 4 MiB; a font's entries are dropped when the font is deleted.
 struct TextCaches {
   // Key: font, (word breaks ? width : -1), most lines; the text's bytes.
   BoundedTextCache<std::vector<LaidOutLine>> layouts{512 * 1024};
   // Key: font, 0, 0; the line in UTF-8.
   BoundedTextCache<LineRun> lines{512 * 1024};
   // Key: font, colour, 0; the piece in UTF-8. A null surface: rendering gave nothing.
-  BoundedTextCache<OwnedSurface> glyphs{5 * 1024 * 1024};
+  BoundedTextCache<OwnedSurface> glyphs{4 * 1024 * 1024};
 };
 TextCaches& TextCache();
 
