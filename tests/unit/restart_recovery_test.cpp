@@ -61,6 +61,7 @@ TEST_F(RestartRecoveryTest, ReplayRebuildsTheLevelsTheJournalNames) {
   const std::string menuA = "menu.ini," + a_;
   const std::string menuB = "menu.ini," + b_;
   std::vector<std::string> seventeen;
+  seventeen.reserve(17);
   for (int n = 0; n < 17; ++n) seventeen.push_back(n % 2 == 0 ? menuA : menuB);
   const struct {
     const char* what;

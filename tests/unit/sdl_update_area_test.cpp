@@ -58,11 +58,10 @@ TEST(UpdateArea, KeepsFarApartChangesApartAndJoinsWhatTouches) {
 TEST(UpdateArea, ScatteredChangesStayBoundedAndCovered) {
   std::mt19937 random(7);
   for (int round = 0; round < 50; ++round) {
-    std::vector<SDL_Rect> added;
-    for (int i = 0; i < 30; ++i) {
-      added.push_back(SDL_Rect{static_cast<int>(random() % 60), static_cast<int>(random() % 60),
-                               1 + static_cast<int>(random() % 8),
-                               1 + static_cast<int>(random() % 8)});
+    std::vector<SDL_Rect> added(30);
+    for (SDL_Rect& rect : added) {
+      rect = SDL_Rect{static_cast<int>(random() % 60), static_cast<int>(random() % 60),
+                      1 + static_cast<int>(random() % 8), 1 + static_cast<int>(random() % 8)};
     }
     const std::vector<SDL_Rect> kept = Build(added);
     ASSERT_LE(kept.size(), size_t{UpdateArea::kMaxRects});

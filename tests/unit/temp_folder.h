@@ -34,7 +34,7 @@ class TempFolderTest : public ::testing::Test {
 
   // Writes bytes to name in the folder and returns its full path.
   std::string Write(const std::string& name, std::string_view bytes) const {
-    const std::string path = PathOf(name);
+    std::string path = PathOf(name);
     std::ofstream(path, std::ios::binary).write(bytes.data(), bytes.size());
     return path;
   }
