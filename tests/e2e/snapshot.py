@@ -10,7 +10,7 @@ import tempfile
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from pictures import write_png  # noqa: E402
-from xdisplay import Screen, Xvfb, wait_for  # noqa: E402
+from xdisplay import Screen, Xvfb, repeat_until, wait_for  # noqa: E402
 
 
 def stable_picture(screen, window, timeout):
@@ -60,7 +60,9 @@ def main():
                 screen.request_close(window)
                 box = wait_for("the exit question",
                                lambda: screen.find(exclude=(window.xid,)), 10)[-1]
-                screen.keys(box, "Return")  # the first button, Yes
+                # Return answers the first button, Yes; repeated while the box stays.
+                repeat_until("the exit question to close", lambda: screen.keys(box, "Return"),
+                             lambda: not screen.exists(box.xid), 30)
                 menu.wait(10)
             except (TimeoutError, subprocess.TimeoutExpired) as problem:
                 print("run: the menu did not close when asked (%s); ending it" % problem,

@@ -27,6 +27,27 @@ def wait_for(what, probe, timeout, interval=0.1):
         time.sleep(interval)
 
 
+def repeat_until(what, act, done, timeout, pause=3.0, interval=0.1):
+    """Does act, then waits for done; while done does not hold, acts again after a pause that
+    grows with each try, until timeout has passed. Only for steps that are harmless to repeat
+    (answering a box that is still there): on a busy machine a first key may be lost. Returns
+    the number of tries."""
+    deadline = time.monotonic() + timeout
+    tries = 0
+    while not done():
+        left = deadline - time.monotonic()
+        if left <= 0:
+            raise TimeoutError("timed out after %gs waiting for %s (%d tries)" %
+                               (timeout, what, tries))
+        tries += 1
+        act()
+        try:
+            wait_for(what, done, min(pause * tries, left), interval)
+        except TimeoutError:
+            continue
+    return tries
+
+
 class Window:
     """A viewable top-level window: X id, name, position and size of its area, owner pid."""
 
@@ -200,19 +221,31 @@ class Screen:
         subprocess.run(["xdotool"] + [str(a) for a in arguments], env=environment, check=True,
                        stdout=subprocess.DEVNULL, timeout=30)
 
-    def focus(self, window):
-        """Gives the window the input focus (there is no window manager to do it)."""
+    def focus(self, window, timeout=5):
+        """Gives the window the input focus (there is no window manager to do it) and waits
+        until the server reports it. False when the window is gone or unmapped meanwhile, or
+        the focus did not arrive in time."""
         target = self.display.create_resource_object("window", window.xid)
-        target.set_input_focus(X.RevertToPointerRoot, X.CurrentTime)
+        catcher = xerror.CatchError()  # a window that went away must not end the run
+        target.set_input_focus(X.RevertToPointerRoot, X.CurrentTime, onerror=catcher)
         self.display.sync()
-        wait_for("focus on %r" % window,
-                 lambda: self.display.get_input_focus().focus.id == window.xid, 5)
+        if catcher.get_error() is not None:
+            return False
+        try:
+            wait_for("focus on %r" % window,
+                     lambda: self.display.get_input_focus().focus.id == window.xid, timeout)
+        except TimeoutError:
+            return False
+        return True
 
     def keys(self, window, *names):
         """Focuses the window and types the keys (xdotool names such as alt+slash, Return)
-        through XTEST, as a keyboard would."""
-        self.focus(window)
+        through XTEST, as a keyboard would. False when the window could not take the focus
+        (gone, or not mapped): nothing is typed then, so no key lands elsewhere."""
+        if not self.focus(window):
+            return False
         self.press(*names)
+        return True
 
     def press(self, *names):
         """Types the keys through XTEST to whichever window has the focus."""
