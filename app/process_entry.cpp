@@ -32,6 +32,9 @@ int InitInstance(CMenuApp& app, void* instance, int showCommand, const char* com
     return 1;
   }
 
+  // A fresh start begins a new journal: levels of an earlier run that ended without clean-up
+  // must not come back at the next log-on.
+  EmptyJournalAbove(-1, kSessionFileName);
   if (app.OpenMenu(request.definitionFile.c_str(), request.workingDirectory.c_str(), 1)) {
     ShowWindowAs(window, showCommand);
     UpdateWindowNow(window);

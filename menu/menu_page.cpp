@@ -137,10 +137,11 @@ int CMenuPage::InitButtons() {
 }
 
 void CMenuPage::ClearItems() {
-  // The visible list points into the item list; it goes first so that a paint during the
-  // load that follows (a message box, a failed apply) never reaches a freed item. Buttons
-  // left off with it come back with the next layout.
-  FreeVisible();
+  // The visible list points into the item list; its items go first so that a paint during the
+  // load that follows (a message box, a failed apply) never reaches a freed item. The page
+  // buttons stay on it: they live as long as the page, and a level that cannot be shown must
+  // still offer its way back.
+  KeepVisible([this](const CMenuItem* entry) { return IsButton(entry); });
   CMenuItem* item = firstItem;
   while (item != nullptr) {
     CMenuItem* following = item->next;
@@ -217,6 +218,43 @@ int CMenuPage::AppendVisible(CMenuItem* entry) {
   }
   lastVisible = node;
   return 1;
+}
+
+bool CMenuPage::IsButton(const CMenuItem* entry) const {
+  return entry == &backwardButton || entry == &forwardButton || entry == &exitButton ||
+         entry == &returnButton;
+}
+
+template <typename Keep>
+void CMenuPage::KeepVisible(Keep keep) {
+  VisibleNode** link = &firstVisible;
+  lastVisible = nullptr;
+  while (*link != nullptr) {
+    VisibleNode* node = *link;
+    if (keep(node->entry)) {
+      lastVisible = node;
+      link = &node->next;
+    } else {
+      *link = node->next;
+      delete node;
+    }
+  }
+}
+
+void CMenuPage::KeepExitOrReturnOnly() {
+  // Where the page before had its exit or return button, the one in use now takes its place.
+  const CMenuItem* placed = nullptr;
+  for (const VisibleNode* node = firstVisible; node != nullptr; node = node->next) {
+    if (node->entry == &exitButton || node->entry == &returnButton) placed = node->entry;
+  }
+  FreeVisible();
+  hoveredItem = nullptr;
+  if (placed == nullptr || exitOrReturnButton == nullptr) return;
+  exitOrReturnButton->left = placed->left;
+  exitOrReturnButton->top = placed->top;
+  exitOrReturnButton->right = placed->right;
+  exitOrReturnButton->bottom = placed->bottom;
+  AppendVisible(exitOrReturnButton);
 }
 
 void CMenuPage::FreeVisible() {

@@ -39,9 +39,14 @@ class CMenuPage {
   // resources (null when missing), type, and an empty 256-byte hint buffer. Returns 1.
   int InitButtons();
   // Releases and frees every item; list empty, itemCount 0, currentPage 0, nothing hovered.
-  // The visible list is emptied too, so nothing is left pointing at a freed item;
-  // exitOrReturnButton stays. The extents Layout kept are forgotten with the items.
+  // The items leave the visible list too, so nothing is left pointing at a freed item; the
+  // page buttons on it and exitOrReturnButton stay. The extents Layout kept are forgotten with
+  // the items.
   void ClearItems();
+  // For a level that shows no items (none to lay out, or settings that failed to apply): the
+  // visible list becomes exitOrReturnButton alone, at the rectangle of the exit or return
+  // button that was on it, so the user can still go back or leave. Empty when neither was.
+  void KeepExitOrReturnOnly();
   // Forgets the caption extents Layout measured. Layout keeps them by font handle, measurer
   // and text; a font deleted and another created at the same handle must be followed by
   // this call (or by ClearItems) before the next Layout.
@@ -86,6 +91,10 @@ class CMenuPage {
   class ExtentCache;
 
   void FreeVisible();
+  bool IsButton(const CMenuItem* entry) const;
+  // Drops the visible nodes whose entry keep refuses, in place.
+  template <typename Keep>
+  void KeepVisible(Keep keep);
   // measureText's answer for text in font, from the cache when font is not null.
   void Measure(DrawTarget* dc, FontHandle font, const char* text, int32_t count,
                TextExtent* extent);

@@ -122,8 +122,10 @@ int CMenuApp::ApplySettings(MenuSettings* newSettings, int centre) {
 
   // A relative name is taken from the current directory: the working directory of the level.
   if (!backgroundDib.LoadFromFile(settings.background)) {
-    // CDib has shown its message. The menu shown before stays usable, so pointer input must
-    // not stay blocked.
+    // CDib has shown its message. The items are those of the new file already, so only the
+    // exit-or-return button is left to answer the pointer: it leads back to the level shown
+    // before (or asks the exit question), and pointer input must not stay blocked for it.
+    page.KeepExitOrReturnOnly();
     busy = 0;
     return 0;
   }
@@ -135,6 +137,8 @@ int CMenuApp::ApplySettings(MenuSettings* newSettings, int centre) {
   page.Layout(settings.itemArea[0], settings.itemArea[1], settings.itemArea[2],
               settings.itemArea[3], height, itemFont, windowTarget, settings.columns,
               settings.itemsPerColumn, page.currentPage);
+  // A file without items lays out nothing; the buttons of the level before must not stay.
+  if (page.itemCount == 0) page.KeepExitOrReturnOnly();
 
   // The hint line: below the items unless its place is given. Without HintEndX it reaches
   // one pixel past the background's right and bottom edges.

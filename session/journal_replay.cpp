@@ -11,9 +11,9 @@
 #include "session/restart_recovery.h"
 
 int ReplayJournal(CMenuApp& app, const char* sessionFile) {
-  if (sessionFile == nullptr || sessionFile[0] == '\0') return 0;
+  const bool named = sessionFile != nullptr && sessionFile[0] != '\0';
   int opened = 0;
-  for (int n = 0; n < kJournalKeysRead; ++n) {
+  for (int n = 0; named && n < kJournalKeysRead; ++n) {
     char key[32];
     std::snprintf(key, sizeof key, "Session%d", n);
     // An entry holds two texts of up to 259 characters and the comma; a longer value (edited
@@ -31,5 +31,22 @@ int ReplayJournal(CMenuApp& app, const char* sessionFile) {
     if (app.OpenMenu(definitionFile.c_str(), comma + 1, 0)) ++opened;
     app.CenterWindow();
   }
+  // The levels opened wrote the journal of this run. A skipped level leaves its successors
+  // journalled under lower keys, and keys past the first empty one may be left from older
+  // runs: none of them is open now.
+  EmptyJournalAbove(app.sessionIndex, kSessionFileName);
   return opened;
+}
+
+void EmptyJournalAbove(int32_t level, const char* sessionFile) {
+  if (sessionFile == nullptr || sessionFile[0] == '\0') return;
+  for (int n = level < 0 ? 0 : level + 1; n < kJournalKeysRead; ++n) {
+    char key[32];
+    std::snprintf(key, sizeof key, "Session%d", n);
+    char value[2];
+    if (ReadProfileString(kSessionSection, key, "", value, sizeof value, sessionFile) == 0) {
+      continue;
+    }
+    WriteProfileValue(kSessionSection, key, "", sessionFile);
+  }
 }

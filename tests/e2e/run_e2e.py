@@ -18,7 +18,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 
 from pictures import count_inside, differing_pixels, read_bmp24, read_png, write_png  # noqa: E402
-from xdisplay import Screen, Xvfb, wait_for  # noqa: E402
+from xdisplay import Screen, Xvfb, repeat_until, wait_for  # noqa: E402
 import scenario_restart  # noqa: E402
 
 DEMO = os.path.normpath(os.path.join(HERE, "..", "..", "demo"))
@@ -84,6 +84,17 @@ class Menu:
         with open(self.log, errors="replace") as f:
             tail = [line.rstrip() for line in f.readlines()[-lines:]]
         return ("; its standard error ends:\n    " + "\n    ".join(tail)) if tail else ""
+
+    def children(self):
+        """The process ids of the menu process's children (Linux)."""
+        found = []
+        try:
+            for task in os.listdir("/proc/%d/task" % self.process.pid):
+                with open("/proc/%d/task/%s/children" % (self.process.pid, task)) as f:
+                    found += f.read().split()
+        except OSError:
+            pass  # ended meanwhile
+        return found
 
     def ended(self):
         """Raises when the process has ended: nothing it should show will come."""
@@ -177,13 +188,27 @@ class LinuxBuild:
         return wait_for("a box captioned %r saying %r" % (caption, text), shown, timeout)[-1]
 
     def answer(self, box, button):
-        """Return answers the first button (Yes or OK), Escape the No button."""
+        """Return answers the first button (Yes or OK), Escape the No button. The key goes only
+        to the box once it is mapped and has the focus, and again while the box stays."""
+        key = "Escape" if button == "No" else "Return"
         self.text.clear()
-        self.screen.keys(box, "Escape" if button == "No" else "Return")
-        wait_for("the box to close", lambda: not self.screen.exists(box.xid), self.box_timeout)
+        repeat_until("the box %r to close after %s" % (box.name, key),
+                     lambda: self.screen.keys(box, key),
+                     lambda: not self.screen.exists(box.xid), self.box_timeout)
 
     def open_about(self, menu):
-        self.screen.keys(menu.window, "alt+slash")
+        """Alt+/ on the menu window. Sent again only while the menu shows no box and has no
+        box on its way (SDL draws its boxes in a child process), so two boxes never come."""
+        def box_shown():
+            return self.text.joined() and self.screen.find(name="About",
+                                                           exclude=(menu.window.xid,))
+
+        def send():
+            if not menu.children():
+                self.screen.keys(menu.window, "alt+slash")
+
+        repeat_until("the About box", send, lambda: box_shown() or menu.ended(),
+                     self.box_timeout, pause=5.0)
         return self.wait_box("About", ABOUT_TEXT, menu, exclude=(menu.window.xid,))
 
     def restart_recovery(self):
@@ -282,10 +307,14 @@ class WineBuild:
                         timeout or self.box_timeout, 0.5)[-1]
 
     def answer(self, box, button):
-        answer = self.helper.click(box, button)
-        if answer != "ok":
-            raise AssertionError("the helper could not press %r: %s" % (button, answer))
-        wait_for("the box to close", lambda: self.helper.gone(box), self.box_timeout, 0.5)
+        """The helper presses the button (BM_CLICK), again while the box stays."""
+        def press():
+            answer = self.helper.click(box, button)
+            if answer not in ("ok", "missing"):  # missing: closed meanwhile
+                raise AssertionError("the helper could not press %r: %s" % (button, answer))
+
+        repeat_until("the box %r to close" % box.caption, press, lambda: self.helper.gone(box),
+                     self.box_timeout, pause=20.0, interval=0.5)
 
     def open_about(self, menu):
         """Alt+/ as keys: they reach a Wine window after a pointer click on it, with the
@@ -837,6 +866,24 @@ def scenario_interaction(build, options, results, work):
                       state.get("page") == "1" and state.get("selected", "").strip() ==
                       expected_selected, "section %r, expected Page=1 Selected= %s; file: %s" % (
                           state, expected_selected, build.session_path()))
+
+        # A LINK level that loads but cannot be shown (its background is missing): the box, and
+        # the return button, in the exit button's place, still leads back to the first menu.
+        # Only there does the same place ask the exit question below.
+        with open(os.path.join(folder, "second.ini"), "w", encoding="cp1252",
+                  newline="\r\n") as f:
+            f.write(INTERACTION_GLOBAL.replace("bkBitmap=background.bmp", "bkBitmap=gone.bmp") +
+                    "\n[menu]\ntitle=Second menu\nitem=Only item,open,readme.txt\n")
+        pointer.click(dump(1)["items"][link_index]["rect"])
+        box = build.wait_box("class CDib", "File not found - ", menu, exclude=(window.xid,))
+        build.answer(box, "OK")
+        pointer.click(entry_rect(dump(1), "exitButton"))
+        pointer.away()
+        expect("LINK level without its background: the return button shows the first menu",
+               "returned-again", 1, visited=marks)
+        session1 = (session_values(build) or {}).get("session1", "")
+        results.check("LINK level without its background: Session1 empty after the return",
+                      session1 == "", "Session1=%r" % session1)
 
         # The exit button on the top level asks.
         pointer.click(entry_rect(dump(1), "exitButton"))

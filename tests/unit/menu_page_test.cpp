@@ -222,15 +222,16 @@ TEST_F(MenuPageTest, EmptyListLayoutChangesNothing) {
   EXPECT_TRUE(measuredCounts.empty());
 }
 
-TEST_F(MenuPageTest, ClearItemsLeavesNothingPointingAtFreedItems) {
+TEST_F(MenuPageTest, ClearItemsLeavesNothingPointingAtFreedItemsButKeepsAWayBack) {
   AddItems(7);
   page_.exitOrReturnButton = &page_.exitButton;
   Lay(kExampleArea, 1);
+  const Box exitBox = BoxOf(page_.exitButton);
   page_.hoveredItem = Item(6);
   page_.ClearItems();
 
-  EXPECT_EQ(nullptr, page_.firstVisible);
-  EXPECT_EQ(nullptr, page_.lastVisible);
+  // Only the freed items leave the list; the buttons live with the page.
+  EXPECT_EQ((Names{"exit", "back"}), Visible());
   EXPECT_EQ(nullptr, page_.hoveredItem);
   EXPECT_EQ(nullptr, page_.firstItem);
   EXPECT_EQ(nullptr, page_.lastItem);
@@ -238,9 +239,33 @@ TEST_F(MenuPageTest, ClearItemsLeavesNothingPointingAtFreedItems) {
   EXPECT_EQ(0, page_.currentPage);
   EXPECT_EQ(&page_.exitButton, page_.exitOrReturnButton);
 
-  // A load that brings no items lays out nothing, so the list stays empty.
+  // A level that cannot be shown keeps one way back: the button now in use, where the exit
+  // button was.
+  page_.exitOrReturnButton = &page_.returnButton;
+  page_.KeepExitOrReturnOnly();
+  EXPECT_EQ((Names{"return"}), Visible());
+  EXPECT_EQ(exitBox, BoxOf(page_.returnButton));
+  ASSERT_NE(nullptr, page_.lastVisible);
+  EXPECT_EQ(&page_.returnButton, page_.lastVisible->entry);
+
+  // A load that brings no items lays out nothing, so the list stays as it is.
   Lay(kExampleArea, 0);
+  EXPECT_EQ((Names{"return"}), Visible());
+  // And back: a return that cannot be shown leaves the exit button in the return button's place.
+  page_.exitOrReturnButton = &page_.exitButton;
+  page_.KeepExitOrReturnOnly();
+  EXPECT_EQ((Names{"exit"}), Visible());
+  EXPECT_EQ(exitBox, BoxOf(page_.exitButton));
+  // Without an exit or return button on the list nothing is left.
+  page_.ClearItems();
+  AddItems(1);
+  page_.exitOrReturnButton = nullptr;
+  Lay(kExampleArea, 0);
+  page_.exitOrReturnButton = &page_.exitButton;
+  page_.KeepExitOrReturnOnly();
   EXPECT_EQ(nullptr, page_.firstVisible);
+  EXPECT_EQ(nullptr, page_.lastVisible);
+  page_.ClearItems();
 
   // The visible list still appends correctly after being emptied.
   AddItems(1);

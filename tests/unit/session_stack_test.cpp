@@ -82,13 +82,40 @@ TEST_F(SessionStackTest, RefusedOpeningsChangeNothing) {
 }
 
 TEST_F(SessionStackTest, FailuresAfterLoadingAndReturning) {
+  WriteText(a_ + "/menu.ini", "[menu]\ntitle=a\nitem=Readme,open,readme.txt\n");
   ASSERT_EQ(1, app_->OpenMenu("menu.ini", a_.c_str(), 0));
+  const int32_t exitLeft = app_->page.exitButton.left;
+  const int32_t exitBottom = app_->page.exitButton.bottom;
   // Settings that cannot be applied: the level has moved, no journal entry, wait cursor.
   fs::remove(folder_ / "b" / "quorel.bmp");
   EXPECT_EQ(0, app_->OpenMenu("menu.ini", b_.c_str(), 0));
   EXPECT_EQ(1, app_->sessionIndex);
   EXPECT_EQ("<none>", Journal(1));
   EXPECT_EQ(app_->waitCursor, app_->currentCursor);
+  // The user is not stranded: the return button alone answers the pointer, where the exit
+  // button was, and it leads back to the level that was shown.
+  CMenuItem& back = app_->page.returnButton;
+  ASSERT_NE(nullptr, app_->page.firstVisible);
+  EXPECT_EQ(&back, app_->page.firstVisible->entry);
+  EXPECT_EQ(nullptr, app_->page.firstVisible->next);
+  EXPECT_EQ(exitLeft, back.left);
+  EXPECT_EQ(exitBottom, back.bottom);
+  app_->OnMouse(0x200, static_cast<uint32_t>((back.left + back.right) / 2),
+                static_cast<uint32_t>((back.top + back.bottom) / 2), 0);
+  app_->OnMouse(0x201, 0, 0, 0);
+  app_->OnMouse(0x202, 0, 0, 0);
+  EXPECT_EQ(0, app_->sessionIndex);
+  EXPECT_EQ(a_, fs::current_path().string());
+  EXPECT_EQ("", Journal(1));
+  EXPECT_EQ(std::vector<std::string>{"Readme"}, ItemTexts());
+
+  // A level without items keeps the way back too.
+  WriteBitmap((folder_ / "b" / "quorel.bmp").string(), 64, 48, 0x336699);
+  ASSERT_EQ(1, app_->OpenMenu("menu.ini", b_.c_str(), 0));
+  ASSERT_NE(nullptr, app_->page.firstVisible);
+  EXPECT_EQ(&back, app_->page.firstVisible->entry);
+  EXPECT_EQ(nullptr, app_->page.firstVisible->next);
+
   // The previous definition file deleted meanwhile: the level shown stays.
   fs::remove(folder_ / "a" / "menu.ini");
   EXPECT_EQ(0, app_->ReturnMenu());

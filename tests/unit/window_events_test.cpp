@@ -143,7 +143,9 @@ TEST_F(ProcessEntryTest, StartUpForms) {
     fresh_->profile.variant = VariantOther;
     HeadlessAttachApp(fresh_.get());
     fs::current_path(folder_);
-    RegisterRestart();  // left by an earlier run
+    RegisterRestart();  // left by an earlier run, with its journal
+    for (const char* key : {"Session1", "Session2"})
+      ASSERT_EQ(1, WriteProfileValue("Config", key, "old.ini,/gone", "quorel~.tmp"));
     EXPECT_EQ(c.result, InitInstance(*fresh_, nullptr, 1, c.commandLine, CommandLineRules::Linux));
     const std::vector<std::string> shown = TakeShownMessages();
     EXPECT_EQ(c.message[0] == '\0' ? 0u : 1u, shown.size());
@@ -157,6 +159,12 @@ TEST_F(ProcessEntryTest, StartUpForms) {
     EXPECT_EQ(c.result == 0 ? 1u : 0u, EventsOf(Kind::Quit).size());
     EXPECT_EQ(c.result == 1, fs::exists(folder_ / "windir" / "pindrel"));
     EXPECT_EQ(folder_.string(), startDirectory);
+    // Every start begins a journal of its own: no level of the earlier run comes back.
+    char value[64];
+    for (const char* key : {"Session1", "Session2"}) {
+      ReadProfileString("Config", key, "", value, sizeof value, "quorel~.tmp");
+      EXPECT_STREQ("", value) << key;
+    }
   }
 }
 
