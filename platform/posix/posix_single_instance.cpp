@@ -1,5 +1,6 @@
 // The single-instance guard on POSIX systems: an exclusive flock on a lock file in the user's
-// runtime directory (else the Windows-directory stand-in), and a local socket beside it on which
+// runtime directory (else the Windows-directory stand-in, else a private folder of the user's in
+// the temporary directory), and a local socket beside it on which
 // the running copy takes "activate" from a later copy. POSIX and the file-system seam; no SDL.
 #include "platform/posix/posix_single_instance.h"
 
@@ -12,6 +13,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -29,7 +31,8 @@ constexpr int kReadWaitMs = 100;
 constexpr size_t kLongestBaseName = 100;
 
 struct Guard {
-  std::string name;  // the guard name last asked for; the later copy finds the socket by it
+  std::string name;       // the guard name last asked for; the later copy finds the socket by it
+  std::string directory;  // where the lock was taken or found held
   int lockFd = -1;
   int listenFd = -1;
   std::string socketPath;
@@ -56,15 +59,34 @@ bool IsDirectory(const char* path) {
   return stat(path, &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-// $XDG_RUNTIME_DIR when it is an absolute directory (a relative one is to be ignored), else the
-// Windows-directory stand-in. Empty when neither can be had.
-std::string GuardDirectory() {
+// A folder of this user's own, mode 0700, in the temporary directory: the last place for the
+// lock, made when missing and refused when it is anything else (a link, another user's).
+std::string PrivateFolder() {
+  const char* temporary = std::getenv("TMPDIR");
+  std::string path = temporary != nullptr && temporary[0] == '/' ? temporary : "/tmp";
+  path += "/quorel-" + std::to_string(static_cast<unsigned long>(getuid()));
+  mkdir(path.c_str(), 0700);
+  struct stat info {};
+  if (lstat(path.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != getuid() ||
+      (info.st_mode & 0077) != 0) {
+    return std::string();
+  }
+  return path;
+}
+
+// Where the lock may be kept, in order: $XDG_RUNTIME_DIR when it is an absolute directory (a
+// relative one is to be ignored), the Windows-directory stand-in, the private folder. Every
+// copy of one user walks the same list, so they meet at the same lock.
+std::vector<std::string> GuardDirectories() {
+  std::vector<std::string> found;
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  if (runtime != nullptr && runtime[0] == '/' && IsDirectory(runtime)) return runtime;
+  if (runtime != nullptr && runtime[0] == '/' && IsDirectory(runtime)) found.emplace_back(runtime);
   std::vector<char> buffer(4096);
   const uint32_t length = GetWindowsDir(buffer.data(), static_cast<uint32_t>(buffer.size()));
-  if (length == 0 || length >= buffer.size()) return std::string();
-  return std::string(buffer.data(), length);
+  if (length != 0 && length < buffer.size()) found.emplace_back(buffer.data(), length);
+  std::string own = PrivateFolder();
+  if (!own.empty()) found.push_back(std::move(own));
+  return found;
 }
 
 std::string GuardPath(const std::string& directory, const std::string& name, const char* suffix) {
@@ -120,21 +142,31 @@ int ClaimSingleInstance(const char* name) {
   Guard& guard = TheGuard();
   guard.name = name != nullptr ? name : "";
   if (guard.lockFd >= 0) return 1;
-  const std::string directory = GuardDirectory();
-  // Without a place for the lock there is no guard, as when the mutex cannot be made: run.
-  if (directory.empty()) return 1;
-  // Close-on-exec: programs the menu starts must not hold the lock after it has ended.
-  const int fd = open(GuardPath(directory, guard.name, ".lock").c_str(),
-                      O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-  if (fd < 0) return 1;
-  if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-    const bool held = errno == EWOULDBLOCK;
-    close(fd);
-    return held ? 0 : 1;
+  // A lock path that is a link, a folder, a file that cannot be opened or another user's file
+  // is passed over for the next place; two copies must never both run for want of a lock.
+  for (const std::string& directory : GuardDirectories()) {
+    // Close-on-exec: programs the menu starts must not hold the lock after it has ended.
+    const int fd = open(GuardPath(directory, guard.name, ".lock").c_str(),
+                        O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
+    if (fd < 0) continue;
+    struct stat info {};
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != getuid()) {
+      close(fd);
+      continue;
+    }
+    guard.directory = directory;
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+      const bool held = errno == EWOULDBLOCK;
+      close(fd);
+      if (held) return 0;
+      continue;
+    }
+    guard.lockFd = fd;
+    StartListening(&guard, GuardPath(directory, guard.name, ".sock"));
+    return 1;
   }
-  guard.lockFd = fd;
-  StartListening(&guard, GuardPath(directory, guard.name, ".sock"));
-  return 1;
+  std::fprintf(stderr, "quorel: no place for the single-instance lock; not started\n");
+  return 0;
 }
 
 void ReleaseSingleInstance() {
@@ -155,7 +187,8 @@ void ReleaseSingleInstance() {
 
 void ActivateOtherCopy(const char* className) {
   (void)className;  // the other copy is found by the guard's name, not by its window class
-  const std::string directory = GuardDirectory();
+  // The place where the claim found the lock held.
+  const std::string& directory = TheGuard().directory;
   if (directory.empty()) return;
   sockaddr_un address;
   if (!SocketAddress(GuardPath(directory, TheGuard().name, ".sock"), &address)) return;

@@ -15,6 +15,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <string>
 #include <thread>
@@ -228,26 +229,66 @@ TEST_F(SingleInstanceTest, WhereTheLockIsKept) {
   const fs::path state = root_ / "state";
   const fs::path deep = root_ / std::string(120, 'd');  // too long for a socket address
   fs::create_directories(deep);
+  Set("TMPDIR", (root_ / "tmp").string());
+  fs::create_directories(root_ / "tmp");
+  const fs::path own = root_ / "tmp" / ("quorel-" + std::to_string(getuid()));
+  const fs::path elsewhere = root_ / "elsewhere";
+  // A lock path the guard must pass over: a link, a folder, another user's file (as root, who
+  // can open any file) or a file this user cannot open.
+  const auto link = [&](const fs::path& dir) {
+    fs::create_directory_symlink(elsewhere, dir / kLockName);
+  };
+  const auto folder = [&](const fs::path& dir) { fs::create_directories(dir / kLockName); };
+  const auto foreign = [&](const fs::path& dir) {
+    std::ofstream(dir / kLockName).put(0);
+    if (getuid() == 0) {
+      ASSERT_EQ(0, chown((dir / kLockName).c_str(), 65534, 65534));
+    } else {
+      fs::permissions(dir / kLockName, fs::perms::none);
+    }
+  };
   const struct {
     const char* what;
     std::string runtime;
+    std::function<void()> plant;
     fs::path lockDir;
     bool socket;
   } cases[] = {
-      {"runtime directory", runtime_.string(), runtime_, true},
-      {"relative runtime directory: ignored", "run", state, true},
-      {"missing runtime directory", (root_ / "gone").string(), state, true},
-      {"socket path too long: guard without activation", deep.string(), deep, false},
+      {"runtime directory", runtime_.string(), [] {}, runtime_, true},
+      {"relative runtime directory: ignored", "run", [] {}, state, true},
+      {"missing runtime directory", (root_ / "gone").string(), [] {}, state, true},
+      {"socket path too long: guard without activation", deep.string(), [] {}, deep, false},
+      {"lock path a link", runtime_.string(), [&] { link(runtime_); }, state, true},
+      {"lock path a folder", runtime_.string(), [&] { folder(runtime_); }, state, true},
+      {"another user's lock, or one that cannot be opened", runtime_.string(),
+       [&] { foreign(runtime_); }, state, true},
+      {"both places refuse: the private folder", runtime_.string(),
+       [&] {
+         link(runtime_);
+         fs::create_directories(state);
+         folder(state);
+       },
+       own, true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     Set("XDG_RUNTIME_DIR", c.runtime);
-    ASSERT_EQ(1, ClaimSingleInstance(kGuard));
-    EXPECT_TRUE(fs::exists(c.lockDir / kLockName));
+    c.plant();
+    bool claimed = false;
+    const pid_t running = StartRunningCopy(&claimed);
+    ASSERT_TRUE(claimed);
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(c.lockDir / kLockName)));
     EXPECT_EQ(c.socket, fs::is_socket(c.lockDir / kSocketName));
+    EXPECT_FALSE(fs::exists(elsewhere));  // nothing made through a link
+    // Fails closed: a second copy meets the same lock, and reaches the first where it can.
+    EXPECT_EQ(0, ClaimSingleInstance(kGuard));
+    ActivateOtherCopy("QUOREL");
+    EXPECT_EQ(c.socket ? kActivated : kNotActivated, EndRunningCopy(running));
+    ASSERT_EQ(1, ClaimSingleInstance(kGuard));
     EXPECT_EQ(c.socket, SingleInstanceSocket() >= 0);
     ReleaseSingleInstance();
     EXPECT_FALSE(fs::exists(c.lockDir / kSocketName));
+    for (const fs::path& dir : {runtime_, state, own}) fs::remove_all(dir / kLockName);
   }
 }
 
