@@ -1,6 +1,6 @@
-// OpenWithShell on POSIX systems, with no shell anywhere: an executable target is started
-// directly with posix_spawn, anything else goes to xdg-open; either way detached from the menu.
-// POSIX and the C++ library only.
+// Starting a menu item's target on POSIX systems, with no shell anywhere: an executable target
+// is started directly with posix_spawn, anything else goes to xdg-open; either way detached
+// from the menu, and what could not start is explained. POSIX and the C++ library only.
 #include "platform/posix/posix_launch.h"
 
 #include <fcntl.h>
@@ -11,10 +11,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <system_error>
 #include <thread>
-
-#include "platform/shell.h"
 
 extern char** environ;
 
@@ -146,21 +145,31 @@ LaunchPlan PlanLaunch(const char* verb, const char* file, const char* parameters
   return plan;
 }
 
-pid_t StartDetached(const LaunchPlan& plan) {
-  if (plan.argv.empty() || plan.argv[0].empty()) return -1;
+pid_t StartDetached(const LaunchPlan& plan, int* error) {
+  int ignored = 0;
+  int& failure = error != nullptr ? *error : ignored;
+  failure = 0;
+  if (plan.argv.empty() || plan.argv[0].empty()) {
+    failure = ENOENT;
+    return -1;
+  }
   SpawnSetup setup;
-  if (!setup.Prepare(plan.directory)) return -1;
+  if (!setup.Prepare(plan.directory)) {
+    failure = ENOMEM;
+    return -1;
+  }
   std::vector<char*> argv;
   argv.reserve(plan.argv.size() + 1);
   for (const std::string& argument : plan.argv) argv.push_back(const_cast<char*>(argument.c_str()));
   argv.push_back(nullptr);
   pid_t child = -1;
-  // A direct start runs the path as given; xdg-open is looked up on PATH.
-  const int failed = plan.direct ? posix_spawn(&child, argv[0], setup.actions(), setup.attributes(),
-                                               argv.data(), environ)
-                                 : posix_spawnp(&child, argv[0], setup.actions(),
-                                                setup.attributes(), argv.data(), environ);
-  if (failed != 0) return -1;
+  // A direct start runs the path as given; xdg-open is looked up on PATH. The C library reports
+  // a failed directory change or exec in the child as the result.
+  failure = plan.direct ? posix_spawn(&child, argv[0], setup.actions(), setup.attributes(),
+                                      argv.data(), environ)
+                        : posix_spawnp(&child, argv[0], setup.actions(), setup.attributes(),
+                                       argv.data(), environ);
+  if (failure != 0) return -1;
   // Reaped by a thread of its own: no SIGCHLD handler to share with the rest of the program.
   try {
     std::thread([child] {
@@ -173,17 +182,65 @@ pid_t StartDetached(const LaunchPlan& plan) {
   return child;
 }
 
-void OpenWithShell(WindowHandle owner, const char* verb, const char* file, const char* parameters,
-                   const char* directory) {
-  (void)owner;
-  if (file == nullptr || *file == '\0') return;
+namespace {
+
+bool IsFolder(const std::string& path) {
+  struct stat info {};
+  return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// A file that is a program by its first bytes: an ELF image or a script with a "#!" line.
+bool LooksLikeProgram(const std::string& path) {
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return false;
+  char head[4] = {};
+  const ssize_t got = read(fd, head, sizeof head);
+  close(fd);
+  return (got >= 2 && head[0] == '#' && head[1] == '!') || (got == 4 && std::memcmp(head,
+                                                                                    "\x7f"
+                                                                                    "ELF",
+                                                                                    4) == 0);
+}
+
+// Why plan did not start, as a user can act on it.
+std::string FailureReason(const LaunchPlan& plan, int error) {
+  if (!plan.directory.empty() && !IsFolder(plan.directory)) {
+    return "The working folder \"" + plan.directory + "\" does not exist.";
+  }
+  if (!plan.direct && error == ENOENT) {
+    return "xdg-open, which opens documents and folders, is not installed.";
+  }
+  switch (error) {
+    case ENOEXEC:
+      return "The file is not a program this system can run (unknown format, no \"#!\" line).";
+    case ENOENT:
+      return "The interpreter that its \"#!\" line names does not exist.";
+    case EACCES:
+      return "Permission denied: the file or its interpreter may not be executed here.";
+    default:
+      return std::strerror(error);
+  }
+}
+
+}  // namespace
+
+std::string LaunchTarget(const char* verb, const char* file, const char* parameters,
+                         const char* directory) {
+  if (file == nullptr || *file == '\0') return std::string();
   // The started program runs in directory: a relative name is made full against ours first.
   std::string path = WithForwardSlashes(file);
   if (path[0] != '/') {
     const std::string current = CurrentDirectory();
-    if (current.empty()) return;
+    if (current.empty()) return path + "\n\nThe current folder cannot be found.";
     path = current + "/" + path;
   }
-  StartDetached(
-      PlanLaunch(verb, path.c_str(), parameters, directory, IsExecutableFile(path.c_str())));
+  const bool executable = IsExecutableFile(path.c_str());
+  const LaunchPlan plan = PlanLaunch(verb, path.c_str(), parameters, directory, executable);
+  // A program without its execute bit would only reach a document viewer, or nothing.
+  if (!executable && !IsEditVerb(verb) && LooksLikeProgram(path)) {
+    return path + "\n\nThe file is a program but is not marked as executable (no execute bit).";
+  }
+  int error = 0;
+  if (StartDetached(plan, &error) > 0) return std::string();
+  return path + "\n\n" + FailureReason(plan, error);
 }

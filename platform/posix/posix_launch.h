@@ -34,5 +34,14 @@ LaunchPlan PlanLaunch(const char* verb, const char* file, const char* parameters
 
 // Starts plan detached: its own session, stdin from /dev/null, no descriptor of ours but
 // stdout and stderr, default signal handling; it outlives this process. The child is reaped by
-// a thread of its own, so no zombie stays. The child's process id, or -1 when it did not start.
-pid_t StartDetached(const LaunchPlan& plan);
+// a thread of its own, so no zombie stays. The child's process id, or -1 when it did not start;
+// error (when not null) then gets the errno value of the failure (a missing directory, a file
+// that cannot be executed), else 0.
+pid_t StartDetached(const LaunchPlan& plan, int* error = nullptr);
+
+// What OpenWithShell does: file (relative to the current directory) started as PlanLaunch
+// plans it. "" when it started; else the text to show the user: the full path, a blank line
+// and why it could not start (working folder missing, not a program this system runs, a
+// program without its execute bit, no xdg-open, ...).
+std::string LaunchTarget(const char* verb, const char* file, const char* parameters,
+                         const char* directory);

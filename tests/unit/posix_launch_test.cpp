@@ -275,14 +275,50 @@ TEST_F(LaunchTest, OutlivesTheProcessThatStartedIt) {
   EXPECT_NE(std::to_string(starter), report.find("ppid")->second);
 }
 
-TEST_F(LaunchTest, NothingStartsWhenTheDirectoryOrProgramIsMissing) {
-  const std::string program = Write("program", "#!/bin/sh\n");
-  chmod(program.c_str(), 0755);
-  EXPECT_EQ(-1, StartDetached(PlanLaunch("open", program.c_str(), nullptr,
-                                         PathOf("missing-dir").c_str(), true)));
-  EXPECT_EQ(-1,
-            StartDetached(PlanLaunch("open", PathOf("missing").c_str(), nullptr, nullptr, true)));
-  EXPECT_EQ(-1, StartDetached(LaunchPlan{}));
+TEST_F(LaunchTest, WhatCannotStartIsExplained) {
+  const auto file = [this](const char* name, const std::string& bytes, mode_t mode) {
+    const std::string path = Write(name, bytes);
+    chmod(path.c_str(), mode);
+    return path;
+  };
+  const std::string program = file("program", "#!/bin/sh\n", 0755);
+  const struct {
+    const char* what;
+    std::string path;
+    std::string directory;
+    const char* reason;  // in the text after the path; "" when it starts
+  } cases[] = {
+      {"working folder missing", program, PathOf("missing-dir"), "working folder"},
+      {"no #! line and no known format", file("plain", "echo hi\n", 0755), "", "unknown format"},
+      {"interpreter missing", file("lost", "#!/nowhere/interpreter\n", 0755), "", "interpreter"},
+      {"script without its execute bit", file("script.sh", "#!/bin/sh\n", 0644), "",
+       "no execute bit"},
+      {"program without its execute bit",
+       file("binary",
+            "\x7f"
+            "ELF\1\1",
+            0644),
+       "", "no execute bit"},
+      {"a program that starts", program, root_.string(), ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string text = LaunchTarget("open", c.path.c_str(), nullptr,
+                                          c.directory.empty() ? nullptr : c.directory.c_str());
+    if (c.reason[0] == '\0') {
+      EXPECT_EQ("", text);
+      continue;
+    }
+    EXPECT_EQ(0u, text.find(c.path + "\n\n")) << text;
+    EXPECT_NE(std::string::npos, text.find(c.reason)) << text;
+  }
+  // Documents and "edit" go to xdg-open whatever their first bytes; nothing to start at all is
+  // no failure.
+  EXPECT_FALSE(PlanLaunch("edit", program.c_str(), nullptr, nullptr, true).direct);
+  EXPECT_EQ("", LaunchTarget("open", "", nullptr, nullptr));
+  int error = 0;
+  EXPECT_EQ(-1, StartDetached(LaunchPlan{}, &error));
+  EXPECT_NE(0, error);
 }
 
 }  // namespace
