@@ -127,7 +127,7 @@ void PaintNow(PlatformWindow* window) {
     if (MainWindow() != window || WindowSurface(window) != surface) return;
   }
   SDL_SetClipRect(surface, nullptr);
-  SDL_UpdateWindowSurfaceRects(window->sdl, area.rects, area.count);
+  PresentWindow(window, area.rects, area.count);
 }
 
 // Tells the application of a new desktop size (WM_DISPLAYCHANGE), once per change.
@@ -267,10 +267,15 @@ void OnPointer(PlatformWindow* window, const SDL_Event& event) {
     return;
   }
   if (windowId != window->id) return;
+  // The core works in the picture's pixels: a scaled window's points are divided down.
+  if (x < 0 || y < 0) return;
+  const int scale = window->scale > 1 ? window->scale : 1;
+  x /= scale;
+  y /= scale;
   int width = 0;
   int height = 0;
-  SDL_GetWindowSize(window->sdl, &width, &height);
-  if (x < 0 || y < 0 || x >= width || y >= height) return;
+  ClientSize(window, &width, &height);
+  if (x >= width || y >= height) return;
   theApp.OnMouse(message, static_cast<uint32_t>(x) & 0xFFFF, static_cast<uint32_t>(y) & 0xFFFF,
                  PointerKeyState(buttons));
 }
