@@ -152,6 +152,8 @@ void CMenuApp::HighlightByKey(CMenuItem* entry) {
 }
 
 void CMenuApp::ClickByKey(CMenuItem* entry) {
+  // The first key may be this one: the frame joins the entry the pointer highlighted.
+  if (page.focusShown == 0 && page.hoveredItem != nullptr) InvalidateEntry(*page.hoveredItem);
   page.focusShown = 1;
   const int32_t level = sessionIndex;
   const int32_t shownPage = page.currentPage;
