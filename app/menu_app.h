@@ -110,6 +110,16 @@ class CMenuApp {
   int ActivateItem(CMenuItem* entry);
   // Turns the page by delta and lays it out. 1 when the page changed, 0 when refused.
   int TurnPage(int32_t delta, MenuSettings* pageSettings);
+  // A click on entry, by the pointer or a key: the entry is marked visited (and the marks
+  // saved), then activated. ActivateItem's result.
+  int ClickEntry(CMenuItem* entry);
+
+  // --- Keyboard input --------------------------------------------------------------------
+  // A key message (KeyMessageDown, KeyMessageUp, KeyMessageSystemDown) for key (a Key* number
+  // of platform/keys.h) with the message's flags (KeyFlagAlt, KeyFlagRepeat): moves the one
+  // highlight the pointer also moves, or does what a click on an entry does. Ignored while
+  // busy. 1 when the key was taken; 0 for a system key left to default processing.
+  int OnKey(uint32_t message, uintptr_t key, intptr_t flags);
 
   // --- Window events, one call per message of the window procedure ------------------------
   // The window was created: "About..." joins its system menu.
@@ -125,8 +135,6 @@ class CMenuApp {
   int OnClose();
   // The desktop session ends: nothing, so the restart recovery stays in place.
   void OnEndSession(int ending);
-  // Keys: nothing.
-  void OnKey(uint32_t message, uintptr_t wParam, intptr_t lParam);
   // Menu and accelerator commands: 104 the About box, 105 a close request. 1 when handled,
   // 0 for any other command (default processing).
   int OnCommand(int command);
@@ -182,6 +190,15 @@ class CMenuApp {
   size_t screenBitsSize;
   // The image paints compose into, kept between paints; let go of when settings are applied.
   COffscreenImage offscreenImage;
+
+  // Asks for a repaint of entry's rectangle, and of the hint line.
+  void InvalidateEntry(const CMenuItem& entry);
+  void InvalidateHint();
+  // The keyboard puts the highlight on entry: what hovering gives it (hover sound, the entry,
+  // the one left and the hint repainted), the focus frame, and no press pending.
+  void HighlightByKey(CMenuItem* entry);
+  // A click on entry by a key; a new page or level shown by it starts on its first entry.
+  void ClickByKey(CMenuItem* entry);
 
   // The kept image at the background's size and the screen's depth; null when none can be had.
   ImageHandle KeptImage();

@@ -45,10 +45,6 @@ void CMenuApp::OnEndSession(int ending) {
   (void)ending;
 }
 
-void CMenuApp::OnKey(uint32_t message, uintptr_t wParam, intptr_t lParam) {
-  (void)message, (void)wParam, (void)lParam;
-}
-
 int CMenuApp::OnCommand(int command) {
   switch (command) {
     case kCommandAbout:

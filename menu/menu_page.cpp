@@ -97,7 +97,8 @@ CMenuPage::CMenuPage()
       currentPage(0),
       itemStyle(),
       hintStyle(),
-      titleStyle() {
+      titleStyle(),
+      focusShown(0) {
   backwardButton.Clear();
   forwardButton.Clear();
   exitButton.Clear();
@@ -380,9 +381,16 @@ int CMenuPage::PaintItems(DrawTarget* dc, int32_t x, int32_t y, int32_t width, i
       state = 2;
     }
     entry->Paint(dc, itemStyle, state);
+    if (state == 1 && focusShown != 0) DrawFocusFrame(dc, FocusFrameOf(*entry));
   }
   SetBackgroundMode(dc, previousMode);
   return 1;
+}
+
+Rect CMenuPage::FocusFrameOf(const CMenuItem& entry) {
+  // A repaint of the entry names its bounds as they are, so the last column and row are not
+  // repainted: the frame stays inside them, or a frame left behind would not be wiped.
+  return Rect{entry.left, entry.top, entry.right, entry.bottom};
 }
 
 void CMenuPage::PaintHint(DrawTarget* dc, int32_t x, int32_t y, int32_t width, int32_t height) {

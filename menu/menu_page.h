@@ -66,7 +66,8 @@ class CMenuPage {
               int32_t page);
 
   // Draws every visible entry that meets the region x, y, width, height with itemStyle:
-  // hovered in the highlight colour, else visited in the selected colour. Returns 1.
+  // hovered in the highlight colour (with the focus frame once focusShown is set), else
+  // visited in the selected colour. Returns 1.
   int PaintItems(DrawTarget* dc, int32_t x, int32_t y, int32_t width, int32_t height);
   // Draws the hovered entry's hint, word-wrapped, in the rectangle x, y, width, height.
   void PaintHint(DrawTarget* dc, int32_t x, int32_t y, int32_t width, int32_t height);
@@ -86,6 +87,13 @@ class CMenuPage {
   TextStyle itemStyle;
   TextStyle hintStyle;
   TextStyle titleStyle;
+  // 1 from the first key that moves the highlight: the hovered entry also carries a dotted
+  // focus frame, so it is found when its highlight colour is its normal one. Never cleared.
+  int32_t focusShown;
+
+  // The rectangle the focus frame of entry is drawn on: inside the part of the entry that a
+  // repaint of its rectangle covers (right and bottom exclusive).
+  static Rect FocusFrameOf(const CMenuItem& entry);
 
  private:
   class ExtentCache;

@@ -29,14 +29,6 @@ int64_t RowsPerColumn(const MenuSettings& settings) {
   return settings.itemsPerColumn < 1 ? 1 : settings.itemsPerColumn;
 }
 
-// An entry's rectangle is passed with its bounds as they are, so the repaint request (right and
-// bottom exclusive) stops one short of the last column and row; captions and button pictures
-// never reach them.
-void InvalidateEntry(WindowHandle window, const CMenuItem& entry) {
-  const Rect area{entry.left, entry.top, entry.right, entry.bottom};
-  InvalidateArea(window, &area);
-}
-
 bool IsLinkVerb(const char* verb) {
   if (verb == nullptr) return false;
   static const char kLink[] = "link";
@@ -78,41 +70,56 @@ void CMenuApp::OnMouse(uint32_t message, uint32_t x, uint32_t y, uintptr_t keySt
           break;
         }
       }
-      // The hint area as left, top, last column, last row.
-      const Rect hint{hintRect[0], hintRect[1], Wrap(int64_t{hintRect[0]} + hintRect[2] - 1),
-                      Wrap(int64_t{hintRect[1]} + hintRect[3] - 1)};
       if (hit != nullptr) {
         page.hoveredItem = hit;
         if (hit != old) {
           PlayMenuSound(SoundResourceName(IDW_HOVER), kResourceAsync);
-          InvalidateEntry(window, *hit);
+          InvalidateEntry(*hit);
           ChangeCursor(handCursor);
-          InvalidateArea(window, &hint);
+          InvalidateHint();
         }
       } else {
         // Every move over no entry repaints the hint, whether or not anything changed.
-        InvalidateArea(window, &hint);
+        InvalidateHint();
         ChangeCursor(arrowCursor);
       }
-      if (old != nullptr && old != page.hoveredItem) InvalidateEntry(window, *old);
+      if (old != nullptr && old != page.hoveredItem) InvalidateEntry(*old);
       return;
     }
     case kButtonDown:
       if (currentCursor == handCursor) ChangeCursor(pressCursor);
       return;
     case kButtonUp:
-      if (currentCursor == pressCursor && page.hoveredItem != nullptr) {
-        // Marked (and saved) before the action, so the mark stays when the action fails, and
-        // when what it starts restarts the computer.
-        page.hoveredItem->visited = 1;
-        SaveShownPageState();
-        ActivateItem(page.hoveredItem);
-      }
+      if (currentCursor == pressCursor && page.hoveredItem != nullptr) ClickEntry(page.hoveredItem);
       return;
     default:
       // A double click cannot come (the window class has none); any other message is not ours.
       return;
   }
+}
+
+int CMenuApp::ClickEntry(CMenuItem* entry) {
+  if (entry == nullptr) return 0;
+  // Marked (and saved) before the action, so the mark stays when the action fails, and when
+  // what it starts restarts the computer.
+  entry->visited = 1;
+  SaveShownPageState();
+  return ActivateItem(entry);
+}
+
+// An entry's rectangle is passed with its bounds as they are, so the repaint request (right and
+// bottom exclusive) stops one short of the last column and row; captions and button pictures
+// never reach them.
+void CMenuApp::InvalidateEntry(const CMenuItem& entry) {
+  const Rect area{entry.left, entry.top, entry.right, entry.bottom};
+  InvalidateArea(window, &area);
+}
+
+void CMenuApp::InvalidateHint() {
+  // The hint area as left, top, last column, last row.
+  const Rect hint{hintRect[0], hintRect[1], Wrap(int64_t{hintRect[0]} + hintRect[2] - 1),
+                  Wrap(int64_t{hintRect[1]} + hintRect[3] - 1)};
+  InvalidateArea(window, &hint);
 }
 
 int CMenuApp::ActivateItem(CMenuItem* entry) {

@@ -35,6 +35,11 @@ int BlitImage(DrawTarget* target, int32_t x, int32_t y, int32_t width, int32_t h
 // limit again (SelectClipRgn with null).
 void LimitDrawing(DrawTarget* target, const Rect* rect);
 
+// Inverts every other pixel of the outline of rect (right and bottom exclusive), as the dotted
+// frame that marks the keyboard's place (DrawFocusRect); drawing it twice restores the pixels.
+// Nothing for an empty rectangle.
+void DrawFocusFrame(DrawTarget* target, const Rect& rect);
+
 // Bits per pixel of what target draws on (GetDeviceCaps BITSPIXEL).
 int32_t TargetBitsPerPixel(DrawTarget* target);
 
@@ -43,11 +48,11 @@ int32_t TargetBitsPerPixel(DrawTarget* target);
 // What a font is made from (CreateFontA with width, escapement, orientation and strike-out 0,
 // the default character set, default precisions, variable-pitch roman family, no face name).
 struct FontRequest {
-  int32_t height;    // > 0: cell height in pixels; < 0: character height; 0: a default size
-  int32_t weight;    // 400 normal, 700 bold
-  int32_t italic;    // 0 or 1
-  int32_t underline; // 0 or 1
-  int32_t quality;   // 3 plain glyphs, 4 antialiased
+  int32_t height;     // > 0: cell height in pixels; < 0: character height; 0: a default size
+  int32_t weight;     // 400 normal, 700 bold
+  int32_t italic;     // 0 or 1
+  int32_t underline;  // 0 or 1
+  int32_t quality;    // 3 plain glyphs, 4 antialiased
 };
 constexpr int32_t FontWeightNormal = 400;
 constexpr int32_t FontWeightBold = 700;

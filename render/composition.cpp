@@ -327,6 +327,8 @@ bool CMenuApp::CopyComposedImage(DrawTarget* target, int32_t x, int32_t y, int32
   for (VisibleNode* node = page.firstVisible; node != nullptr; node = node->next, ++index) {
     if (node->entry->bitmap == nullptr) continue;
     if (node->entry->text != nullptr) return false;
+    // The copy again would wipe the focus frame drawn over the button.
+    if (node->entry == page.hoveredItem && page.focusShown != 0) return false;
     const PicturePart& button = scene.parts[index];
     for (size_t later = index + 1; later < scene.parts.size(); ++later) {
       const PicturePart& part = scene.parts[later];
@@ -398,7 +400,10 @@ PictureScene CMenuApp::DescribePicture() const {
     }
     if (entry->text != nullptr) withShadow(&part, rect, (page.itemStyle.flags & StyleShadow) != 0);
     const int32_t state = entry == page.hoveredItem ? 1 : entry->visited ? 2 : 0;
+    const bool focus = state == 1 && page.focusShown != 0;
+    if (focus) Reach(&part, CMenuPage::FocusFrameOf(*entry));
     Put(&part.inputs, rect);
+    Put(&part.inputs, focus);
     Put(&part.inputs, reinterpret_cast<uintptr_t>(entry->bitmap));
     Put(&part.inputs, state);
     Put(&part.inputs, entry->text != nullptr);

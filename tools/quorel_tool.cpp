@@ -28,13 +28,15 @@ constexpr int kExitUsage = 2;
 
 constexpr char kSynopsis[] =
     "usage: quorel-tool dump FILE [--page N]\n"
-    "       quorel-tool render FILE -o OUT.png [--page N] [--hover K] [--visited I,J,...]\n";
+    "       quorel-tool render FILE -o OUT.png [--page N] [--hover K] [--focus]\n"
+    "                         [--visited I,J,...]\n";
 constexpr char kOptions[] =
     "\n"
     "  dump    loads FILE as the menu program does and prints settings, items and page as JSON\n"
     "  render  writes the composed menu window to OUT.png\n"
     "  --page N        show page N (from 0) instead of the page the load chose\n"
     "  --hover K       put the pointer on the K-th entry of the visible list (from 0)\n"
+    "  --focus         draw the keyboard's focus frame on the entry of --hover\n"
     "  --visited I,J   mark the items I, J, ... (indexes in the item list) as visited\n";
 
 // A problem with the command line: reported with the usage text, exit code 2.
@@ -52,6 +54,7 @@ struct Options {
   std::string output;
   std::optional<int32_t> page;
   std::optional<int32_t> hover;
+  bool focus = false;
   std::vector<int32_t> visited;
 };
 
@@ -113,6 +116,8 @@ Options ParseArguments(int argc, char** argv) {
       } else {
         options.output = value;
       }
+    } else if (render && argument == "--focus") {
+      options.focus = true;
     } else if (argument.size() > 1 && argument[0] == '-') {
       throw UsageError{"unknown option \"" + std::string(argument) + "\" for " + options.command};
     } else if (options.file.empty()) {
@@ -210,6 +215,7 @@ int Render(const Options& options) {
   LoadMenu(options, app.get());
   MarkVisited(options.visited, app.get());
   if (options.hover) Hover(*options.hover, app.get());
+  if (options.focus) app->page.focusShown = 1;
   for (const ShownMessage& message : ShownMessages())
     std::cerr << "quorel-tool: message \"" << message.caption << "\": " << message.text << '\n';
 

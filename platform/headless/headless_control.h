@@ -117,6 +117,8 @@ struct HeadlessWindowProcedure {
   void (*close)(void* app) = nullptr;
 };
 void HeadlessSetWindowProcedure(const HeadlessWindowProcedure& procedure);
+// Holds key (a Key* number of platform/keys.h) down or lets it go, as IsKeyHeld answers.
+void HeadlessHoldKey(uintptr_t key, bool held);
 // Whether another copy of the program holds the single-instance guard.
 void HeadlessSetOtherCopyRunning(bool running);
 

@@ -3,6 +3,7 @@
 // targets only; no video, no audio.
 #include "platform/headless/headless_state.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "platform/window.h"
@@ -93,6 +94,13 @@ void HeadlessReset() {
   state.guardHeld = false;
   state.quitCode = -1;
   state.recordBlits = true;
+  state.heldKeys.clear();
+}
+
+void HeadlessHoldKey(uintptr_t key, bool held) {
+  std::vector<uintptr_t>& keys = Headless().heldKeys;
+  keys.erase(std::remove(keys.begin(), keys.end(), key), keys.end());
+  if (held) keys.push_back(key);
 }
 
 void HeadlessRecordBlits(bool on) { Headless().recordBlits = on; }

@@ -31,8 +31,9 @@ struct HeadlessState {
   HeadlessWindowProcedure procedure;  // receives destroy notifications and close requests
   bool otherCopyRunning = false;      // the single-instance guard is held elsewhere
   bool guardHeld = false;
-  int quitCode = -1;        // the exit code posted; -1 while none
-  bool recordBlits = true;  // copies onto the window are recorded
+  int quitCode = -1;                // the exit code posted; -1 while none
+  bool recordBlits = true;          // copies onto the window are recorded
+  std::vector<uintptr_t> heldKeys;  // keys held down, as IsKeyHeld answers
 };
 
 HeadlessState& Headless();

@@ -5,7 +5,13 @@
 
 #include "platform/headless/headless_state.h"
 #include "platform/image_limits.h"
+#include "platform/keys.h"
 #include "platform/window.h"
+
+int IsKeyHeld(uintptr_t key) {
+  const std::vector<uintptr_t>& keys = Headless().heldKeys;
+  return std::find(keys.begin(), keys.end(), key) != keys.end() ? 1 : 0;
+}
 
 int32_t ScreenWidth() { return Headless().screenWidth; }
 int32_t ScreenHeight() { return Headless().screenHeight; }

@@ -8,6 +8,6 @@
 void SleepMs(uint32_t milliseconds) {
   // Drawing on a window surface shows only once the surface is presented.
   PlatformWindow* window = MainWindow();
-  if (window != nullptr && window->sdl != nullptr) SDL_UpdateWindowSurface(window->sdl);
+  if (window != nullptr) PresentWindow(window, nullptr, 0);
   SDL_Delay(milliseconds);
 }

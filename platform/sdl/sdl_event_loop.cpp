@@ -17,6 +17,7 @@
 
 #include "app/menu_app.h"
 #include "platform/app_shell.h"
+#include "platform/keys.h"
 #include "platform/posix/posix_single_instance.h"
 #include "platform/sdl/sdl_draw_target.h"
 #include "platform/sdl/sdl_window_state.h"
@@ -25,9 +26,6 @@
 namespace {
 
 constexpr int kCommandAbout = 104;
-// The message numbers OnKey is given, as the window procedure passes them.
-constexpr uint32_t kKeyDown = 0x100;  // WM_KEYDOWN
-constexpr uint32_t kKeyUp = 0x101;    // WM_KEYUP
 // The loop wakes this often with no event, to notice a session end or another copy's request.
 constexpr Uint32 kWakeMs = 100;
 // The picture is composed at 32 bits whatever the X visual (see sdl_window.cpp).
@@ -129,7 +127,7 @@ void PaintNow(PlatformWindow* window) {
     if (MainWindow() != window || WindowSurface(window) != surface) return;
   }
   SDL_SetClipRect(surface, nullptr);
-  SDL_UpdateWindowSurfaceRects(window->sdl, area.rects, area.count);
+  PresentWindow(window, area.rects, area.count);
 }
 
 // Tells the application of a new desktop size (WM_DISPLAYCHANGE), once per change.
@@ -162,14 +160,53 @@ void OnWindowEvent(PlatformWindow* window, const SDL_WindowEvent& event) {
   CheckDesktopMode();
 }
 
+// The key numbers of platform/keys.h for the keys the menu answers; 0 for every other key.
+uintptr_t KeyNumber(SDL_Keycode key) {
+  switch (key) {
+    case SDLK_BACKSPACE:
+      return KeyBackspace;
+    case SDLK_TAB:
+      return KeyTab;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER:
+      return KeyEnter;
+    case SDLK_ESCAPE:
+      return KeyEscape;
+    case SDLK_SPACE:
+      return KeySpace;
+    case SDLK_PAGEUP:
+      return KeyPageUp;
+    case SDLK_PAGEDOWN:
+      return KeyPageDown;
+    case SDLK_END:
+      return KeyEnd;
+    case SDLK_HOME:
+      return KeyHome;
+    case SDLK_LEFT:
+      return KeyLeft;
+    case SDLK_UP:
+      return KeyUp;
+    case SDLK_RIGHT:
+      return KeyRight;
+    case SDLK_DOWN:
+      return KeyDown;
+    default:
+      return 0;
+  }
+}
+
 void OnKeyDown(const SDL_KeyboardEvent& event) {
   const bool alt = (event.keysym.mod & KMOD_ALT) != 0;
   Loop().lastKeyHadAlt = alt;
+  const intptr_t repeat = event.repeat != 0 ? KeyFlagRepeat : 0;
   if (!alt) {
-    theApp.OnKey(kKeyDown, static_cast<uintptr_t>(event.keysym.sym), 0);
+    theApp.OnKey(KeyMessageDown, KeyNumber(event.keysym.sym), repeat);
     return;
   }
-  // Keys with Alt are system keys: only these two have a meaning.
+  // Keys with Alt are system keys: what the menu does not take keeps the system's meaning.
+  if (theApp.OnKey(KeyMessageSystemDown, KeyNumber(event.keysym.sym), KeyFlagAlt | repeat)) {
+    return;
+  }
   if (event.keysym.sym == SDLK_F4 && event.repeat == 0) {
     theApp.OnClose();
   } else if (event.keysym.sym == SDLK_SLASH && !SDL_IsTextInputActive()) {
@@ -230,10 +267,15 @@ void OnPointer(PlatformWindow* window, const SDL_Event& event) {
     return;
   }
   if (windowId != window->id) return;
+  // The core works in the picture's pixels: a scaled window's points are divided down.
+  if (x < 0 || y < 0) return;
+  const int scale = window->scale > 1 ? window->scale : 1;
+  x /= scale;
+  y /= scale;
   int width = 0;
   int height = 0;
-  SDL_GetWindowSize(window->sdl, &width, &height);
-  if (x < 0 || y < 0 || x >= width || y >= height) return;
+  ClientSize(window, &width, &height);
+  if (x >= width || y >= height) return;
   theApp.OnMouse(message, static_cast<uint32_t>(x) & 0xFFFF, static_cast<uint32_t>(y) & 0xFFFF,
                  PointerKeyState(buttons));
 }
@@ -255,7 +297,7 @@ void Dispatch(const SDL_Event& event) {
     case SDL_KEYUP:
       if (window != nullptr && event.key.windowID == window->id &&
           (event.key.keysym.mod & KMOD_ALT) == 0) {
-        theApp.OnKey(kKeyUp, static_cast<uintptr_t>(event.key.keysym.sym), 0);
+        theApp.OnKey(KeyMessageUp, KeyNumber(event.key.keysym.sym), 0);
       }
       break;
     case SDL_TEXTINPUT:
@@ -273,6 +315,14 @@ void Dispatch(const SDL_Event& event) {
 }
 
 }  // namespace
+
+// --- Keys -----------------------------------------------------------------------------------
+
+int IsKeyHeld(uintptr_t key) {
+  const SDL_Keymod mods = SDL_GetModState();
+  if (key == KeyShift) return (mods & KMOD_SHIFT) != 0 ? 1 : 0;
+  return 0;
+}
 
 // --- Shared with the other SDL window files -------------------------------------------------
 

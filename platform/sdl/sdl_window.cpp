@@ -9,12 +9,15 @@
 #include <new>
 #include <vector>
 
+#include <SDL_syswm.h>
+
 #include "platform/app_shell.h"
 #include "platform/image_limits.h"
 #include "platform/sdl/code_page.h"
 #include "platform/sdl/sdl_draw_target.h"
 #include "platform/sdl/sdl_event_loop.h"
 #include "platform/sdl/sdl_resources.h"
+#include "platform/sdl/sdl_scale.h"
 #include "platform/sdl/sdl_window_state.h"
 #include "platform/window.h"
 #include "res/resource_ids.h"
@@ -83,6 +86,48 @@ bool OnScreen() {
   return !screenless || (asked != nullptr && asked[0] != '\0');
 }
 
+// The X resources of the display the window is on, as text; null when they cannot be read
+// (another video driver, no resources set).
+const char* XResourcesOf(SDL_Window* window) {
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (driver == nullptr || std::strcmp(driver, "x11") != 0) return nullptr;
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (SDL_GetWindowWMInfo(window, &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_X11)
+    return nullptr;
+  void* x11 = SDL_LoadObject("libX11.so.6");  // already loaded: only the reference count grows
+  if (x11 == nullptr) return nullptr;
+  using ResourceString = char* (*)(Display*);
+  auto resources =
+      reinterpret_cast<ResourceString>(SDL_LoadFunction(x11, "XResourceManagerString"));
+  return resources != nullptr ? resources(info.info.x11.display) : nullptr;
+}
+
+// The factor the desktop asks for, read once: QUOREL_SCALE, GDK_SCALE, Xft.dpi.
+int DesktopScale(SDL_Window* window) {
+  static const int scale =
+      WantedScale(SDL_getenv("QUOREL_SCALE"), SDL_getenv("GDK_SCALE"), XResourcesOf(window));
+  return scale;
+}
+
+// The picture surface of a scaled window at the client area's size, made anew when its size
+// changed; none at scale 1.
+void RemakePicture(PlatformWindow* window) {
+  if (window->scale <= 1) {
+    window->picture.reset();
+    return;
+  }
+  int width = 0, height = 0;
+  ClientSize(window, &width, &height);
+  if (window->picture && window->picture->w == width && window->picture->h == height) return;
+  window->picture.reset();
+  if (width <= 0 || height <= 0 || int64_t{width} * height > kMaxImagePixels) return;
+  SDL_Surface* screen = SDL_GetWindowSurface(window->sdl);
+  const Uint32 format =
+      screen != nullptr ? screen->format->format : static_cast<Uint32>(SDL_PIXELFORMAT_RGB888);
+  window->picture.reset(SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, format));
+}
+
 void SetIcon(SDL_Window* window) {
   const EmbeddedResource icon = FindEmbeddedResource(ResourceKind::Icon, IDI_APP);
   if (icon.data == nullptr) return;
@@ -103,9 +148,53 @@ PlatformWindow* MainWindow() { return State().window.get(); }
 SDL_Surface* WindowSurface(PlatformWindow* window) {
   if (window == nullptr) return nullptr;
   int width = 0, height = 0;
-  SDL_GetWindowSize(window->sdl, &width, &height);
+  ClientSize(window, &width, &height);
   if (int64_t{width} * height > kMaxImagePixels) return nullptr;
+  if (window->scale > 1) return window->picture.get();
   return SDL_GetWindowSurface(window->sdl);
+}
+
+void ClientSize(const PlatformWindow* window, int* width, int* height) {
+  *width = 0;
+  *height = 0;
+  if (window == nullptr) return;
+  SDL_GetWindowSize(window->sdl, width, height);
+  const int scale = window->scale > 1 ? window->scale : 1;
+  *width /= scale;
+  *height /= scale;
+}
+
+void PresentWindow(PlatformWindow* window, const SDL_Rect* rects, int count) {
+  if (window == nullptr || window->sdl == nullptr) return;
+  if (window->scale <= 1 || !window->picture) {
+    if (rects == nullptr) {
+      SDL_UpdateWindowSurface(window->sdl);
+    } else {
+      SDL_UpdateWindowSurfaceRects(window->sdl, rects, count);
+    }
+    return;
+  }
+  SDL_Surface* screen = SDL_GetWindowSurface(window->sdl);
+  if (screen == nullptr) return;
+  const int scale = window->scale;
+  SDL_Surface* picture = window->picture.get();
+  const SDL_Rect whole{0, 0, picture->w, picture->h};
+  if (rects == nullptr) {
+    rects = &whole;
+    count = 1;
+  }
+  std::vector<SDL_Rect> shown;
+  shown.reserve(static_cast<size_t>(count));
+  for (int i = 0; i < count; ++i) {
+    const SDL_Rect& part = rects[i];
+    SDL_Rect enlarged{part.x * scale, part.y * scale, part.w * scale, part.h * scale};
+    if (!EnlargeArea(picture, part, screen, scale)) {
+      SDL_Rect from = part;
+      SDL_BlitScaled(picture, &from, screen, &enlarged);  // another format: SDL's own stretch
+    }
+    shown.push_back(enlarged);
+  }
+  SDL_UpdateWindowSurfaceRects(window->sdl, shown.data(), static_cast<int>(shown.size()));
 }
 
 PlatformWindow* KnownWindow(WindowHandle handle) {
@@ -131,7 +220,7 @@ bool TakeInvalidArea(PlatformWindow* window, UpdateArea* area, bool* erase) {
   *erase = window->erase;
   window->erase = false;
   int width = 0, height = 0;
-  SDL_GetWindowSize(window->sdl, &width, &height);
+  ClientSize(window, &width, &height);
   const SDL_Rect client{0, 0, width, height};
   area->count = 0;
   for (int i = 0; i < waiting.count; ++i) {
@@ -144,6 +233,7 @@ bool TakeInvalidArea(PlatformWindow* window, UpdateArea* area, bool* erase) {
 
 void WindowSurfaceChanged(PlatformWindow* window) {
   if (window == nullptr) return;
+  RemakePicture(window);
   RetargetWindowTargets(WindowSurface(window));
   InvalidateWithErase(window);
 }
@@ -292,10 +382,18 @@ void SizeWindowForClient(WindowHandle window, int32_t width, int32_t height) {
   // A window has at least one pixel, and a client area no image could fill is not made.
   width = std::clamp<int32_t>(width, 1, kMaxImageSide);
   height = std::clamp<int32_t>(height, 1, kMaxImageSide);
+  // On a dense screen the window is the picture enlarged, as far as the screen holds it.
+  SDL_Rect screen{0, 0, 0, 0};
+  if (SDL_GetDisplayUsableBounds(DisplayOf(known), &screen) != 0) {
+    const SDL_DisplayMode mode = DesktopMode();
+    screen = SDL_Rect{0, 0, mode.w, mode.h};
+  }
+  const int scale = FittingScale(DesktopScale(known->sdl), width, height, screen.w, screen.h);
   int oldWidth = 0, oldHeight = 0;
   SDL_GetWindowSize(known->sdl, &oldWidth, &oldHeight);
-  if (width != oldWidth || height != oldHeight) {
-    SDL_SetWindowSize(known->sdl, width, height);
+  if (width * scale != oldWidth || height * scale != oldHeight || scale != known->scale) {
+    known->scale = scale;
+    SDL_SetWindowSize(known->sdl, width * scale, height * scale);
     // The window surface is made anew at the new size.
     WindowSurfaceChanged(known);
   }
@@ -317,7 +415,7 @@ void InvalidateArea(WindowHandle window, const Rect* rect) {
   PlatformWindow* known = KnownWindow(window);
   if (known == nullptr) return;
   int width = 0, height = 0;
-  SDL_GetWindowSize(known->sdl, &width, &height);
+  ClientSize(known, &width, &height);
   const SDL_Rect client{0, 0, width, height};
   SDL_Rect area = client;
   if (rect != nullptr) {

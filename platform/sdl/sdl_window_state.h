@@ -6,6 +6,7 @@
 #include <SDL.h>
 
 #include "platform/handles.h"
+#include "platform/sdl/sdl_owned.h"
 #include "platform/sdl/sdl_update_area.h"
 
 struct PlatformWindow {
@@ -13,6 +14,10 @@ struct PlatformWindow {
   Uint32 id = 0;       // SDL's window id, to tell its events from a destroyed one's
   bool erase = false;  // the background is filled before painting (WM_ERASEBKGND)
   UpdateArea invalid;  // what waits to be painted, in client coordinates
+  // The window shows the picture enlarged scale times. Client coordinates are the picture's
+  // pixels; above 1 the picture is drawn on picture and enlarged onto the window's surface.
+  int scale = 1;
+  OwnedSurface picture;
 };
 
 // The main window that handle names, or null when it is not the live main window.
@@ -22,9 +27,15 @@ PlatformWindow* MainWindow();
 // The SDL window behind handle, or null; for message boxes that take a parent.
 SDL_Window* SdlWindowOf(WindowHandle handle);
 
-// The window's surface (SDL_GetWindowSurface), made anew after a size change; null when it
-// cannot be had or the client area is larger than any image may be (nothing is drawn then).
+// The surface the client area is drawn on: the window's own (SDL_GetWindowSurface) at scale 1,
+// else the picture that PresentWindow enlarges onto it; made anew after a size change. Null when
+// it cannot be had or the client area is larger than any image may be (nothing is drawn then).
 SDL_Surface* WindowSurface(PlatformWindow* window);
+// The client area's size in the picture's pixels: the window's size divided by its scale.
+void ClientSize(const PlatformWindow* window, int* width, int* height);
+// Shows on the screen what was drawn in rects (client coordinates; null: all of it), enlarged
+// with nearest-neighbour pixels when the window is scaled.
+void PresentWindow(PlatformWindow* window, const SDL_Rect* rects, int count);
 
 // The whole client area waits to be painted, its background erased first, as when the system
 // invalidates a window that is shown, uncovered or sized.

@@ -50,11 +50,10 @@ int32_t TargetBitsPerPixel(DrawTarget* target) { return GetDeviceCaps(ToDc(targe
 
 FontHandle CreateFontFor(const FontRequest& request) {
   const DWORD quality = static_cast<DWORD>(request.quality);
-  return ToFontHandle(CreateFontA(request.height, 0, 0, 0, request.weight,
-                                  static_cast<DWORD>(request.italic),
-                                  static_cast<DWORD>(request.underline), 0, DEFAULT_CHARSET,
-                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, quality,
-                                  VARIABLE_PITCH | FF_ROMAN, ""));
+  return ToFontHandle(
+      CreateFontA(request.height, 0, 0, 0, request.weight, static_cast<DWORD>(request.italic),
+                  static_cast<DWORD>(request.underline), 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                  CLIP_DEFAULT_PRECIS, quality, VARIABLE_PITCH | FF_ROMAN, ""));
 }
 
 void DeleteFont(FontHandle font) {
@@ -88,4 +87,12 @@ ColorRef SetTextColour(DrawTarget* target, ColorRef colour) {
   return SetTextColor(ToDc(target), colour);
 }
 
-int32_t SetBackgroundMode(DrawTarget* target, int32_t mode) { return SetBkMode(ToDc(target), mode); }
+int32_t SetBackgroundMode(DrawTarget* target, int32_t mode) {
+  return SetBkMode(ToDc(target), mode);
+}
+
+void DrawFocusFrame(DrawTarget* target, const Rect& rect) {
+  if (rect.right <= rect.left || rect.bottom <= rect.top) return;
+  const RECT r{rect.left, rect.top, rect.right, rect.bottom};
+  DrawFocusRect(ToDc(target), &r);
+}

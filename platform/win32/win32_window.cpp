@@ -1,6 +1,7 @@
 // Window and screen services through USER.
 #include <windows.h>
 
+#include "platform/keys.h"
 #include "platform/win32/win32_handles.h"
 #include "platform/window.h"
 
@@ -45,3 +46,5 @@ void InvalidateArea(WindowHandle window, const Rect* rect) {
   RECT r{rect->left, rect->top, rect->right, rect->bottom};
   InvalidateRect(ToHwnd(window), &r, FALSE);
 }
+
+int IsKeyHeld(uintptr_t key) { return GetKeyState(static_cast<int>(key)) < 0 ? 1 : 0; }

@@ -56,11 +56,16 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_DISPLAYCHANGE:
       theApp.DisplayChanged(static_cast<int32_t>(wParam), LOWORD(lParam), HIWORD(lParam));
       return 0;
-    // Keys are swallowed: no default processing (system keys still take their course).
+    // Keys go to the menu with no default processing; of the system keys only those the menu
+    // takes (Alt+Left) skip theirs, so Alt+F4 and the system menu keep their course.
     case WM_KEYDOWN:
     case WM_KEYUP:
       theApp.OnKey(message, wParam, lParam);
       return 0;
+    case WM_SYSKEYDOWN:
+      return theApp.OnKey(message, wParam, lParam)
+                 ? 0
+                 : DefWindowProcA(window, message, wParam, lParam);
     case WM_COMMAND:
       return theApp.OnCommand(LOWORD(wParam)) ? 0 : DefWindowProcA(window, message, wParam, lParam);
     case WM_SYSCOMMAND:

@@ -1,5 +1,5 @@
-# Pictures for the end-to-end tests: PNG read/write and 24-bit BMP read as plain RGB bytes, and
-# comparison of two pictures outside given rectangles. Python standard library only.
+# Pictures for the end-to-end tests: PNG read/write and 24-bit BMP read/write as plain RGB bytes,
+# and comparison of two pictures outside given rectangles. Python standard library only.
 import struct
 import zlib
 
@@ -110,6 +110,39 @@ def read_bmp24(path):
         rgb[0::3], rgb[1::3], rgb[2::3] = line[2::3], line[1::3], line[0::3]
         out += rgb
     return Picture(width, abs(height), out)
+
+
+def write_bmp24(path, picture):
+    """Writes an uncompressed bottom-up 24-bit Windows bitmap."""
+    stride = (picture.width * 3 + 3) & ~3
+    rows = []
+    for y in reversed(range(picture.height)):
+        line = picture.row(y)
+        bgr = bytearray(len(line))
+        bgr[0::3], bgr[1::3], bgr[2::3] = line[2::3], line[1::3], line[0::3]
+        rows.append(bytes(bgr) + b"\0" * (stride - len(line)))
+    pixels = b"".join(rows)
+    header = struct.pack("<2sIHHI", b"BM", 54 + len(pixels), 0, 0, 54)
+    info = struct.pack("<IiiHHIIiiII", 40, picture.width, picture.height, 1, 24, 0, len(pixels),
+                       2835, 2835, 0, 0)
+    with open(path, "wb") as out:
+        out.write(header + info + pixels)
+
+
+def crop(picture, left, top, width, height):
+    """The part of picture from left, top of width x height pixels."""
+    rows = [picture.row(y)[left * 3:(left + width) * 3] for y in range(top, top + height)]
+    return Picture(width, height, b"".join(rows))
+
+
+def enlarge(picture, factor):
+    """picture with each pixel a factor x factor block (nearest neighbour)."""
+    rows = []
+    for y in range(picture.height):
+        row = picture.row(y)
+        wide = b"".join(row[x * 3:x * 3 + 3] * factor for x in range(picture.width))
+        rows.extend([wide] * factor)
+    return Picture(picture.width * factor, picture.height * factor, b"".join(rows))
 
 
 def differing_pixels(a, b, skip=(), limit=None):

@@ -17,7 +17,8 @@ import traceback
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 
-from pictures import count_inside, differing_pixels, read_bmp24, read_png, write_png  # noqa: E402
+from pictures import (count_inside, crop, differing_pixels, enlarge, read_bmp24,  # noqa: E402
+                      read_png, write_bmp24, write_png)
 from xdisplay import Screen, Xvfb, repeat_until, wait_for  # noqa: E402
 import scenario_restart  # noqa: E402
 
@@ -711,10 +712,10 @@ def entry_rect(dump, kind, index=None):
         kind, "" if index is None else " %d" % index, dump["page"]["visible"]))
 
 
-def scenario_interaction(build, options, results, work):
-    """One menu process: hover, a started program, a missing target, page turns, a second
-    level and back, the exit button."""
-    folder = os.path.join(work, "interaction")
+def interaction_folder(build, options, work, name):
+    """A folder holding the interaction menus, their background, the marker program and its
+    working directory; returns the folder and the working directory."""
+    folder = os.path.join(work, name)
     os.makedirs(folder)
     shutil.copy(os.path.join(DEMO, "background.bmp"), folder)
     shutil.copy(os.path.join(DEMO, "readme.txt"), folder)
@@ -730,6 +731,38 @@ def scenario_interaction(build, options, results, work):
         marker_target = "marker.exe"
         shutil.copy(options.marker, os.path.join(folder, marker_target))
     write_interaction_menu(build, folder, marker_target, workdir)
+    return folder, workdir
+
+
+def check_marker(build, results, workdir, how):
+    """Waits for the marker program's file and checks its parameters and working directory."""
+    marker_file = os.path.join(workdir, "marker.txt")
+    try:
+        wait_for("the marker file", lambda: os.path.exists(marker_file),
+                 20 if build.name == "linux" else build.box_timeout, 0.5)
+        with open(marker_file, errors="replace") as f:
+            lines = f.read().splitlines()
+    except TimeoutError:
+        lines = None
+    if lines is None:
+        results.check("%s: the marker program ran" % how, False, "no %s" % marker_file)
+    elif build.name == "linux":
+        results.check("%s: the marker program got its parameters in its working "
+                      "directory" % how, lines[:-1] == MARKER_ARGUMENTS and lines[-1:] == [
+                          os.path.realpath(workdir)], "marker file %r" % lines)
+    else:
+        command = lines[0] if lines else ""
+        results.check("%s: the marker program got its parameters in its working "
+                      "directory" % how, command.rstrip().endswith(" ".join(MARKER_ARGUMENTS))
+                      and len(lines) > 1 and build.same_path(lines[1].rstrip("\\"),
+                                                             build.path_text(workdir)),
+                      "marker file %r" % lines)
+
+
+def scenario_interaction(build, options, results, work):
+    """One menu process: hover, a started program, a missing target, page turns, a second
+    level and back, the exit button."""
+    folder, workdir = interaction_folder(build, options, work, "interaction")
     background = read_bmp24(os.path.join(folder, "background.bmp"))
 
     dumps, pictures = {}, {}
@@ -786,28 +819,8 @@ def scenario_interaction(build, options, results, work):
         expect("hover: moving off restores the item", "page0-again", 0)
 
         # The marker program: its parameters, in its working directory.
-        marker_file = os.path.join(workdir, "marker.txt")
         pointer.click(item_rect)
-        try:
-            wait_for("the marker file", lambda: os.path.exists(marker_file),
-                     20 if build.name == "linux" else build.box_timeout, 0.5)
-            with open(marker_file, errors="replace") as f:
-                lines = f.read().splitlines()
-        except TimeoutError:
-            lines = None
-        if lines is None:
-            results.check("click: the marker program ran", False, "no %s" % marker_file)
-        elif build.name == "linux":
-            results.check("click: the marker program got its parameters in its working "
-                          "directory", lines[:-1] == MARKER_ARGUMENTS and lines[-1:] == [
-                              os.path.realpath(workdir)], "marker file %r" % lines)
-        else:
-            command = lines[0] if lines else ""
-            results.check("click: the marker program got its parameters in its working "
-                          "directory", command.rstrip().endswith(" ".join(MARKER_ARGUMENTS))
-                          and len(lines) > 1 and build.same_path(lines[1].rstrip("\\"),
-                                                                 build.path_text(workdir)),
-                          "marker file %r" % lines)
+        check_marker(build, results, workdir, "click")
         pointer.away()
         visited_picture = expect("click: the item drawn in the visited colour", "visited0", 0,
                                  visited=[marker_index])
@@ -903,10 +916,179 @@ def scenario_interaction(build, options, results, work):
         menu.kill()
 
 
+# --- keyboard and scale ----------------------------------------------------------------------
+
+def focus_dots(picture, plain, rect):
+    """How many pixels of the first 40 of the entry's top row are the inverse of the plain
+    picture's there: the dotted focus frame inverts every other one, and no caption reaches
+    that row."""
+    left, top = rect[0], rect[1]
+    inverted = 0
+    for x in range(left, min(left + 40, picture.width)):
+        a, b = picture.pixel(x, top), plain.pixel(x, top)
+        inverted += all(p == 255 - q for p, q in zip(a, b))
+    return inverted
+
+
+def scenario_keyboard(build, options, results, work):
+    """One menu process driven by keys alone: Tab and Enter start the marker program, Page Down
+    turns the page, Enter opens the LINK level, Backspace returns to the same page and marks,
+    Escape on the first level asks the exit question; the focus frame from the first key."""
+    folder, workdir = interaction_folder(build, options, work, "keyboard")
+    background = read_bmp24(os.path.join(folder, "background.bmp"))
+    dumps = {}
+
+    def dump(page):
+        if page not in dumps:
+            dumps[page] = json.loads(tool(build, options, folder, "dump", "Quorel.ini",
+                                          "--page", str(page)))
+        return dumps[page]
+
+    def expect(name, label, page, visited=(), focus=True):
+        path = os.path.join(work, "expected-keyboard-%s.png" % label)
+        arguments = ["render", "Quorel.ini", "-o", path, "--page", str(page)]
+        if focus:
+            arguments += ["--hover", "0", "--focus"]
+        if visited:
+            arguments += ["--visited", ",".join(str(i) for i in visited)]
+        tool(build, options, folder, *arguments)
+        picture_report(build, results, name, window, read_png(path), background, dump(page),
+                       options.out, "keyboard " + label, drawn_check=False)
+        return build.screen.picture(window)
+
+    def press(key):
+        # Under Wine the window has had its click; another would move the highlight.
+        if build.name == "wine":
+            build.screen.press(key)
+        else:
+            build.screen.keys(window, key)
+
+    settings = dump(0)["settings"]
+    link_index = 3
+    menu = build.start(folder)
+    try:
+        window = build.wait_main(menu)
+        pointer = Pointer(build, window)
+        pointer.away()
+        plain = expect("keyboard: the menu opens with nothing highlighted", "plain", 0,
+                       focus=False)
+        item_rect = dump(0)["items"][0]["rect"]
+
+        # Keys reach a Wine window after a click on it (with the pointer at rest a moment); a
+        # Tab that was lost changed nothing, so it is pressed again after another click.
+        for rest in (0.5, 1.5, 3.0):
+            if build.name == "wine":
+                pointer.away()
+                time.sleep(rest)  # part of the gesture Wine needs, not a wait for a state
+                build.screen.click(hold=0.3)
+            press("Tab")
+            try:
+                wait_for("the focus frame", lambda: focus_dots(
+                    build.screen.picture(window), plain, item_rect) >= 15,
+                    20 if build.exact_pictures else 90, 0.5)
+                break
+            except TimeoutError:
+                continue
+        framed = expect("Tab: the first item highlighted with its hint and focus frame, as "
+                        "quorel-tool render --hover 0 --focus", "tab", 0)
+        results.check("Tab: the focus frame's dots along the item's top row",
+                      focus_dots(framed, plain, item_rect) >= 15,
+                      "%d of 40 pixels inverted" % focus_dots(framed, plain, item_rect))
+
+        press("Return")
+        check_marker(build, results, workdir, "Tab and Enter")
+
+        press("Next")  # Page Down
+        expect("Page Down: page 1, its first entry highlighted", "page1", 1, visited=[0])
+
+        second = json.loads(tool(build, options, folder, "dump", "second.ini"))
+        press("Return")
+        wait_for("the second menu's caption", lambda: any(
+            w.name == second["settings"]["titleText"] for w in build.screen.find(
+                pid=window.pid)), 20 if build.exact_pictures else 120, 0.5)
+        session1 = (session_values(build) or {}).get("session1", "")
+        results.check("Enter on the LINK item: the second menu opens and Session1 names it",
+                      "second.ini" in session1.lower(), "Session1=%r" % session1)
+
+        press("BackSpace")
+        wait_for("the first menu's caption", lambda: any(
+            w.name == settings["titleText"] for w in build.screen.find(pid=window.pid)),
+            20 if build.exact_pictures else 120, 0.5)
+        expect("Backspace: the first menu at the same page with the same marks", "returned", 1,
+               visited=[0, link_index])
+
+        press("Escape")
+        box = build.wait_box(settings["exitTitle"], settings["exitMessage"], menu,
+                             exclude=(window.xid,))
+        build.answer(box, "No")
+        results.check("Escape on the first level: the exit question, No keeps the menu",
+                      menu.running() and build.screen.exists(window.xid))
+        build.screen.request_close(window)
+        box = build.wait_box(settings["exitTitle"], settings["exitMessage"], menu,
+                             exclude=(window.xid,))
+        build.answer(box, "Yes")
+        code = menu.exit_code(build.box_timeout)
+        results.check("keyboard: ends with 0 after Yes", code == 0,
+                      "exit code %s%s" % (code, menu.errors()))
+    finally:
+        menu.kill()
+
+
+def scenario_scale(build, options, results, work):
+    """QUOREL_SCALE=2 on Linux: the window twice the menu's size showing its picture enlarged
+    pixel for pixel, and a click at a doubled point reaching the right entry."""
+    if build.name != "linux":
+        print("# scale: skipped, Windows enlarges programs that are not DPI-aware itself")
+        return
+    folder = os.path.join(work, "scale")
+    os.makedirs(folder)
+    # Small enough to fit the display twice over.
+    write_bmp24(os.path.join(folder, "background.bmp"),
+                crop(read_bmp24(os.path.join(DEMO, "background.bmp")), 0, 0, 320, 240))
+    with open(os.path.join(folder, "Quorel.ini"), "w", encoding="cp1252", newline="\r\n") as f:
+        f.write("[global]\nbkBitmap=background.bmp\nItemStartX=20\nItemStartY=40\n"
+                "ItemFontSize=20\nItemFontColor=236 242 246\nItemHighLightColor=255 204 92\n"
+                "MenuItemsPerColumn=3\nHintFontSize=14\nDrawTitle=1\nTitleFontSize=22\n"
+                "[menu]\ntitle=Scaled\nitem=First,open,readme.txt,,,The first item\n"
+                "item=Second,open,readme.txt,,,The second item\n")
+    shutil.copy(os.path.join(DEMO, "readme.txt"), folder)
+    dump = json.loads(tool(build, options, folder, "dump", "Quorel.ini"))
+    expected = {}
+    for label, hover in (("plain", None), ("hover1", "1")):
+        path = os.path.join(work, "expected-scale-%s.png" % label)
+        tool(build, options, folder, "render", "Quorel.ini", "-o", path,
+             *(("--hover", hover) if hover else ()))
+        expected[label] = enlarge(read_png(path), 2)
+
+    build.environment["QUOREL_SCALE"] = "2"
+    try:
+        menu = build.start(folder)
+    finally:
+        del build.environment["QUOREL_SCALE"]
+    try:
+        window = build.wait_main(menu)
+        width, height = dump["clientSize"]
+        results.check("QUOREL_SCALE=2: the window is twice the menu's size",
+                      (window.width, window.height) == (2 * width, 2 * height),
+                      "%dx%d for a %dx%d menu" % (window.width, window.height, width, height))
+        background = enlarge(read_bmp24(os.path.join(folder, "background.bmp")), 2)
+        picture_report(build, results, "QUOREL_SCALE=2: the render enlarged 2x pixel for pixel",
+                       window, expected["plain"], background, dump, options.out, "scale plain",
+                       drawn_check=False)
+        left, top, right, bottom = dump["items"][1]["rect"]
+        Pointer(build, window).move(left + right, top + bottom)  # the doubled middle
+        picture_report(build, results, "QUOREL_SCALE=2: a doubled point hovers the second item",
+                       window, expected["hover1"], background, dump, options.out, "scale hover",
+                       drawn_check=False)
+    finally:
+        menu.kill()
+
+
 # --- main ------------------------------------------------------------------------------------
 
 SCENARIOS = {"demo menu": scenario_demo, "missing files": scenario_missing_files,
              "command line": scenario_command_line, "interaction": scenario_interaction,
+             "keyboard": scenario_keyboard, "scale": scenario_scale,
              "restart": lambda *arguments: scenario_restart.scenario_restart(
                  sys.modules[__name__], *arguments)}
 

@@ -1,10 +1,12 @@
-// Pointer input: the hover, press and release states with their cursors, sounds and repaints,
-// and what a click on each kind of entry does (page buttons, exit and return, LINK, the shell,
-// targets that are missing, headings).
+// Pointer and keyboard input: the hover, press and release states with their cursors, sounds
+// and repaints, what a click on each kind of entry does (page buttons, exit and return, LINK,
+// the shell, targets that are missing, headings), and the keys that move the same highlight
+// and click through the same path.
 #include <cstring>
 #include <map>
 
 #include "menu/page_state.h"
+#include "platform/keys.h"
 #include "platform/profile_store.h"
 #include "tests/unit/app_fixture.h"
 
@@ -86,8 +88,15 @@ class PointerInputTest : public AppTest {
     for (CMenuItem* item = app_->page.firstItem; item != nullptr; item = item->next)
       if (item->text != nullptr)
         areas[item->text] = {item->left, item->top, item->right, item->bottom};
-    areas["forward"] = {app_->page.forwardButton.left, app_->page.forwardButton.top,
-                        app_->page.forwardButton.right, app_->page.forwardButton.bottom};
+    const CMenuPage& page = app_->page;
+    for (const CMenuItem* button :
+         {&page.forwardButton, &page.backwardButton, &page.exitButton, &page.returnButton}) {
+      const char* name = button == &page.forwardButton    ? "forward"
+                         : button == &page.backwardButton ? "backward"
+                         : button == &page.exitButton     ? "exit"
+                                                          : "return";
+      areas[name] = {button->left, button->top, button->right, button->bottom};
+    }
     std::string words;
     for (const HeadlessEvent& e : events) {
       std::string word;
@@ -416,6 +425,238 @@ TEST_F(PointerInputTest, HeadingsAndUnformablePathsNeverReachTheShell) {
       EXPECT_EQ(std::nullopt, shells[0].verb);
     }
   }
+}
+
+// One key (or a pointer step) and what it leads to; events null: not compared (a level change
+// records too much to spell out here).
+struct KeyStep {
+  const char* what;
+  uint32_t message;
+  uintptr_t key;  // unused for kMove, which moves onto the entry `hovered` names
+  intptr_t flags;
+  bool shift;
+  const char* events;
+  const char* hovered;  // caption, "exit", "forward", "backward", "return" or null
+  int32_t page;
+  int32_t level;
+};
+
+constexpr intptr_t kRepeat = KeyFlagRepeat;
+constexpr intptr_t kAlt = KeyFlagAlt;
+
+class KeyboardInputTest : public PointerInputTest {
+ protected:
+  CMenuItem* Named(const char* name) {
+    if (name == nullptr) return nullptr;
+    CMenuPage& page = app_->page;
+    const std::map<std::string, CMenuItem*> buttons{{"exit", &page.exitButton},
+                                                    {"forward", &page.forwardButton},
+                                                    {"backward", &page.backwardButton},
+                                                    {"return", &page.returnButton}};
+    const auto button = buttons.find(name);
+    return button != buttons.end() ? button->second : Item(name);
+  }
+  void Run(const KeyStep& step) {
+    SCOPED_TRACE(step.what);
+    HeadlessHoldKey(KeyShift, step.shift);
+    if (step.message == kMove) {
+      MoveTo(*Named(step.hovered));
+    } else {
+      app_->OnKey(step.message, step.key, step.flags);
+    }
+    HeadlessHoldKey(KeyShift, false);
+    const std::string events = Describe(HeadlessTakeEvents());
+    if (step.events != nullptr) {
+      EXPECT_EQ(step.events, events);
+    }
+    EXPECT_EQ(Named(step.hovered), app_->page.hoveredItem)
+        << (app_->page.hoveredItem != nullptr && app_->page.hoveredItem->text != nullptr
+                ? app_->page.hoveredItem->text
+                : "(no caption)");
+    EXPECT_EQ(step.page, app_->page.currentPage);
+    EXPECT_EQ(step.level, app_->sessionIndex);
+  }
+};
+
+TEST_F(KeyboardInputTest, KeysMoveTheHighlightAndClickThroughTheSamePath) {
+  constexpr uint32_t kKey = KeyMessageDown;
+  const KeyStep steps[] = {
+      {"Tab with nothing highlighted: the first entry", kKey, KeyTab, 0, false,
+       "sound143 repaint:Run repaint:hint", "Run", 0, 0},
+      {"Tab: the next entry", kKey, KeyTab, 0, false,
+       "sound143 repaint:Plain repaint:hint repaint:Run", "Plain", 0, 0},
+      {"Tab: items, then the buttons", kKey, KeyTab, 0, false,
+       "sound143 repaint:exit repaint:hint repaint:Plain", "exit", 0, 0},
+      {"Tab", kKey, KeyTab, 0, false, nullptr, "forward", 0, 0},
+      {"Tab past the end: the first entry again", kKey, KeyTab, 0, false, nullptr, "Run", 0, 0},
+      {"Shift+Tab back past the start: the last entry", kKey, KeyTab, 0, true, nullptr, "forward",
+       0, 0},
+      {"Home", kKey, KeyHome, 0, false, nullptr, "Run", 0, 0},
+      {"End", kKey, KeyEnd, 0, false, nullptr, "forward", 0, 0},
+      {"Down from a button: the first item", kKey, KeyDown, 0, false, nullptr, "Run", 0, 0},
+      {"Down", kKey, KeyDown, 0, false, nullptr, "Plain", 0, 0},
+      {"Down at the column's end: nothing", kKey, KeyDown, 0, false, "", "Plain", 0, 0},
+      {"Right with one column: nothing, no page turn", kKey, KeyRight, 0, false, "", "Plain", 0, 0},
+      {"Page Up on the first page: no backward button, nothing", kKey, KeyPageUp, 0, false, "",
+       "Plain", 0, 0},
+      {"Backspace on the first level: no return button, nothing", kKey, KeyBackspace, 0, false, "",
+       "Plain", 0, 0},
+      {"a key the menu does not use", kKey, 'A', 0, false, "", "Plain", 0, 0},
+      {"a key going up", KeyMessageUp, KeyTab, 0, false, "", "Plain", 0, 0},
+      {"the pointer takes the highlight over", kMove, 0, 0, false,
+       "sound143 repaint:Run hand repaint:hint repaint:Plain", "Run", 0, 0},
+      {"a key then starts from the pointer's entry, and drops the hand", kKey, KeyTab, 0, false,
+       "sound143 repaint:Plain repaint:hint repaint:Run arrow", "Plain", 0, 0},
+      {"a click without a move now starts nothing", kUp, 0, 0, false, "", "Plain", 0, 0},
+      {"Page Down: as the forward button, the new page starts on its first entry", kKey,
+       KeyPageDown, 0, false, "sound141 repaint:all hand arrow", "Sub", 1, 0},
+      {"held Enter repeats: nothing", kKey, KeyEnter, kRepeat, false, "", "Sub", 1, 0},
+      {"Enter on a LINK item opens the level, on its first entry", kKey, KeyEnter, 0, false,
+       nullptr, "Deeper", 0, 1},
+      {"Alt+F4 is left to the system", KeyMessageSystemDown, 0x73, kAlt, false, "", "Deeper", 0, 1},
+      {"Backspace returns to the page left, on its first entry", kKey, KeyBackspace, 0, false,
+       nullptr, "Sub", 1, 0},
+      {"Page Up", kKey, KeyPageUp, 0, false, nullptr, "Run", 0, 0},
+      {"Space on an ordinary item hands it to the shell, then the click sound", kKey, KeySpace, 0,
+       false, "other15 sound139", "Run", 0, 0},
+  };
+  for (const KeyStep& step : steps) Run(step);
+  // The marks came back with the level; the keys marked what they clicked.
+  EXPECT_EQ(1, Item("Sub")->visited);
+  EXPECT_EQ(1, Item("Run")->visited);
+  EXPECT_EQ(0, Item("Plain")->visited);
+}
+
+TEST_F(KeyboardInputTest, EscapeReturnsOrAsksAndBusyIgnoresKeys) {
+  constexpr uint32_t kKey = KeyMessageDown;
+  ShowPage(1);
+  app_->OnKey(kKey, KeyEnter, 0);  // nothing highlighted: nothing
+  EXPECT_EQ(0, app_->sessionIndex);
+  EXPECT_EQ(0, app_->page.focusShown);
+  const KeyStep steps[] = {
+      {"Tab", kKey, KeyTab, 0, false, nullptr, "Sub", 1, 0},
+      {"Enter", kKey, KeyEnter, 0, false, nullptr, "Deeper", 0, 1},
+      {"Alt+Left: as the return button", KeyMessageSystemDown, KeyLeft, kAlt, false, nullptr, "Sub",
+       1, 0},
+      {"Enter", kKey, KeyEnter, 0, false, nullptr, "Deeper", 0, 1},
+      {"Escape on a deeper level: as the return button", kKey, KeyEscape, 0, false, nullptr, "Sub",
+       1, 0},
+  };
+  for (const KeyStep& step : steps) Run(step);
+  EXPECT_EQ(1, app_->page.focusShown);
+  EXPECT_TRUE(EventsOf(Kind::CloseRequest).empty());
+  // On the first level Escape asks the exit question (a close request); held, it asks once.
+  HeadlessTakeEvents();
+  app_->OnKey(kKey, KeyEscape, 0);
+  app_->OnKey(kKey, KeyEscape, kRepeat);
+  EXPECT_EQ(1u, EventsOf(Kind::CloseRequest).size());
+  EXPECT_EQ(0, app_->sessionIndex);
+
+  HeadlessTakeEvents();
+  app_->busy = 1;
+  for (uintptr_t key : {KeyTab, KeyEnter, KeyPageDown, KeyEscape}) app_->OnKey(kKey, key, 0);
+  EXPECT_EQ(1, app_->OnKey(KeyMessageSystemDown, KeyLeft, kAlt));
+  EXPECT_EQ(0, app_->OnKey(KeyMessageSystemDown, 0x73, kAlt));  // Alt+F4 keeps its course
+  EXPECT_TRUE(HeadlessTakeEvents().empty());
+  EXPECT_EQ(Item("Sub"), app_->page.hoveredItem);
+}
+
+// The arrows in grids of several shapes: Up and Down stay in their column, Left and Right keep
+// the row (or take the last item of a shorter column), and at the edges nothing moves.
+TEST_F(KeyboardInputTest, ArrowsStayWithinTheGridOfThePage) {
+  const struct {
+    const char* what;
+    int columns, rows, items, page;
+    int from;  // index among the page's items
+    uintptr_t key;
+    int to;  // -1: the highlight does not move
+  } cases[] = {
+      {"one column: down", 1, 3, 3, 0, 0, KeyDown, 1},
+      {"one column: down at the end", 1, 3, 3, 0, 2, KeyDown, -1},
+      {"one column: up at the top", 1, 3, 3, 0, 0, KeyUp, -1},
+      {"one column: right", 1, 3, 3, 0, 1, KeyRight, -1},
+      {"one column: left", 1, 3, 3, 0, 1, KeyLeft, -1},
+      {"three columns: right keeps the row", 3, 2, 5, 0, 1, KeyRight, 3},
+      {"three columns: right onto a shorter column", 3, 2, 5, 0, 3, KeyRight, 4},
+      {"three columns: right at the last column", 3, 2, 5, 0, 4, KeyRight, -1},
+      {"three columns: left", 3, 2, 5, 0, 4, KeyLeft, 2},
+      {"three columns: left at the first column", 3, 2, 5, 0, 1, KeyLeft, -1},
+      {"three columns: down below the last item", 3, 2, 5, 0, 4, KeyDown, -1},
+      {"three columns: up", 3, 2, 5, 0, 3, KeyUp, 2},
+      {"three columns: down at a column's end", 3, 2, 6, 0, 3, KeyDown, -1},
+      {"last page of one item: right", 3, 2, 7, 1, 0, KeyRight, -1},
+      {"last page of one item: down", 3, 2, 7, 1, 0, KeyDown, -1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::string menu = "[global]\nMenuItemColumons=" + std::to_string(c.columns) +
+                       "\nMenuItemsPerColumn=" + std::to_string(c.rows) + "\n[menu]\n";
+    for (int i = 0; i < c.items; ++i) menu += "item=I" + std::to_string(i) + "\n";
+    WriteText((folder_ / "grid.ini").string(), menu);
+    ASSERT_EQ(1, LoadAndApply("grid.ini"));
+    if (c.page != 0) ShowPage(c.page);
+    std::vector<CMenuItem*> items;
+    for (const VisibleNode* n = app_->page.firstVisible; n != nullptr; n = n->next)
+      if (n->entry->text != nullptr) items.push_back(n->entry);
+    ASSERT_LT(static_cast<size_t>(c.from), items.size());
+    app_->page.hoveredItem = items[static_cast<size_t>(c.from)];
+    app_->OnKey(KeyMessageDown, c.key, 0);
+    EXPECT_EQ(items[static_cast<size_t>(c.to < 0 ? c.from : c.to)], app_->page.hoveredItem);
+  }
+
+  // A page of buttons only (a remembered page beyond the items): the arrows have nothing to
+  // go to, Tab and Home and End walk the buttons.
+  WriteText((folder_ / "grid.ini").string(), "[global]\nMenuItemsPerColumn=2\n[menu]\nitem=A\n");
+  app_->page.currentPage = 3;
+  ASSERT_EQ(1, LoadAndApply("grid.ini"));
+  app_->page.currentPage = 3;
+  ASSERT_EQ(1, app_->ApplySettings(&app_->settings, 0));
+  CMenuPage& page = app_->page;
+  page.hoveredItem = nullptr;
+  for (uintptr_t key : {KeyUp, KeyDown, KeyLeft, KeyRight}) app_->OnKey(KeyMessageDown, key, 0);
+  EXPECT_EQ(nullptr, page.hoveredItem);
+  app_->OnKey(KeyMessageDown, KeyTab, 0);
+  EXPECT_EQ(&page.exitButton, page.hoveredItem);
+  app_->OnKey(KeyMessageDown, KeyEnd, 0);
+  EXPECT_EQ(&page.backwardButton, page.hoveredItem);
+}
+
+// The focus frame: dotted (every other pixel of the entry's outline inverted) from the first
+// key on, and gone again from an entry the highlight has left.
+TEST_F(KeyboardInputTest, TheFocusFrameFollowsTheHighlightFromTheFirstKey) {
+  const CMenuItem* run = Item("Run");
+  const Rect area{run->left, run->top, run->right, run->bottom};
+  const auto pixels = [&area] {
+    std::vector<ColorRef> out;
+    for (int32_t y = area.top; y < area.bottom; ++y)
+      for (int32_t x = area.left; x < area.right; ++x) out.push_back(HeadlessWindowPixel(x, y));
+    return out;
+  };
+  ASSERT_EQ(1, Paint());
+  const std::vector<ColorRef> plain = pixels();
+  MoveTo(*run);
+  ASSERT_EQ(1, Paint());
+  const std::vector<ColorRef> hovered = pixels();
+  ASSERT_NE(plain, hovered);
+  app_->OnKey(KeyMessageDown, KeyHome, 0);  // the same entry: only the frame joins it
+  ASSERT_EQ(1, Paint());
+  const std::vector<ColorRef> framed = pixels();
+  const int32_t width = area.right - area.left;
+  const int32_t height = area.bottom - area.top;
+  int inverted = 0;
+  for (size_t i = 0; i < framed.size(); ++i) {
+    if (framed[i] == hovered[i]) continue;
+    const int32_t x = static_cast<int32_t>(i) % width;
+    const int32_t y = static_cast<int32_t>(i) / width;
+    EXPECT_TRUE(x == 0 || y == 0 || x == width - 1 || y == height - 1) << x << "," << y;
+    EXPECT_EQ(~hovered[i] & 0xFFFFFF, framed[i]) << x << "," << y;
+    ++inverted;
+  }
+  const int outline = 2 * (width + height) - 4;
+  EXPECT_NEAR(outline / 2, inverted, 2);
+  app_->OnKey(KeyMessageDown, KeyTab, 0);
+  ASSERT_EQ(1, Paint());
+  EXPECT_EQ(plain, pixels());
 }
 
 }  // namespace

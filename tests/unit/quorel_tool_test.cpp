@@ -349,6 +349,7 @@ TEST(ToolErrors, ClearMessageAndExitCode) {
       {{"dump", demo, "--page"}, 2, "--page needs a value"},
       {{"dump", demo, "--page", "one"}, 2, "--page needs a number"},
       {{"dump", demo, "--hover", "1"}, 2, "unknown option"},
+      {{"dump", demo, "--focus"}, 2, "unknown option"},
       {{"render", demo}, 2, "-o"},
       {{"render", demo, "-o", out, "--hover", "10"}, 2, "the page shows 10 entries"},
       {{"render", demo, "-o", out, "--visited", "0,,1"}, 2, "--visited needs a number"},

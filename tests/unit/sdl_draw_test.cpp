@@ -1,6 +1,6 @@
 // Tests of the SDL drawing backend: font sizes, text measuring and drawing with its wrapping,
-// centring and clipping, colours and background modes, kept text, images, blits and embedded
-// resources.
+// centring and clipping, colours and background modes, kept text, images, blits, the focus
+// frame, the window's scale and its enlargement, and embedded resources.
 // Runs without a display.
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -9,10 +9,12 @@
 #include <cstdint>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "platform/draw.h"
 #include "platform/sdl/sdl_draw_target.h"
 #include "platform/sdl/sdl_resources.h"
+#include "platform/sdl/sdl_scale.h"
 #include "platform/sdl/sdl_text_cache.h"
 #include "res/resource_ids.h"
 
@@ -499,6 +501,111 @@ TEST(SdlImage, BlitWithinOneImageMayOverlap) {
   for (int32_t x = 0; x < 6; ++x) canvas.Set(x, 0, static_cast<uint32_t>(x + 1));
   ASSERT_EQ(1, BlitImage(canvas.target(), 1, 0, 5, 1, canvas.target(), 0, 0));
   for (int32_t x = 1; x < 6; ++x) EXPECT_EQ(static_cast<uint32_t>(x), canvas.At(x, 0));
+}
+
+TEST(SdlImage, FocusFrameInvertsEveryOtherPixelOfTheOutlineWithinTheClip) {
+  Canvas canvas(12, 8, 0x204060);
+  DrawFocusFrame(canvas.target(), Rect{2, 1, 9, 6});  // outline 2..8 x 1..5
+  int inverted = 0;
+  for (int32_t y = 0; y < canvas.height(); ++y) {
+    for (int32_t x = 0; x < canvas.width(); ++x) {
+      const bool outline =
+          (x == 2 || x == 8) && y >= 1 && y <= 5 ? true : (y == 1 || y == 5) && x >= 2 && x <= 8;
+      const bool dot = outline && (x + y) % 2 == 0;
+      EXPECT_EQ(dot ? 0xDFBF9Fu : 0x204060u, canvas.At(x, y)) << x << "," << y;
+      inverted += dot;
+    }
+  }
+  EXPECT_EQ(10, inverted);
+  // Twice is nothing; an empty rectangle and one far off the surface draw nothing.
+  DrawFocusFrame(canvas.target(), Rect{2, 1, 9, 6});
+  DrawFocusFrame(canvas.target(), Rect{5, 5, 5, 9});
+  DrawFocusFrame(canvas.target(), Rect{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX});
+  LimitDrawing(canvas.target(), nullptr);
+  const Rect untouched = canvas.Ink(0x204060);
+  EXPECT_EQ(untouched.right, untouched.left);
+  // Only the part inside the clip rectangle changes.
+  const Rect clip{0, 0, 4, 8};
+  LimitDrawing(canvas.target(), &clip);
+  DrawFocusFrame(canvas.target(), Rect{2, 1, 9, 6});
+  LimitDrawing(canvas.target(), nullptr);
+  const Rect clipped = canvas.Ink(0x204060);
+  EXPECT_EQ((std::vector<int32_t>{2, 1, 4, 6}),
+            (std::vector<int32_t>{clipped.left, clipped.top, clipped.right, clipped.bottom}));
+}
+
+// --- The window's scale ------------------------------------------------------------------------
+
+TEST(SdlScale, TheFactorComesFromTheFirstSourceThatGivesOne) {
+  const char* dpi192 = "Xft.antialias:\t1\nXft.dpi:\t192\nXft.hinting:\t1\n";
+  const struct {
+    const char* quorel;
+    const char* gdk;
+    const char* resources;
+    int scale;
+  } cases[] = {
+      {nullptr, nullptr, nullptr, 1},
+      {"2", "3", dpi192, 2},
+      {"4", nullptr, nullptr, 4},
+      {"5", "3", nullptr, 3},     // beyond 4: the next source
+      {"0", nullptr, dpi192, 2},  // below 1: the next source
+      {"two", nullptr, nullptr, 1},
+      {" 2 ", nullptr, nullptr, 2},
+      {"2x", nullptr, nullptr, 1},
+      {nullptr, "3", dpi192, 3},
+      {nullptr, "8", nullptr, 4},  // at most 4
+      {nullptr, "", dpi192, 2},
+      {nullptr, nullptr, "Xft.dpi: 144.5\n", 1},  // 144 / 96, rounded down
+      {nullptr, nullptr, "Xft.dpi:\t96", 1},
+      {nullptr, nullptr, "Xft.dpi:\t50", 1},  // at least 1
+      {nullptr, nullptr, "Xft.dpi:\t960", 4},
+      {nullptr, nullptr, "Xft.dpi:\tmany\n", 1},
+      {nullptr, nullptr, "Xft.dpix:\t192\nXXft.dpi:\t192\n", 1},  // other keys
+      {nullptr, nullptr, "", 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.quorel ? c.quorel : "-") + "|" + (c.gdk ? c.gdk : "-") + "|" +
+                 (c.resources ? c.resources : "-"));
+    EXPECT_EQ(c.scale, WantedScale(c.quorel, c.gdk, c.resources));
+  }
+}
+
+TEST(SdlScale, TheLargestFactorThatFitsTheScreen) {
+  const struct {
+    int wanted, width, height, screenWidth, screenHeight, scale;
+  } cases[] = {
+      {2, 640, 480, 1920, 1080, 2}, {3, 640, 480, 1920, 1080, 2}, {4, 640, 480, 3840, 2160, 4},
+      {2, 640, 480, 1280, 960, 2},  {2, 640, 480, 1279, 960, 1},  {1, 640, 480, 3840, 2160, 1},
+      {2, 640, 480, 0, 0, 1},       {9, 100, 100, 4000, 4000, 4}, {2, 4096, 4096, 1920, 1080, 1},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.scale, FittingScale(c.wanted, c.width, c.height, c.screenWidth, c.screenHeight))
+        << c.wanted << " " << c.width << "x" << c.height << " on " << c.screenWidth << "x"
+        << c.screenHeight;
+  }
+}
+
+TEST(SdlScale, EnlargingCopiesEachPixelAsABlock) {
+  Canvas picture(3, 2);
+  for (int32_t y = 0; y < 2; ++y)
+    for (int32_t x = 0; x < 3; ++x)
+      picture.Set(x, y, static_cast<uint32_t>(0x10 * (y * 3 + x + 1)));
+  Canvas window(7, 4, 0x777777);  // one column wider than 3 x 2: it stays as it was
+  SDL_Surface* to = window.target()->surface;
+  // Only the area asked for: the right column of the picture first.
+  ASSERT_TRUE(EnlargeArea(picture.target()->surface, SDL_Rect{2, 0, 1, 2}, to, 2));
+  EXPECT_EQ(0x777777u, window.At(0, 0));
+  EXPECT_EQ(0x30u, window.At(5, 1));
+  ASSERT_TRUE(EnlargeArea(picture.target()->surface, SDL_Rect{0, 0, 3, 2}, to, 2));
+  for (int32_t y = 0; y < 4; ++y) {
+    for (int32_t x = 0; x < 6; ++x)
+      EXPECT_EQ(picture.At(x / 2, y / 2), window.At(x, y)) << x << "," << y;
+    EXPECT_EQ(0x777777u, window.At(6, y));
+  }
+  // An area beyond the picture copies nothing; the window's edge cuts a larger factor.
+  ASSERT_TRUE(EnlargeArea(picture.target()->surface, SDL_Rect{5, 5, 3, 3}, to, 2));
+  ASSERT_TRUE(EnlargeArea(picture.target()->surface, SDL_Rect{0, 0, 3, 2}, to, 4));
+  EXPECT_EQ(0x20u, window.At(6, 3));
 }
 
 // --- Embedded resources ----------------------------------------------------------------------
