@@ -210,8 +210,8 @@ TEST_F(Win32RestartTest, PlacesAndCommandForEachRefusal) {
     RegisterRestart();
     auto place = [&](const std::string& text) {
       std::string out = text;
-      const size_t at = out.find("<local>");
-      if (at != std::string::npos) out.replace(at, 7, local);
+      for (size_t at = out.find("<local>"); at != std::string::npos; at = out.find("<local>"))
+        out.replace(at, 7, local);
       return out;
     };
     const std::string windowsProgram = windows_ + "\\pindrel.exe";
