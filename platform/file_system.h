@@ -66,8 +66,8 @@ int DeleteFileAt(const char* path);
 // Returns its length, or 0 on failure or when it does not fit.
 uint32_t GetProgramPath(char* out, uint32_t size);
 
-// Creates the file path (taken as given) for writing, replacing an existing one, not shared with other
-// openers, and writes size bytes in one write (a program file: mode 0755 on Linux). 1 when
+// Creates the file path (taken as given) for writing, replacing an existing one, not shared with
+// other openers, and writes size bytes in one write (a program file: mode 0755 on Linux). 1 when
 // every byte was written, 0 otherwise (on Windows a file that is running or locked stays as
 // it was; on Linux the new file takes the name and a running copy keeps its own).
 int WriteProgramFile(const char* path, const unsigned char* bytes, size_t size);

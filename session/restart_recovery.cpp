@@ -45,8 +45,7 @@ std::string AskFolder(Query query) {
 }
 
 std::string PerUserDirectory(int create) {
-  return AskFolder(
-      [create](char* out, uint32_t size) { return GetPerUserDir(out, size, create); });
+  return AskFolder([create](char* out, uint32_t size) { return GetPerUserDir(out, size, create); });
 }
 
 // The session file as a path, for the report.
@@ -60,11 +59,12 @@ void Report(const std::string& what) { ReportRecoveryOff(what.c_str()); }
 
 // Writes the reload program into folder; its path, or "" when that failed.
 std::string WriteReloadProgram(const std::string& folder) {
-  const std::string path = FileInFolder(folder, kReloadProgramName);
-  if (path.empty()) return path;
-  return WriteProgramFile(path.c_str(), reload_program_image, reload_program_image_size)
-             ? path
-             : std::string();
+  std::string path = FileInFolder(folder, kReloadProgramName);
+  if (!path.empty() &&
+      !WriteProgramFile(path.c_str(), reload_program_image, reload_program_image_size)) {
+    path.clear();
+  }
+  return path;
 }
 
 }  // namespace

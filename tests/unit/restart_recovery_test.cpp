@@ -71,15 +71,12 @@ TEST_F(RestartRecoveryTest, AllOrNothingWhateverTheStandInIs) {
     bool registered;
     const char* reported;  // what standard error names, "" for nothing
   } cases[] = {
-      {"a backslash belongs to the folder's name", folder_ / "win\\dir", nullptr, false, true,
-       ""},
+      {"a backslash belongs to the folder's name", folder_ / "win\\dir", nullptr, false, true, ""},
       {"a path longer than 260 bytes", deep / "windir", nullptr, false, true, ""},
       // Refuses writes even to root.
       {"a read-only folder", "/proc/self", nullptr, false, false, "/proc/self/quorel~.tmp"},
-      {"the reload program refused", folder_ / "windir", "pindrel", false, false,
-       "/pindrel"},
-      {"the session file refused", folder_ / "windir", "quorel~.tmp", false, false,
-       "/quorel~.tmp"},
+      {"the reload program refused", folder_ / "windir", "pindrel", false, false, "/pindrel"},
+      {"the session file refused", folder_ / "windir", "quorel~.tmp", false, false, "/quorel~.tmp"},
       {"no autostart folder", folder_ / "windir", nullptr, true, false, "log-on registration"},
   };
   for (const auto& c : cases) {
@@ -109,7 +106,8 @@ TEST_F(RestartRecoveryTest, AllOrNothingWhateverTheStandInIs) {
       EXPECT_EQ(image, ReadBytes(c.windir / "pindrel"));
       // Exec names the folder as it is, its backslashes escaped as a Desktop Entry string.
       std::string escaped;
-      for (char ch : c.windir.string()) escaped += ch == '\\' ? std::string(4, '\\') : std::string(1, ch);
+      for (char ch : c.windir.string())
+        escaped += ch == '\\' ? std::string(4, '\\') : std::string(1, ch);
       EXPECT_NE(std::string::npos, ReadBytes(Autostart()).find(escaped + "/pindrel"));
       EXPECT_EQ(a_, Config("Workpath"));
       EXPECT_EQ("", said);
