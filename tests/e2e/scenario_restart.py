@@ -252,6 +252,7 @@ def scenario_restart(kit, build, options, results, work):
                       and "second.ini" in values["session1"].lower(), "Config %r" % values)
         if wine:
             values, value = places.state()
+            print("# Run values: HKLM %r, HKCU %r" % (values["HKLM"], values["HKCU"]), flush=True)
             program = WinePlaces.split(value)[0] if value else ""
             results.check("restart: the Windows directory refusing the reload program, HKCU "
                           "names it by its quoted full path and HKLM holds nothing",
