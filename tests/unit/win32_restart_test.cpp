@@ -176,6 +176,9 @@ TEST_F(Win32RestartTest, PlacesAndCommandForEachRefusal) {
        "windows", "<none>", "\"<local>\\pindrel.exe\" quorel~.tmp"},
       {"the per-user folder refused too: nothing registered", true, false, false, "blocked", "",
        "windows", "<none>", "<none>"},
+      // The restore form would read "/...a,b..." as a definition file and a folder.
+      {"a comma in the user's folder: no session file there, nothing registered", false, true,
+       false, "a,b", "", "windows", "<none>", "<none>"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -190,6 +193,11 @@ TEST_F(Win32RestartTest, PlacesAndCommandForEachRefusal) {
       SetEnvironmentVariableA("TMP", (root_ + "\\").c_str());
       SetEnvironmentVariableA("TEMP", (root_ + "\\").c_str());
       local = root_;
+    } else if (std::string(c.localAppData) == "a,b") {
+      const std::string comma = root_ + "\\a,b";
+      CreateDirectoryA(comma.c_str(), nullptr);
+      SetEnvironmentVariableA("LOCALAPPDATA", comma.c_str());
+      local = comma + "\\Quorel";
     } else if (std::string(c.localAppData) == "blocked") {
       // The program's own folder holds a folder of the program's name: no file can be made.
       SetEnvironmentVariableA("LOCALAPPDATA", root_.c_str());
@@ -226,7 +234,9 @@ TEST_F(Win32RestartTest, PlacesAndCommandForEachRefusal) {
     GetPrivateProfileStringA("Config", "Exec", "", exec, sizeof exec, SessionFile());
     char self[MAX_PATH] = "";
     GetModuleFileNameA(nullptr, self, sizeof self);
-    EXPECT_STREQ(self, exec);
+    // Where the session file could be written, it names this program.
+    const bool nowhere = c.blockSession && std::string(c.localAppData) == "a,b";
+    EXPECT_STREQ(nowhere ? "" : self, exec);
     EXPECT_EQ(place(c.machine), RunValue(HKEY_LOCAL_MACHINE));
     EXPECT_EQ(place(c.user), RunValue(HKEY_CURRENT_USER));
 
@@ -243,6 +253,8 @@ TEST_F(Win32RestartTest, PlacesAndCommandForEachRefusal) {
     }
     RemoveDirectoryA((root_ + "\\Quorel\\pindrel.exe").c_str());
     RemoveDirectoryA((root_ + "\\Quorel").c_str());
+    RemoveDirectoryA((root_ + "\\a,b\\Quorel").c_str());
+    RemoveDirectoryA((root_ + "\\a,b").c_str());
   }
 }
 
