@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <string>
 
 #include "app/menu_app.h"
 #include "platform/file_system.h"
@@ -44,6 +45,17 @@ std::string AskFolder(Query query) {
   return folder;
 }
 
+// name in folder, joined with the system's separator ('\\' on Windows even after a drive root,
+// as the 95 family wants); empty when folder is.
+std::string FileInFolder(const std::string& folder, const char* name) {
+  if (folder.empty()) return std::string();
+  return folder + kPathSeparator + name;
+}
+
+// The Windows directory (its Linux stand-in as it is, backslashes and all), or "" when it
+// cannot be had.
+std::string WindowsDirectory() { return AskFolder(GetWindowsDir); }
+
 std::string PerUserDirectory(int create) {
   return AskFolder([create](char* out, uint32_t size) { return GetPerUserDir(out, size, create); });
 }
@@ -74,13 +86,6 @@ const char* SessionFile() { return SessionFileText().c_str(); }
 void UseSessionFile(const char* name) {
   SessionFileText() = name != nullptr && name[0] != '\0' ? name : kSessionFileName;
 }
-
-std::string FileInFolder(const std::string& folder, const char* name) {
-  if (folder.empty()) return std::string();
-  return folder + kPathSeparator + name;
-}
-
-std::string WindowsDirectory() { return AskFolder(GetWindowsDir); }
 
 void ChooseSessionFile(const char* restoreName) {
   if (restoreName != nullptr && NamesSessionFile(restoreName)) {

@@ -3,8 +3,6 @@
 // platform/*.h only.
 #pragma once
 
-#include <string>
-
 // The session file's name; given bare, the INI store places it in the Windows directory.
 constexpr char kSessionFileName[] = "quorel~.tmp";
 // Its section of the session journal and the program's own keys.
@@ -24,14 +22,6 @@ void UseSessionFile(const char* name);
 // test write is this run's "Exec". With neither, the bare name stays and nothing gets
 // registered.
 void ChooseSessionFile(const char* restoreName);
-
-// name in folder, joined with the system's separator ('\' on Windows even after a drive root,
-// as the 95 family wants); empty when folder is.
-std::string FileInFolder(const std::string& folder, const char* name);
-
-// The Windows directory (its Linux stand-in as it is, backslashes and all), or "" when it
-// cannot be had.
-std::string WindowsDirectory();
 
 // Makes the menu come back after a restart, all or nothing: "Exec" (this program's full path)
 // and "Workpath" (startDirectory) into the session file, the reload program written into the
