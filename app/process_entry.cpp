@@ -23,6 +23,8 @@ int InitInstance(CMenuApp& app, void* instance, int showCommand, const char* com
   }
 
   const StartRequest request = ParseCommandLine(commandLine, startDirectory, rules);
+  // Before the first level is opened: it writes the journal and reads remembered pages there.
+  ChooseSessionFile(request.restore ? request.sessionFile.c_str() : nullptr);
   if (request.restore) {
     // Whatever the journal gives: with no level opened the window shows the painting error
     // text, and the start still succeeds so the recovery is registered again.
@@ -34,7 +36,7 @@ int InitInstance(CMenuApp& app, void* instance, int showCommand, const char* com
 
   // A fresh start begins a new journal: levels of an earlier run that ended without clean-up
   // must not come back at the next log-on.
-  EmptyJournalAbove(-1, kSessionFileName);
+  EmptyJournalAbove(-1, SessionFile());
   if (app.OpenMenu(request.definitionFile.c_str(), request.workingDirectory.c_str(), 1)) {
     ShowWindowAs(window, showCommand);
     UpdateWindowNow(window);

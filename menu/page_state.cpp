@@ -53,7 +53,7 @@ class SessionFileScope {
   SessionFileScope(CProfile& profile, const char* definitionFile, char* section, uint32_t size)
       : profile_(profile) {
     profile_.GetFile(kept_, kPathSize);
-    profile_.SetFile(kSessionFileName, 0);
+    profile_.SetFile(SessionFile(), 0);
     PageStateKey(definitionFile, section, size);
   }
   ~SessionFileScope() { profile_.SetFile(kept_, 0); }

@@ -54,15 +54,20 @@ int SetCurrentDir(const char* path);
 // when missing). Returns its length, or the size needed, or 0 on failure.
 uint32_t GetWindowsDir(char* out, uint32_t size);
 
-// Deletes the file path ('\\' accepted as a separator); 1 on success, 0 on failure.
+// The separator this system puts between a folder and a name: '\\' on Windows (which the
+// Windows 95 family needs, at a drive root too), '/' on Linux.
+extern const char kPathSeparator;
+
+// Deletes the file path, taken as given (on Linux a '\\' is part of a name); 1 on success,
+// 0 on failure (a folder is never deleted).
 int DeleteFileAt(const char* path);
 
 // Full path of the running program into out (GetModuleFileNameA; /proc/self/exe on Linux).
 // Returns its length, or 0 on failure or when it does not fit.
 uint32_t GetProgramPath(char* out, uint32_t size);
 
-// Creates the file path for writing, replacing an existing one, not shared with other
-// openers, and writes size bytes in one write (a program file: mode 0755 on Linux). 1 when
+// Creates the file path (taken as given) for writing, replacing an existing one, not shared with
+// other openers, and writes size bytes in one write (a program file: mode 0755 on Linux). 1 when
 // every byte was written, 0 otherwise (on Windows a file that is running or locked stays as
 // it was; on Linux the new file takes the name and a running copy keeps its own).
 int WriteProgramFile(const char* path, const unsigned char* bytes, size_t size);

@@ -34,7 +34,7 @@ int ReplayJournal(CMenuApp& app, const char* sessionFile) {
   // The levels opened wrote the journal of this run. A skipped level leaves its successors
   // journalled under lower keys, and keys past the first empty one may be left from older
   // runs: none of them is open now.
-  EmptyJournalAbove(app.sessionIndex, kSessionFileName);
+  EmptyJournalAbove(app.sessionIndex, SessionFile());
   return opened;
 }
 

@@ -10,11 +10,11 @@ class CMenuApp;
 constexpr int kJournalKeysRead = 16;
 
 // Reads "Session0", "Session1", ... from section "Config" of sessionFile (a bare name: the
-// Windows directory) and opens each level again with the definition file text before the
-// first comma and the working directory after it; centres the window after each entry. Stops
-// at the first empty or missing key; a value without a comma is skipped, and so is one whose
-// level cannot be opened. Afterwards the journal these openings wrote has no key above the
-// level reached. Returns how many levels were opened.
+// Windows directory; or a full path) and opens each level again with the definition file text
+// before the first comma and the working directory after it; centres the window after each entry.
+// Stops at the first empty or missing key; a value without a comma is skipped, and so is one whose
+// level cannot be opened. Afterwards the journal these openings wrote (SessionFile()) has no key
+// above the level reached. Returns how many levels were opened.
 int ReplayJournal(CMenuApp& app, const char* sessionFile);
 
 // Empties every journal key above level, up to the last one a replay reads, that still holds a

@@ -4,43 +4,161 @@
 
 #include <cstdint>
 #include <cstring>
+#include <string>
 
 #include "app/menu_app.h"
-#include "platform/copy_text.h"
 #include "platform/file_system.h"
 #include "platform/log_on.h"
 #include "platform/profile_store.h"
 #include "session/reload_image.h"
 
-bool WindowsDirectoryFile(const char* name, char* out, size_t size) {
-  if (name == nullptr || out == nullptr || size == 0) return false;
-  const uint32_t length = GetWindowsDir(out, static_cast<uint32_t>(size));
-  if (length == 0 || length >= size) return false;
-  // "/" joins on both systems, as the INI store joins bare names.
-  const size_t nameLength = std::strlen(name);
-  if (length + 1 + nameLength >= size) return false;
-  out[length] = '/';
-  CopyText(out + length + 1, size - length - 1, name);
-  return true;
+namespace {
+
+// The reload program reads "Exec" into 1,024 characters: a longer path could not start it.
+constexpr uint32_t kExecSize = 1024;
+
+std::string& SessionFileText() {
+  static std::string name = kSessionFileName;
+  return name;
+}
+
+bool IsSeparator(char c) { return c == '/' || c == '\\'; }
+
+// name is the session file's own name, alone or after a folder: only such a file is written
+// and deleted as the session file, never another file a command line happens to name.
+bool NamesSessionFile(const char* name) {
+  const size_t length = std::strlen(name);
+  const size_t own = sizeof kSessionFileName - 1;
+  if (length < own || std::strcmp(name + length - own, kSessionFileName) != 0) return false;
+  return length == own || IsSeparator(name[length - own - 1]);
+}
+
+// A folder asked of the system by size first, so no length limits it (Linux paths may be long).
+template <typename Query>
+std::string AskFolder(Query query) {
+  const uint32_t needed = query(nullptr, 0);
+  if (needed == 0) return std::string();
+  std::string folder(needed, '\0');
+  const uint32_t length = query(&folder[0], needed);
+  if (length == 0 || length >= needed) return std::string();
+  folder.resize(length);
+  return folder;
+}
+
+// name in folder, joined with the system's separator ('\\' on Windows even after a drive root,
+// as the 95 family wants); empty when folder is.
+std::string FileInFolder(const std::string& folder, const char* name) {
+  if (folder.empty()) return std::string();
+  return folder + kPathSeparator + name;
+}
+
+// The Windows directory (its Linux stand-in as it is, backslashes and all), or "" when it
+// cannot be had.
+std::string WindowsDirectory() { return AskFolder(GetWindowsDir); }
+
+std::string PerUserDirectory(int create) {
+  return AskFolder([create](char* out, uint32_t size) { return GetPerUserDir(out, size, create); });
+}
+
+// The session file as a path, for the report.
+std::string SessionFilePath() {
+  const char* name = SessionFile();
+  return std::strcmp(name, kSessionFileName) == 0 ? FileInFolder(WindowsDirectory(), name)
+                                                  : std::string(name);
+}
+
+void Report(const std::string& what) { ReportRecoveryOff(what.c_str()); }
+
+// Writes the reload program into folder; its path, or "" when that failed.
+std::string WriteReloadProgram(const std::string& folder) {
+  std::string path = FileInFolder(folder, kReloadProgramName);
+  if (!path.empty() &&
+      !WriteProgramFile(path.c_str(), reload_program_image, reload_program_image_size)) {
+    path.clear();
+  }
+  return path;
+}
+
+}  // namespace
+
+const char* SessionFile() { return SessionFileText().c_str(); }
+
+void UseSessionFile(const char* name) {
+  SessionFileText() = name != nullptr && name[0] != '\0' ? name : kSessionFileName;
+}
+
+void ChooseSessionFile(const char* restoreName) {
+  if (restoreName != nullptr && NamesSessionFile(restoreName)) {
+    UseSessionFile(restoreName);
+    return;
+  }
+  UseSessionFile(nullptr);
+  char program[kExecSize];
+  if (GetProgramPath(program, sizeof program) == 0) program[0] = '\0';
+  if (WriteProfileValue(kSessionSection, "Exec", program, kSessionFileName)) return;
+  const std::string path = FileInFolder(PerUserDirectory(1), kSessionFileName);
+  // The restore form names the file on the menu's command line, where a comma would make it
+  // the form that opens a definition file: no recovery rather than a wrong one.
+  if (path.empty() || path.find(',') != std::string::npos) return;
+  if (WriteProfileValue(kSessionSection, "Exec", program, path.c_str())) {
+    UseSessionFile(path.c_str());
+  }
 }
 
 void RegisterRestart() {
-  char program[260];
-  // A path that does not fit is not written cut: the reload program would start another file.
-  if (GetProgramPath(program, sizeof program) == 0) program[0] = '\0';
-  WriteProfileValue(kSessionSection, "Exec", program, kSessionFileName);
-  WriteProfileValue(kSessionSection, "Workpath", startDirectory, kSessionFileName);
-  SetLogOnCommand(kLogOnEntryName, kReloadProgramName, kSessionFileName);
-  char path[260];
-  if (WindowsDirectoryFile(kReloadProgramName, path, sizeof path)) {
-    // A reload program that is still running keeps its file; it is the same program.
-    WriteProgramFile(path, reload_program_image, reload_program_image_size);
+  const char* session = SessionFile();
+  char program[kExecSize];
+  bool complete = GetProgramPath(program, sizeof program) != 0;
+  if (!complete) {
+    Report("Exec (the program's own path)");
+  } else if (!WriteProfileValue(kSessionSection, "Exec", program, session) ||
+             !WriteProfileValue(kSessionSection, "Workpath", startDirectory, session)) {
+    complete = false;
+    Report(SessionFilePath());
+  }
+
+  // The reference's place first; where the Windows directory refuses a program file (a
+  // standard user on current Windows), the user's own folder.
+  std::string reload;
+  bool inWindowsDirectory = false;
+  if (complete) {
+    const std::string windows = WindowsDirectory();
+    reload = WriteReloadProgram(windows);
+    inWindowsDirectory = !reload.empty();
+    if (reload.empty()) reload = WriteReloadProgram(PerUserDirectory(1));
+    if (reload.empty()) {
+      complete = false;
+      Report(FileInFolder(windows, kReloadProgramName));
+    }
+  }
+
+  if (complete) {
+    // Machine-wide only when both files lie where every user's log-on finds them.
+    const bool everyUser = inWindowsDirectory && std::strcmp(session, kSessionFileName) == 0;
+    const char* command = inWindowsDirectory ? kReloadProgramName : reload.c_str();
+    if (SetLogOnCommand(kLogOnEntryName, command, session, everyUser ? 1 : 0) == LogOnNowhere) {
+      complete = false;
+      Report("the log-on registration " + std::string(kLogOnEntryName));
+    }
+  }
+
+  // Each step above runs only when the ones before it succeeded: one report at most.
+  if (!complete) {
+    // No registration that names what is not there, nor an earlier one that would bring back
+    // a stale session; the session file stays for this run and goes at its end.
+    RemoveLogOnCommand(kLogOnEntryName);
+    if (!reload.empty()) DeleteFileAt(reload.c_str());
   }
 }
 
 void UnregisterRestart() {
-  char path[260];
-  if (WindowsDirectoryFile(kSessionFileName, path, sizeof path)) DeleteFileAt(path);
-  if (WindowsDirectoryFile(kReloadProgramName, path, sizeof path)) DeleteFileAt(path);
+  const std::string folders[] = {WindowsDirectory(), PerUserDirectory(0)};
+  for (const std::string& folder : folders) {
+    if (folder.empty()) continue;
+    DeleteFileAt(FileInFolder(folder, kSessionFileName).c_str());
+    DeleteFileAt(FileInFolder(folder, kReloadProgramName).c_str());
+  }
+  if (std::strcmp(SessionFile(), kSessionFileName) != 0) DeleteFileAt(SessionFile());
+  RemovePerUserDir();
   RemoveLogOnCommand(kLogOnEntryName);
 }

@@ -3,23 +3,35 @@
 // platform/*.h only.
 #pragma once
 
-#include <cstddef>
-
-// The session file, a bare name that the INI store places in the Windows directory.
+// The session file's name; given bare, the INI store places it in the Windows directory.
 constexpr char kSessionFileName[] = "quorel~.tmp";
 // Its section of the session journal and the program's own keys.
 constexpr char kSessionSection[] = "Config";
 
-// The full path of name in the Windows directory into out; false when it cannot be formed
-// or does not fit.
-bool WindowsDirectoryFile(const char* name, char* out, size_t size);
+// The session file this run journals into and remembers pages in: kSessionFileName (the
+// Windows directory) unless the start chose another place. Never null.
+const char* SessionFile();
 
-// Makes the menu come back after a restart: "Exec" (this program's full path) and "Workpath"
-// (startDirectory) into the session file, the reload program registered to run at the next
-// log-on with the session file's name, and the reload program written into the Windows
-// directory. Nothing is reported: whatever cannot be done means no recovery.
+// Makes name the session file of this run (null: the bare kSessionFileName again).
+void UseSessionFile(const char* name);
+
+// Chooses the session file before the first level is opened. A restore form's name that names
+// a session file (kSessionFileName, bare or after a separator) is used as it is, so the replay
+// rewrites the journal and pages it read. Otherwise the Windows directory when the session
+// file can be written there, else the same name in the per-user folder (GetPerUserDir); the
+// test write is this run's "Exec". With neither, the bare name stays and nothing gets
+// registered.
+void ChooseSessionFile(const char* restoreName);
+
+// Makes the menu come back after a restart, all or nothing: "Exec" (this program's full path)
+// and "Workpath" (startDirectory) into the session file, the reload program written into the
+// Windows directory or else the per-user folder, and only when both are in place the log-on
+// registration that runs it with the session file's name (for every user when both lie in the
+// Windows directory). When a part cannot be written nothing stays registered (an earlier
+// registration is removed too), the part is reported once, and the normal end removes the rest.
 void RegisterRestart();
 
-// Removes what keeps the menu coming back after a restart: the session file and the reload
-// program in the Windows directory, and the log-on registration. A missing one is already gone.
+// Removes what keeps the menu coming back after a restart from every place it may be in: the
+// session file and the reload program in the Windows directory and in the per-user folder,
+// the session file of this run, and the log-on registration. A missing one is already gone.
 void UnregisterRestart();

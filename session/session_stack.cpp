@@ -22,7 +22,7 @@ bool FitsPath(const char* text) { return text != nullptr && std::strlen(text) < 
 void WriteJournal(int32_t level, const std::string& value) {
   char key[32];
   std::snprintf(key, sizeof key, "Session%d", static_cast<int>(level));
-  WriteProfileValue(kSessionSection, key, value.c_str(), kSessionFileName);
+  WriteProfileValue(kSessionSection, key, value.c_str(), SessionFile());
 }
 
 }  // namespace

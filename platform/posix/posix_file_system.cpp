@@ -155,10 +155,13 @@ int GetFileStamp(const char* path, FileStamp* stamp) {
   return 1;
 }
 
+const char kPathSeparator = '/';
+
 int DeleteFileAt(const char* path) {
   if (path == nullptr || *path == '\0') return 0;
-  // unlink refuses a folder, as deleting a file does on Windows.
-  return unlink(WithSlashes(path).c_str()) == 0 ? 1 : 0;
+  // unlink refuses a folder, as deleting a file does on Windows. The path is one this program
+  // formed from a real folder, so a backslash in it belongs to a name.
+  return unlink(path) == 0 ? 1 : 0;
 }
 
 uint32_t GetFullPath(const char* name, char* out, uint32_t size) {
@@ -204,7 +207,8 @@ uint32_t GetProgramPath(char* out, uint32_t size) {
 
 int WriteProgramFile(const char* path, const unsigned char* bytes, size_t size) {
   if (path == nullptr || bytes == nullptr) return 0;
-  const std::string name = WithSlashes(path);
+  // Formed from a real folder: a backslash in it belongs to a name.
+  const std::string name(path);
   // A new file replaces the old one by rename, so a copy that is running keeps its image.
   // O_EXCL on the temporary name: nothing else's file is ever written through.
   const std::string temporary = name + ".new";

@@ -1,5 +1,6 @@
 // The log-on registration on Linux: an XDG autostart entry that runs the reload program from
-// the Windows-directory stand-in. POSIX and the C++ library only.
+// the Windows-directory stand-in, and the report of a recovery that could not be set up.
+// POSIX and the C++ library only.
 #include "platform/posix/posix_log_on.h"
 
 #include <fcntl.h>
@@ -7,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -175,23 +177,51 @@ std::string AutostartEntryPath(const std::string& name) {
   return config + "/autostart/" + name + ".desktop";
 }
 
-void SetLogOnCommand(const char* name, const char* program, const char* argument) {
-  if (name == nullptr || program == nullptr || argument == nullptr) return;
+LogOnPlace SetLogOnCommand(const char* name, const char* program, const char* argument,
+                           int forEveryUser) {
+  (void)forEveryUser;  // an autostart entry is the user's own
+  if (name == nullptr || program == nullptr || argument == nullptr) return LogOnNowhere;
   const std::string path = AutostartEntryPath(name);
-  if (path.empty()) return;
-  const std::string dir = WindowsDirectory();
-  const std::string text =
-      dir.empty() ? std::string() : DesktopEntryText(name, dir + "/" + program, argument);
-  // No entry rather than a broken one; nor an earlier one, which would restore a stale session.
-  if (text.empty()) {
-    unlink(path.c_str());
-    return;
+  if (path.empty()) return LogOnNowhere;
+  // A bare name lies in the Windows-directory stand-in, taken as it is (backslashes belong to
+  // its names).
+  std::string programPath = program;
+  if (programPath.find('/') == std::string::npos) {
+    const std::string dir = WindowsDirectory();
+    programPath = dir.empty() ? std::string() : dir + "/" + programPath;
   }
-  if (MakeFolders(path.substr(0, path.rfind('/')))) ReplaceFile(path, text);
+  const std::string text =
+      programPath.empty() ? std::string() : DesktopEntryText(name, programPath, argument);
+  // No entry rather than a broken one; nor an earlier one, which would restore a stale session.
+  if (text.empty() || !MakeFolders(path.substr(0, path.rfind('/'))) || !ReplaceFile(path, text)) {
+    const int error = errno;
+    unlink(path.c_str());
+    errno = error;
+    return LogOnNowhere;
+  }
+  return LogOnUser;
 }
 
 void RemoveLogOnCommand(const char* name) {
   if (name == nullptr) return;
   const std::string path = AutostartEntryPath(name);
   if (!path.empty()) unlink(path.c_str());
+}
+
+uint32_t GetPerUserDir(char* out, uint32_t size, int create) {
+  (void)out, (void)size, (void)create;
+  return 0;
+}
+
+void RemovePerUserDir() {}
+
+void ReportRecoveryOff(const char* what) {
+  const int error = errno;
+  if (what == nullptr) return;
+  if (error != 0) {
+    std::fprintf(stderr, "quorel: no restart recovery: cannot write %s: %s\n", what,
+                 std::strerror(error));
+  } else {
+    std::fprintf(stderr, "quorel: no restart recovery: cannot write %s\n", what);
+  }
 }

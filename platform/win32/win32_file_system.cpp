@@ -64,6 +64,8 @@ int GetFileStamp(const char* path, FileStamp* stamp) {
   return 1;
 }
 
+const char kPathSeparator = '\\';
+
 int DeleteFileAt(const char* path) { return path != nullptr && DeleteFileA(path) ? 1 : 0; }
 
 uint32_t GetFullPath(const char* name, char* out, uint32_t size) {

@@ -1,10 +1,12 @@
-// pindrel.exe: run once at log-on, starts the menu program in the restore form and removes its
-// own registration. Linked without any C runtime (own entry point, Win32 calls only).
+// pindrel.exe: run once at log-on, starts the menu program in the restore form (show command
+// 5) and removes its own registration from HKLM and HKCU. Linked without any C runtime (own
+// entry point, Win32 calls only).
 #include <windows.h>
 // shellapi.h needs windows.h before it.
 #include <shellapi.h>
 
 #include "platform/log_on.h"
+#include "platform/win32/win32_reload_argument.h"
 
 namespace {
 
@@ -13,25 +15,10 @@ char exec[1024];
 char workpath[1024];
 char parameters[1024];
 
-// The argument text: the command line after the program's own name (quoted or not) and the
-// blanks after it, as the usual start-up code passes it to WinMain.
-const char* ArgumentText() {
-  const unsigned char* p = reinterpret_cast<const unsigned char*>(GetCommandLineA());
-  if (*p == '"') {
-    ++p;
-    while (*p != '\0' && *p != '"') ++p;
-    if (*p == '"') ++p;
-  } else {
-    while (*p > ' ') ++p;
-  }
-  while (*p != '\0' && *p <= ' ') ++p;
-  return reinterpret_cast<const char*>(p);
-}
-
 }  // namespace
 
 extern "C" __attribute__((noreturn)) void ReloadEntry() {
-  const char* argument = ArgumentText();
+  const char* argument = ReloadArgumentText(GetCommandLineA());
   if (*argument == '\0') ExitProcess(0);
   GetPrivateProfileStringA("Config", "Exec", "", exec, sizeof(exec), argument);
   GetPrivateProfileStringA("Config", "Workpath", "", workpath, sizeof(workpath), argument);
@@ -41,7 +28,7 @@ extern "C" __attribute__((noreturn)) void ReloadEntry() {
   // is not passed on cut.
   if (lstrlenA(argument) < static_cast<int>(sizeof(parameters)) - 1) {
     wsprintfA(parameters, "/%s", argument);
-    ShellExecuteA(nullptr, "open", exec, parameters, workpath, SW_SHOWNORMAL);
+    ShellExecuteA(nullptr, "open", exec, parameters, workpath, SW_SHOW);
   }
   ExitProcess(0);
 }

@@ -13,6 +13,11 @@
 //   close HWND           posts WM_CLOSE: "ok", or "missing" when HWND is no window
 //   command HWND ID      posts WM_COMMAND with ID: "ok" or "missing"
 //   syscommand HWND ID   posts WM_SYSCOMMAND with ID: "ok" or "missing"
+//   endsession HWND      as Windows ends the session: sends WM_QUERYENDSESSION, then
+//                        WM_ENDSESSION with TRUE: "ok ANSWER" (the query's answer, 1: it may
+//                        end) or "missing"
+//   run COMMAND          starts the command line (the rest of the line) as the log-on starts a
+//                        Run value, and waits for it to end: "exit CODE", or "failed ERROR"
 //   quit                 ends with exit code 0 (so does the end of stdin)
 // Anything else answers "error" and the rest of the line. HWND and ID take decimal or 0x hex.
 #include <windows.h>
@@ -143,6 +148,33 @@ const char* Click(HWND window, const char* text) {
   return "ok";
 }
 
+std::string EndSession(HWND window) {
+  if (!IsWindow(window)) return "missing";
+  // Sent with time limits, as the system sends them: a busy program does not stop the test.
+  DWORD_PTR answer = 0;
+  SendMessageTimeoutA(window, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, 20000, &answer);
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutA(window, WM_ENDSESSION, TRUE, 0, SMTO_NORMAL, 20000, &ignored);
+  return "ok " + std::to_string(static_cast<unsigned long>(answer));
+}
+
+std::string RunCommand(const char* command) {
+  std::string line(command);  // CreateProcessA may write into the command line
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process)) {
+    return "failed " + std::to_string(GetLastError());
+  }
+  WaitForSingleObject(process.hProcess, 600000);
+  DWORD code = STILL_ACTIVE;
+  GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return "exit " + std::to_string(code);
+}
+
 // Runs one command line; false for quit.
 bool Run(const char* line) {
   char verb[32] = "";
@@ -153,6 +185,7 @@ bool Run(const char* line) {
   unsigned long window = 0;
   unsigned long id = 0;
   const char* answer = nullptr;
+  std::string text;
   if (std::strcmp(verb, "quit") == 0) return false;
   if (std::strcmp(verb, "list") == 0) {
     EnumWindows(ListTopLevel, 0);
@@ -167,6 +200,12 @@ bool Run(const char* line) {
   } else if (std::strcmp(verb, "syscommand") == 0 && ReadNumber(&rest, &window) &&
              ReadNumber(&rest, &id)) {
     answer = Post(ToWindow(window), WM_SYSCOMMAND, id);
+  } else if (std::strcmp(verb, "endsession") == 0 && ReadNumber(&rest, &window)) {
+    text = EndSession(ToWindow(window));
+    answer = text.c_str();
+  } else if (std::strcmp(verb, "run") == 0 && *rest != '\0') {
+    text = RunCommand(rest);
+    answer = text.c_str();
   }
   if (answer != nullptr) {
     std::printf("%s\n", answer);

@@ -139,6 +139,32 @@ class WindowHelper:
         self._send("click %s %s" % (window.hwnd, text))
         return self._line(60)
 
+    def post(self, verb, window, number):
+        """Posts WM_COMMAND ("command") or WM_SYSCOMMAND ("syscommand") with number to window."""
+        self._send("%s %s %d" % (verb, window.hwnd, number))
+        answer = self._line(60)
+        if answer != "ok":
+            raise AssertionError("the helper could not post %s %d to %r: %s" % (
+                verb, number, window, answer))
+
+    def end_session(self, window):
+        """WM_QUERYENDSESSION then WM_ENDSESSION to window: the query's answer (1: may end)."""
+        self._send("endsession %s" % window.hwnd)
+        answer = self._line(60)
+        if not answer.startswith("ok "):
+            raise AssertionError("the helper could not end the session of %r: %s" % (window,
+                                                                                  answer))
+        return int(answer[3:])
+
+    def run(self, command, timeout=600):
+        """Starts a command line as the log-on starts a Run value and waits for it: its exit
+        code."""
+        self._send("run %s" % command)
+        answer = self._line(timeout + 60)
+        if not answer.startswith("exit "):
+            raise AssertionError("the helper could not run %r: %s" % (command, answer))
+        return int(answer[5:])
+
     def find(self, class_name=None, caption=None, child=None, exclude=()):
         return [w for w in self.windows()
                 if (class_name is None or w.class_name == class_name)

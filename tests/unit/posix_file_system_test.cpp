@@ -61,6 +61,7 @@ TEST_F(PosixFileSystemTest, OnlyRegularFilesAreOpened) {
 
 TEST_F(PosixFileSystemTest, DeleteFileAtRemovesFilesOnly) {
   fs::create_directories(root_ / "sub");
+  Write("sub/b.txt", "x");
   const struct {
     const char* what;
     const char* create;  // file made in the folder first, or null
@@ -68,7 +69,9 @@ TEST_F(PosixFileSystemTest, DeleteFileAtRemovesFilesOnly) {
     int result;
   } cases[] = {
       {"file", "a.txt", PathOf("a.txt"), 1},
-      {"name with '\\'", "sub/b.txt", root_.string() + "\\sub\\b.txt", 1},
+      // Paths come from real folders: a backslash belongs to a name, it separates nothing.
+      {"name with '\\'", "x\\y.txt", PathOf("x\\y.txt"), 1},
+      {"'\\' is no separator", nullptr, root_.string() + "\\sub\\b.txt", 0},
       {"missing", nullptr, PathOf("c.txt"), 0},
       {"folder", nullptr, PathOf("sub"), 0},
       {"empty name", nullptr, "", 0},
@@ -82,6 +85,7 @@ TEST_F(PosixFileSystemTest, DeleteFileAtRemovesFilesOnly) {
     }
   }
   EXPECT_TRUE(fs::is_directory(root_ / "sub"));
+  EXPECT_TRUE(fs::exists(root_ / "sub" / "b.txt"));
   EXPECT_EQ(0, DeleteFileAt(nullptr));
 }
 

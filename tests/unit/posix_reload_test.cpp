@@ -208,15 +208,18 @@ class AutostartTest : public TempFolderTest {
 };
 
 TEST_F(AutostartTest, SetWritesAValidEntryReplacesItAndRemoveDeletesIt) {
-  SetLogOnCommand(kLogOnEntryName, kReloadProgramName, "quorel~.tmp");
+  EXPECT_EQ(LogOnUser, SetLogOnCommand(kLogOnEntryName, kReloadProgramName, "quorel~.tmp", 1));
   const std::string text = ReadAll(entry_);
   EXPECT_EQ(0u, text.rfind("[Desktop Entry]\n", 0)) << text;
   EXPECT_EQ("Application", EntryValue(text, "Type"));
   EXPECT_EQ("QuorelReload", EntryValue(text, "Name"));
   EXPECT_EQ(Args({windir_ + "/pindrel", "quorel~.tmp"}), EntryCommand()) << text;
 
-  SetLogOnCommand(kLogOnEntryName, kReloadProgramName, "other name.tmp");
+  SetLogOnCommand(kLogOnEntryName, kReloadProgramName, "other name.tmp", 1);
   EXPECT_EQ(Args({windir_ + "/pindrel", "other name.tmp"}), EntryCommand());
+  // A full path is used as it is: a backslash is part of a POSIX name.
+  SetLogOnCommand(kLogOnEntryName, "/opt/a\\b/pindrel", "/x\\y/quorel~.tmp", 0);
+  EXPECT_EQ(Args({"/opt/a\\b/pindrel", "/x\\y/quorel~.tmp"}), EntryCommand());
   // The replacement went through a temporary file that is gone again.
   EXPECT_EQ(
       1, std::distance(fs::directory_iterator(config_ + "/autostart"), fs::directory_iterator()));
@@ -228,13 +231,13 @@ TEST_F(AutostartTest, SetWritesAValidEntryReplacesItAndRemoveDeletesIt) {
 }
 
 TEST_F(AutostartTest, NoEntryForAPathThatCannotBeWrittenSafely) {
-  SetLogOnCommand(kLogOnEntryName, kReloadProgramName, "quorel~.tmp");
+  SetLogOnCommand(kLogOnEntryName, kReloadProgramName, "quorel~.tmp", 1);
   ASSERT_TRUE(fs::exists(entry_));
   // A newline in the directory would end Exec early and start a line of its own.
   const std::string broken = PathOf("win\nExec=/bin/false");
   fs::create_directories(broken);
   ScopedEnv windir("QUOREL_WINDIR", broken.c_str());
-  SetLogOnCommand(kLogOnEntryName, kReloadProgramName, "quorel~.tmp");
+  EXPECT_EQ(LogOnNowhere, SetLogOnCommand(kLogOnEntryName, kReloadProgramName, "quorel~.tmp", 1));
   // Neither a broken entry nor the earlier one, which would restore a stale session.
   EXPECT_FALSE(fs::exists(entry_));
 }
@@ -303,7 +306,7 @@ class ReloadTest : public AutostartTest {
 
 TEST_F(ReloadTest, RunFromItsEntryRestoresTheMenuAfterRemovingTheEntry) {
   WriteSession("quorel~.tmp");
-  SetLogOnCommand(kLogOnEntryName, kReloadProgramName, "quorel~.tmp");
+  SetLogOnCommand(kLogOnEntryName, kReloadProgramName, "quorel~.tmp", 1);
   const Args command = EntryCommand();
   ASSERT_FALSE(command.empty()) << ReadAll(entry_);
   EXPECT_EQ(0, Run(command));
@@ -331,7 +334,7 @@ TEST_F(ReloadTest, EmptyArgumentDoesNothing) {
   const Args forms[] = {{}, {""}, {"  "}};
   for (const Args& form : forms) {
     SCOPED_TRACE(form.size());
-    SetLogOnCommand(kLogOnEntryName, kReloadProgramName, "quorel~.tmp");
+    SetLogOnCommand(kLogOnEntryName, kReloadProgramName, "quorel~.tmp", 1);
     Args command = {windir_ + "/pindrel"};
     command.insert(command.end(), form.begin(), form.end());
     EXPECT_EQ(0, Run(command));
@@ -340,7 +343,7 @@ TEST_F(ReloadTest, EmptyArgumentDoesNothing) {
 }
 
 TEST_F(ReloadTest, MissingSessionFileStillRemovesTheEntry) {
-  SetLogOnCommand(kLogOnEntryName, kReloadProgramName, "quorel~.tmp");
+  SetLogOnCommand(kLogOnEntryName, kReloadProgramName, "quorel~.tmp", 1);
   const Args command = EntryCommand();
   ASSERT_FALSE(command.empty()) << ReadAll(entry_);
   EXPECT_EQ(0, Run(command));

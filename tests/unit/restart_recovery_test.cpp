@@ -4,6 +4,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <iterator>
 
 #include "platform/copy_text.h"
@@ -55,6 +56,77 @@ TEST_F(RestartRecoveryTest, RegisterWritesAllThreeAndUnregisterLeavesNothing) {
   EXPECT_FALSE(fs::exists(Autostart()));
   UnregisterRestart();  // nothing left to remove is no error
   EXPECT_TRUE(fs::is_empty(Windir()));
+}
+
+TEST_F(RestartRecoveryTest, AllOrNothingWhateverTheStandInIs) {
+  const std::string image = ReadBytes(QUOREL_RELOAD_PROGRAM_FILE);
+  ASSERT_FALSE(image.empty());
+  fs::path deep = folder_;
+  while (deep.string().size() < 320) deep /= std::string(40, 'd');
+  const struct {
+    const char* what;
+    fs::path windir;
+    const char* blocker;  // a folder of this name in windir refuses that file
+    bool configIsFile;    // the autostart folder cannot be made
+    bool registered;
+    const char* reported;  // what standard error names, "" for nothing
+  } cases[] = {
+      {"a backslash belongs to the folder's name", folder_ / "win\\dir", nullptr, false, true, ""},
+      {"a path longer than 260 bytes", deep / "windir", nullptr, false, true, ""},
+      // Refuses writes even to root.
+      {"a read-only folder", "/proc/self", nullptr, false, false, "/proc/self/quorel~.tmp"},
+      {"the reload program refused", folder_ / "windir", "pindrel", false, false, "/pindrel"},
+      {"the session file refused", folder_ / "windir", "quorel~.tmp", false, false, "/quorel~.tmp"},
+      {"no autostart folder", folder_ / "windir", nullptr, true, false, "log-on registration"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    UseTestWindowsDirectory(folder_ / "windir");
+    fs::remove_all(folder_ / "config");
+    // An entry of an earlier run must not survive a failed registration either.
+    fs::create_directories(Autostart().parent_path());
+    WriteText(Autostart().string(), "[Desktop Entry]\nExec=stale\n");
+    if (c.windir != "/proc/self") fs::create_directories(c.windir);
+    setenv("QUOREL_WINDIR", c.windir.c_str(), 1);
+    if (c.blocker != nullptr) fs::create_directories(c.windir / c.blocker);
+    if (c.configIsFile) {
+      fs::remove_all(folder_ / "config");
+      WriteText((folder_ / "config").string(), "");
+    }
+    CopyText(startDirectory, sizeof startDirectory, a_.c_str());
+    testing::internal::CaptureStderr();
+    ChooseSessionFile(nullptr);
+    RegisterRestart();
+    const std::string said = testing::internal::GetCapturedStderr();
+
+    EXPECT_EQ("quorel~.tmp", std::string(SessionFile()));
+    EXPECT_EQ(c.registered, fs::exists(Autostart()));
+    EXPECT_EQ(c.registered, fs::is_regular_file(c.windir / "pindrel"));
+    if (c.registered) {
+      EXPECT_EQ(image, ReadBytes(c.windir / "pindrel"));
+      // Exec names the folder as it is, its backslashes escaped as a Desktop Entry string.
+      std::string escaped;
+      for (char ch : c.windir.string())
+        escaped += ch == '\\' ? std::string(4, '\\') : std::string(1, ch);
+      EXPECT_NE(std::string::npos, ReadBytes(Autostart()).find(escaped + "/pindrel"));
+      EXPECT_EQ(a_, Config("Workpath"));
+      EXPECT_EQ("", said);
+    } else {
+      // One line, naming what could not be written.
+      EXPECT_EQ(0u, said.rfind("quorel: no restart recovery: cannot write ", 0)) << said;
+      EXPECT_NE(std::string::npos, said.find(c.reported)) << said;
+      EXPECT_EQ(1, std::count(said.begin(), said.end(), '\n')) << said;
+    }
+
+    UnregisterRestart();
+    EXPECT_FALSE(fs::exists(Autostart()));
+    EXPECT_FALSE(fs::is_regular_file(c.windir / "quorel~.tmp"));
+    EXPECT_FALSE(fs::is_regular_file(c.windir / "pindrel"));
+    if (c.windir != "/proc/self") {
+      fs::remove_all(c.windir);
+    }
+    fs::remove_all(folder_ / "config");
+  }
 }
 
 TEST_F(RestartRecoveryTest, ReplayRebuildsTheLevelsTheJournalNames) {
