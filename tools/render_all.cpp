@@ -81,14 +81,20 @@ std::string FileLabel(const std::string& shown) {
   return label;
 }
 
+constexpr int kCellWidth = kThumbnailSide + kGap;
+constexpr int kCellHeight = kThumbnailSide * 3 / 4 + kLabelHeight + kGap;
+
+// Thumbnails per row: at least 8, more for big runs so the sheet stays about square.
+int SheetColumns(int count) {
+  return std::max(1, std::min(count, std::max(8, static_cast<int>(std::ceil(std::sqrt(count))))));
+}
+
 void WriteSheet(const std::vector<Thumbnail>& thumbs, const fs::path& path) {
   const int count = static_cast<int>(thumbs.size());
-  const int columns = std::max(1, std::min(count, std::max(8, static_cast<int>(
-                                                               std::ceil(std::sqrt(count))))));
+  const int columns = SheetColumns(count);
   const int rows = (count + columns - 1) / columns;
-  const int cellWidth = kThumbnailSide + kGap;
-  const int cellHeight = kThumbnailSide * 3 / 4 + kLabelHeight + kGap;
-  const int width = std::max(1, columns * cellWidth + kGap);
+  const int cellHeight = kCellHeight;
+  const int width = std::max(1, columns * kCellWidth + kGap);
   const int height = std::max(1, rows * cellHeight + kGap);
   const WindowHandle window = HeadlessCreateWindow();
   SizeWindowForClient(window, width, height);
@@ -97,8 +103,9 @@ void WriteSheet(const std::vector<Thumbnail>& thumbs, const fs::path& path) {
   SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 48, 48, 48));
   for (int i = 0; i < count; ++i) {
     const Thumbnail& thumb = thumbs[i];
-    const int left = kGap + (i % columns) * cellWidth;
-    const int top = kGap + (i / columns) * cellHeight;
+    const SheetPoint cell = SheetCell(i, count);
+    const int left = cell.x;
+    const int top = cell.y;
     if (thumb.pixels.empty()) {
       const SDL_Rect gap{left, top, kThumbnailSide, kThumbnailSide * 3 / 4};
       SDL_FillRect(surface, &gap, SDL_MapRGB(surface->format, 120, 24, 24));
@@ -122,8 +129,9 @@ void WriteSheet(const std::vector<Thumbnail>& thumbs, const fs::path& path) {
   SetBackgroundMode(target, BackgroundTransparent);
   SetTextColour(target, 0xFFFFFF);
   for (int i = 0; i < count; ++i) {
-    const int left = kGap + (i % columns) * cellWidth;
-    const int top = kGap + (i / columns) * cellHeight + kThumbnailSide * 3 / 4;
+    const SheetPoint cell = SheetCell(i, count);
+    const int left = cell.x;
+    const int top = cell.y + kThumbnailSide * 3 / 4;
     const Rect rect{left, top + 2, left + kThumbnailSide, top + kLabelHeight};
     DrawTextIn(target, thumbs[i].label.c_str(), -1, rect, 0);
   }
@@ -135,6 +143,11 @@ void WriteSheet(const std::vector<Thumbnail>& thumbs, const fs::path& path) {
 }
 
 }  // namespace
+
+SheetPoint SheetCell(int index, int count) {
+  const int columns = SheetColumns(count);
+  return SheetPoint{kGap + (index % columns) * kCellWidth, kGap + (index / columns) * kCellHeight};
+}
 
 int ThumbnailFactor(int width, int height) {
   const int side = std::max(width, height);
@@ -174,13 +187,15 @@ int RenderAll(const std::string& file, const std::string& outDir,
   HeadlessReset();
   HeadlessConfigureScreen(1024, 768, 32);
   LoadAppStrings();
+  // Level files are named relative to the first one's folder.
+  const fs::path base = reach.levels.front().workDir;
   int status = 0;
   std::vector<Thumbnail> thumbs;
   size_t done = 0;
   for (const MenuLevel& level : reach.levels) {
     for (const int32_t country : countries) {
       for (const WindowsVariant variant : variants) {
-        const std::string stem = FileLabel(level.shown) + "-" +
+        const std::string stem = FileLabel(fs::path(level.fullPath).lexically_proximate(base).string()) + "-" +
                                  (country == 0 ? std::string("default") : std::to_string(country)) +
                                  "-" + kReleaseNames[variant];
         MenuSettings record = CreateMenuSettings();
@@ -211,7 +226,7 @@ int RenderAll(const std::string& file, const std::string& outDir,
             throw std::runtime_error(writeError);
           }
           thumbs.push_back(Shrink(HeadlessWindowSurface(), name));
-          if (++done > kQuietPages || reach.levels.size() > 2) {
+          if (++done > kQuietPages) {
             std::cerr << "render: " << done << " pages, " << name << '\n';
           }
         }

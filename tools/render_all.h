@@ -18,3 +18,10 @@ int RenderAll(const std::string& file, const std::string& outDir,
 // down by to fit (each thumbnail pixel is the rounded mean of a factor x factor block).
 constexpr int kThumbnailSide = 160;
 int ThumbnailFactor(int width, int height);
+
+// Top left corner of thumbnail index on a contact sheet of count thumbnails.
+struct SheetPoint {
+  int x;
+  int y;
+};
+SheetPoint SheetCell(int index, int count);
