@@ -38,7 +38,7 @@ void CheckFiles(const LevelPass& pass) {
       const bool folder = formed && (full[length - 1] == '\\' || full[length - 1] == '/');
       std::error_code error;
       const bool found = formed && (folder ? std::filesystem::is_directory(full, error)
-                                     : CProfile::FileHasData(full) != 0);
+                                           : CProfile::FileHasData(full) != 0);
       if (!found) {
         pass.Add(pass.level->shown, line, Severity::kError, "missing-target",
                  name + ": target '" + item->target + "' not found in " + WorkDirShown(pass));

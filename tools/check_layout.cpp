@@ -3,6 +3,7 @@
 // that overlap or leave the background, title and hint areas outside it, pages no button
 // reaches.
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/draw.h"
@@ -54,9 +55,8 @@ void CheckPage(const LevelPass& pass, int32_t pageNumber, int32_t perPage,
   for (const VisibleNode* node = page.firstVisible; node != nullptr; node = node->next) {
     const CMenuItem* entry = node->entry;
     const bool isItem = entry->type == ItemOrdinary;
-    placed->push_back(
-        PlacedEntry{entry, isItem ? static_cast<int32_t>(int64_t{pageNumber} * perPage + onPage)
-                                  : -1});
+    placed->push_back(PlacedEntry{
+        entry, isItem ? static_cast<int32_t>(int64_t{pageNumber} * perPage + onPage) : -1});
     if (isItem) ++onPage;
   }
 
@@ -95,16 +95,19 @@ void CheckPage(const LevelPass& pass, int32_t pageNumber, int32_t perPage,
                                         : ButtonName(page, other.entry);
       // Told at an item's line where there is one.
       const bool here = isItem || other.index < 0;
+      std::string message = here ? name : otherName;
+      message += " overlaps ";
+      message += here ? otherName : name;
       pass.Add(here ? file : shown, here ? line : pass.ItemLine(other.index), Severity::kWarning,
-               "overlap", (here ? name + " overlaps " + otherName : otherName + " overlaps " + name));
+               "overlap", std::move(message));
       break;
     }
   }
 }
 
 // Height the hint needs in the hint area's width, and its widest word.
-void CheckHint(const LevelPass& pass, DrawTarget* target, const char* hint,
-               const std::string& file, int line, const std::string& owner) {
+void CheckHint(const LevelPass& pass, DrawTarget* target, const char* hint, const std::string& file,
+               int line, const std::string& owner) {
   if (hint == nullptr || hint[0] == '\0') return;
   const int32_t* area = pass.app->hintRect;
   // Painting draws into x .. x + width - 1 (exclusive), one pixel narrower and shorter.
@@ -125,8 +128,8 @@ void CheckHint(const LevelPass& pass, DrawTarget* target, const char* hint,
       continue;
     }
     TextExtent extent{0, 0};
-    if (!word.empty() && MeasureText(target, word.c_str(), static_cast<int32_t>(word.size()),
-                                     &extent) &&
+    if (!word.empty() &&
+        MeasureText(target, word.c_str(), static_cast<int32_t>(word.size()), &extent) &&
         extent.cx > widest) {
       widest = extent.cx;
       widestWord = word;
@@ -156,11 +159,11 @@ void CheckHints(const LevelPass& pass) {
   const struct {
     const CMenuItem* button;
     const char* key;
-  } buttons[] = {{app.page.exitOrReturnButton,
-                  app.page.exitOrReturnButton == &app.page.returnButton ? "HintPageReturn"
-                                                                         : "HintPageExit"},
-                 {&app.page.backwardButton, "HintPageBackward"},
-                 {&app.page.forwardButton, "HintPageForward"}};
+  } buttons[] = {
+      {app.page.exitOrReturnButton,
+       app.page.exitOrReturnButton == &app.page.returnButton ? "HintPageReturn" : "HintPageExit"},
+      {&app.page.backwardButton, "HintPageBackward"},
+      {&app.page.forwardButton, "HintPageForward"}};
   for (const auto& b : buttons) {
     if (b.button == nullptr) continue;
     CheckHint(pass, target, b.button->hint, pass.settingsShown, pass.SettingLine(b.key),
@@ -205,8 +208,8 @@ void CheckLayout(LevelPass& pass) {
   CMenuApp& app = *pass.app;
   const MenuSettings& settings = app.settings;
   for (const char* key : {"MenuItemColumons", "MenuItemsPerColumn"}) {
-    const int32_t value = std::string(key) == "MenuItemColumons" ? settings.columns
-                                                                 : settings.itemsPerColumn;
+    const int32_t value =
+        std::string(key) == "MenuItemColumons" ? settings.columns : settings.itemsPerColumn;
     if (value < 1) {
       pass.Add(pass.settingsShown, pass.SettingLine(key), Severity::kWarning, "bad-value",
                std::string(key) + " is " + std::to_string(value) + "; the menu lays out 1");
@@ -220,8 +223,8 @@ void CheckLayout(LevelPass& pass) {
   const int32_t columns = settings.columns < 1 ? 1 : settings.columns;
   const int32_t rows = settings.itemsPerColumn < 1 ? 1 : settings.itemsPerColumn;
   const int64_t perPage64 = int64_t{columns} * rows;
-  const int32_t perPage = perPage64 > page.itemCount ? page.itemCount
-                                                     : static_cast<int32_t>(perPage64);
+  const int32_t perPage =
+      perPage64 > page.itemCount ? page.itemCount : static_cast<int32_t>(perPage64);
   const int32_t pages = (page.itemCount + perPage - 1) / perPage;
 
   DrawTarget* target = GetWindowTarget(app.window);

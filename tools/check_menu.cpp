@@ -8,6 +8,7 @@
 #include <cstring>
 #include <deque>
 #include <filesystem>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <set>
@@ -27,6 +28,9 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr uint32_t kPathSize = 260;
+// Countries with string sections checked per level, at most (the default and the ones asked
+// for come on top).
+constexpr size_t kMaxCountries = 16;
 
 std::string FullPathOf(const std::string& name) {
   char out[kPathSize];
@@ -136,6 +140,9 @@ class Checker {
   void Run() {
     const std::string start = CurrentDir();
     ShownPath(start);  // fixes the directory names are shown relative to
+    // The passes set the country the core reads; the caller's own setting comes back after.
+    const char* country = std::getenv("QUOREL_COUNTRY");
+    const std::string savedCountry = country != nullptr ? country : "";
     HeadlessReset();
     HeadlessConfigureScreen(1024, 768, 32);
     LoadAppStrings();
@@ -152,7 +159,11 @@ class Checker {
     for (size_t index = 0; index < result_->levels.size(); ++index) CheckLevel(index);
     ReportUnexpanded();
     if (!start.empty()) SetCurrentDir(start.c_str());
-    unsetenv("QUOREL_COUNTRY");
+    if (country != nullptr) {
+      setenv("QUOREL_COUNTRY", savedCountry.c_str(), 1);
+    } else {
+      unsetenv("QUOREL_COUNTRY");
+    }
     HeadlessReset();
   }
 
@@ -184,6 +195,17 @@ class Checker {
     }
 
     std::set<int32_t> countries = CountriesOf(*source);
+    if (countries.size() > kMaxCountries) {
+      // Each country is one more load of the level; a file with thousands of string sections
+      // must still end promptly.
+      auto keep = countries.begin();
+      std::advance(keep, kMaxCountries);
+      report_->Add(Finding{level.shown, 0, Severity::kNote, "countries-skipped",
+                           std::to_string(countries.size()) + " countries have string sections; " +
+                               "only the first " + std::to_string(kMaxCountries) +
+                               " (by number) are checked"});
+      countries.erase(keep, countries.end());
+    }
     for (const int32_t code : countries) {
       if (std::find(result_->countries.begin(), result_->countries.end(), code) ==
           result_->countries.end()) {
@@ -194,9 +216,17 @@ class Checker {
     countries.insert(options_.countries.begin(), options_.countries.end());
 
     std::vector<LinkTarget> links;
+    loaded_ = false;
+    // All passes over the level read its files as one operation: each file is parsed once.
+    struct ReadBatch {
+      ReadBatch() { BeginProfileBatch(); }
+      ~ReadBatch() { EndProfileBatch(); }
+    } batch;
     for (const WindowsVariant variant : VariantsOf(*source)) {
+      bool first = true;
       for (const int32_t country : countries) {
-        CheckPass(level, source, variant, country, &links);
+        CheckPass(level, source, variant, country, first, &links);
+        first = false;
       }
     }
     result_->levels[index].loaded = loaded_;
@@ -207,16 +237,19 @@ class Checker {
     report_->Add(Finding{level.shown, 0, Severity::kError, code, message});
   }
 
+  // firstOfRelease: the first country of the release, which also checks what the lines say
+  // (the same in every language).
   void CheckPass(const MenuLevel& level, const std::shared_ptr<const SourceFile>& source,
-                 WindowsVariant variant, int32_t country, std::vector<LinkTarget>* links) {
+                 WindowsVariant variant, int32_t country, bool firstOfRelease,
+                 std::vector<LinkTarget>* links) {
     MenuSettings record = CreateMenuSettings();
     bool applied = false;
     const std::unique_ptr<CMenuApp> app = OpenLevel(level, variant, country, &record, &applied);
-    loaded_ = app != nullptr;
-    if (!loaded_) {
+    if (app == nullptr) {
       Whole(level, "unreadable-file", "cannot be loaded");
       return;
     }
+    loaded_ = true;
     const std::vector<HeadlessEvent> events = HeadlessTakeEvents();
 
     LevelPass pass;
@@ -235,8 +268,8 @@ class Checker {
         std::string text = event.text;
         for (char& c : text) c = c == '\n' ? ' ' : c;
         if (event.caption == "class CDib") {
-          pass.Add(pass.settingsShown, pass.SettingLine("bkBitmap"), Severity::kError,
-                   "background", "background '" + std::string(record.background) + "': " + text);
+          pass.Add(pass.settingsShown, pass.SettingLine("bkBitmap"), Severity::kError, "background",
+                   "background '" + std::string(record.background) + "': " + text);
         } else if (event.caption == "Error") {
           pass.Add(level.shown, KeyLine(*source, ChosenSection(*source, "menu", variant), "SameAs"),
                    Severity::kError, "sameas-missing", text);
@@ -246,7 +279,7 @@ class Checker {
       }
     }
 
-    CheckSourceLines(pass);
+    if (firstOfRelease) CheckSourceLines(pass);
     if (applied) CheckLayout(pass);
     CheckFiles(pass);
     CollectUnexpanded(pass, record);
@@ -308,8 +341,7 @@ class Checker {
       FindUnexpanded(static_cast<const char*>(SettingTarget(&record, key)), pass.settingsShown,
                      pass.SettingLine(key.key), pass.country, &unexpanded_);
     }
-    FindUnexpanded(record.titleText, pass.level->shown, pass.titleLine, pass.country,
-                   &unexpanded_);
+    FindUnexpanded(record.titleText, pass.level->shown, pass.titleLine, pass.country, &unexpanded_);
     int32_t index = 0;
     for (const CMenuItem* item = pass.app->page.firstItem; item != nullptr;
          item = item->next, ++index) {
@@ -327,11 +359,11 @@ class Checker {
         list += (list.empty() ? "" : ", ") + std::to_string(code);
       }
       const bool onlyDefault = countries.size() == 1 && *countries.begin() == 0;
-      report_->Add(Finding{where.file, where.line, Severity::kWarning, "unexpanded-reference",
-                           "'" + where.reference + "' does not expand for " +
-                               (onlyDefault ? std::string("the default country (0)")
-                                            : (countries.size() == 1 ? "country " : "countries ") +
-                                                  list)});
+      report_->Add(
+          Finding{where.file, where.line, Severity::kWarning, "unexpanded-reference",
+                  "'" + where.reference + "' does not expand for " +
+                      (onlyDefault ? std::string("the default country (0)")
+                                   : (countries.size() == 1 ? "country " : "countries ") + list)});
     }
   }
 
@@ -403,8 +435,8 @@ class Checker {
 
 }  // namespace
 
-std::unique_ptr<CMenuApp> OpenLevel(const MenuLevel& level, WindowsVariant variant,
-                                    int32_t country, MenuSettings* record, bool* applied) {
+std::unique_ptr<CMenuApp> OpenLevel(const MenuLevel& level, WindowsVariant variant, int32_t country,
+                                    MenuSettings* record, bool* applied) {
   *applied = false;
   setenv("QUOREL_COUNTRY", std::to_string(country).c_str(), 1);
   if (!SetCurrentDir(level.workDir.c_str())) return nullptr;

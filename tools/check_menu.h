@@ -40,8 +40,8 @@ CheckResult RunCheck(const CheckOptions& options);
 // Loads level into a fresh application object as the session stack opens it: its working
 // directory current, the country and release given, the return button below the first level.
 // Null when the file cannot be loaded; *applied tells whether its settings went in force.
-std::unique_ptr<CMenuApp> OpenLevel(const MenuLevel& level, WindowsVariant variant,
-                                    int32_t country, MenuSettings* record, bool* applied);
+std::unique_ptr<CMenuApp> OpenLevel(const MenuLevel& level, WindowsVariant variant, int32_t country,
+                                    MenuSettings* record, bool* applied);
 
 // The name a path is shown by: relative to the directory the tool was started in when that
 // is shorter, else as it is.

@@ -62,8 +62,7 @@ std::string Tail(std::string_view text, size_t end) {
 }
 
 bool IsGlobalName(std::string_view name) {
-  return SameName(name, "global") ||
-         (name.size() > 7 && SameName(name.substr(0, 7), "global."));
+  return SameName(name, "global") || (name.size() > 7 && SameName(name.substr(0, 7), "global."));
 }
 
 void CheckSettingsSection(const LevelPass& pass, const std::string& shown,
@@ -86,10 +85,9 @@ void CheckSettingsSection(const LevelPass& pass, const std::string& shown,
     }
     if (key->kind == SettingText && line->value.size() >= key->bufferSize) {
       pass.Add(shown, number, Severity::kWarning, "line-too-long",
-               "value of '" + std::string(key->key) + "' is " +
-                   std::to_string(line->value.size()) + " characters; the menu reads " +
-                   std::to_string(key->bufferSize - 1) + " and cuts it after '" +
-                   Tail(line->value, key->bufferSize - 1) + "'");
+               "value of '" + std::string(key->key) + "' is " + std::to_string(line->value.size()) +
+                   " characters; the menu reads " + std::to_string(key->bufferSize - 1) +
+                   " and cuts it after '" + Tail(line->value, key->bufferSize - 1) + "'");
     }
   }
 }
@@ -123,8 +121,9 @@ void CheckReleaseSection(const LevelPass& pass) {
 void CheckIncludes(const LevelPass& pass) {
   const SourceFile& source = *pass.source;
   for (const SourceFile::Section& section : source.sections) {
-    const bool strings = SameName(section.name, "String") ||
-                         (section.name.size() > 7 && SameName(section.name.substr(0, 7), "String."));
+    const bool strings =
+        SameName(section.name, "String") ||
+        (section.name.size() > 7 && SameName(section.name.substr(0, 7), "String."));
     if (!strings && !IsGlobalName(section.name)) continue;
     for (const PortableLine* line : section.entries) {
       if (line->kind != PortableLineKind::kKey || !SameName(line->name, "#include")) continue;
@@ -133,9 +132,10 @@ void CheckIncludes(const LevelPass& pass) {
       const uint32_t length = GetFullPath(name.c_str(), full, sizeof full);
       const bool usable = length > 0 && length < sizeof full && CProfile::FileHasData(full);
       if (!usable) {
-        pass.Add(pass.level->shown, static_cast<int>(line->number), Severity::kError,
-                 "unreadable-include",
-                 "include file '" + name + "' cannot be read (missing or empty); it is passed over");
+        pass.Add(
+            pass.level->shown, static_cast<int>(line->number), Severity::kError,
+            "unreadable-include",
+            "include file '" + name + "' cannot be read (missing or empty); it is passed over");
       }
     }
   }
@@ -167,8 +167,10 @@ void CheckMenuSection(const LevelPass& pass) {
     const size_t length = text.size() - item - 5;
     if (length > kItemLineLength) {
       pass.Add(shown, number, Severity::kWarning, "line-too-long",
-               "item line is " + std::to_string(length) + " characters; the menu reads 255 and "
-               "cuts it after '" + Tail(text, item + 5 + kItemLineLength) + "'");
+               "item line is " + std::to_string(length) +
+                   " characters; the menu reads 255 and "
+                   "cuts it after '" +
+                   Tail(text, item + 5 + kItemLineLength) + "'");
     }
   }
 }

@@ -17,8 +17,8 @@
 #include "app/menu_app.h"
 #include "platform/file_system.h"
 #include "platform/headless/headless_control.h"
-#include "platform/window.h"
 #include "platform/sdl/code_page.h"
+#include "platform/window.h"
 #include "tools/check_menu.h"
 #include "tools/key_reference.h"
 #include "tools/menu_json.h"
@@ -126,9 +126,11 @@ std::vector<std::string> ReleaseList(std::string_view value) {
   size_t start = 0;
   while (true) {
     const size_t comma = value.find(',', start);
-    const std::string part(value.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start));
+    const std::string part(value.substr(
+        start, comma == std::string_view::npos ? std::string_view::npos : comma - start));
     if (ReleaseVariant(part) < 0)
-      throw UsageError{"--windows: unknown release \"" + part + "\" (WINNT4, WIN2K, WINXP, WIN95, WIN98, WIN98SE, WINME, OTHER)"};
+      throw UsageError{"--windows: unknown release \"" + part +
+                       "\" (WINNT4, WIN2K, WINXP, WIN95, WIN98, WIN98SE, WINME, OTHER)"};
     releases.push_back(part);
     if (comma == std::string_view::npos) break;
     start = comma + 1;
@@ -179,7 +181,8 @@ Options ParseArguments(int argc, char** argv) {
     } else if (options.file.empty() && command != "keys") {
       options.file = argument;
     } else {
-      throw UsageError{command == "keys" ? "keys takes no file" : "more than one definition file given"};
+      throw UsageError{command == "keys" ? "keys takes no file"
+                                         : "more than one definition file given"};
     }
   }
   if (command == "keys") return options;
@@ -307,7 +310,8 @@ int Check(const Options& options) {
                       {"code", finding.code},
                       {"message", CodePageToUtf8(finding.message)}});
     }
-    std::cout << list.dump(2) << '\n';
+    // File names are the system's bytes; what is no UTF-8 is replaced rather than refused.
+    std::cout << list.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
     std::cerr << FormatSummary(result.report) << '\n';
   } else {
     for (const Finding& finding : findings) std::cout << FormatFinding(finding) << '\n';

@@ -169,6 +169,7 @@ int RenderAll(const std::string& file, const std::string& outDir,
   if (!fs::is_directory(out, error)) throw std::runtime_error("cannot make " + outDir);
 
   std::vector<WindowsVariant> variants;
+  variants.reserve(releases.size() + 1);
   for (const std::string& release : releases) {
     variants.push_back(static_cast<WindowsVariant>(ReleaseVariant(release)));
   }
@@ -195,24 +196,26 @@ int RenderAll(const std::string& file, const std::string& outDir,
   for (const MenuLevel& level : reach.levels) {
     for (const int32_t country : countries) {
       for (const WindowsVariant variant : variants) {
-        const std::string stem = FileLabel(fs::path(level.fullPath).lexically_proximate(base).string()) + "-" +
-                                 (country == 0 ? std::string("default") : std::to_string(country)) +
-                                 "-" + kReleaseNames[variant];
+        const std::string stem =
+            FileLabel(fs::path(level.fullPath).lexically_proximate(base).string()) + "-" +
+            (country == 0 ? std::string("default") : std::to_string(country)) + "-" +
+            kReleaseNames[variant];
         MenuSettings record = CreateMenuSettings();
         bool applied = false;
         std::unique_ptr<CMenuApp> app = OpenLevel(level, variant, country, &record, &applied);
         if (app == nullptr || !applied) {
-          thumbs.push_back(Thumbnail{(app == nullptr ? "missing: " : "no background: ") + stem,
-                                     0, 0, {}});
+          thumbs.push_back(
+              Thumbnail{(app == nullptr ? "missing: " : "no background: ") + stem, 0, 0, {}});
           status = 1;
           continue;
         }
         const int32_t columns = record.columns < 1 ? 1 : record.columns;
         const int32_t rows = record.itemsPerColumn < 1 ? 1 : record.itemsPerColumn;
         const int64_t perPage = int64_t{columns} * rows;
-        const int32_t pages = app->page.itemCount == 0
-                                  ? 1
-                                  : static_cast<int32_t>((app->page.itemCount + perPage - 1) / perPage);
+        const int32_t pages =
+            app->page.itemCount == 0
+                ? 1
+                : static_cast<int32_t>((app->page.itemCount + perPage - 1) / perPage);
         for (int32_t p = 0; p < pages; ++p) {
           app->page.currentPage = p;
           MenuSettings again = app->settings;

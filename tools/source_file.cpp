@@ -64,7 +64,8 @@ std::shared_ptr<const SourceFile> SourceFile::Read(const std::string& path) {
       std::string folded(line.name);
       for (char& c : folded) c = Fold(c);
       if (seen.insert(std::move(folded)).second) {
-        file->sections.push_back(Section{std::string(line.name), static_cast<int>(line.number), {}});
+        file->sections.push_back(
+            Section{std::string(line.name), static_cast<int>(line.number), {}});
         current = file->sections.size() - 1;
       }
     } else if (current != kNone &&

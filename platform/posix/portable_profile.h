@@ -54,7 +54,7 @@ void PortableEndReadBatch();
 // One line of an INI text as the store reads it, for tools that point authors at lines.
 enum class PortableLineKind { kBlank, kComment, kSection, kKey, kText };
 struct PortableLine {
-  uint32_t number;         // from 1; CR, LF and CRLF each end a line
+  uint32_t number;  // from 1; CR, LF and CRLF each end a line
   PortableLineKind kind;
   std::string_view name;   // section name, key, or the whole text of a line without '='
   std::string_view value;  // kKey: the value, blanks removed, quotes kept

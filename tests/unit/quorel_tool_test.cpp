@@ -16,8 +16,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <sstream>
 #include <nlohmann/json.hpp>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -414,7 +414,8 @@ TEST(Check, BrokenMenusGiveTheirExpectedFindings) {
     }
     std::sort(expected.begin(), expected.end());
     ASSERT_FALSE(expected.empty()) << "no expected.txt";
-    const RunResult run = RunTool({"check", "Quorel.ini", "--json", "--verbose"}, "0", entry.path());
+    const RunResult run =
+        RunTool({"check", "Quorel.ini", "--json", "--verbose"}, "0", entry.path());
     EXPECT_EQ(exitCode, run.exitCode) << run.err;
     EXPECT_EQ(expected, FindingKeys(json::parse(run.out, nullptr, false))) << run.out;
   }
@@ -445,8 +446,9 @@ TEST(Check, HumanFormIsSortedWithASummary) {
     EXPECT_LE(previous, number);
     previous = number;
   }
-  EXPECT_NE(std::string::npos,
-            run.out.find("Quorel.ini:9: error: item 'Setup': target 'setup\\install.exe' not found"))
+  EXPECT_NE(
+      std::string::npos,
+      run.out.find("Quorel.ini:9: error: item 'Setup': target 'setup\\install.exe' not found"))
       << run.out;
   // Notes only with --verbose.
   const RunResult quiet = RunTool({"check", "Quorel.ini"}, "0", kBroken / "release");
@@ -476,12 +478,9 @@ TEST(Check, HostileFilesEndWithFindings) {
     int exitCode;
     std::string says;
   } cases[] = {
-      {"folder.ini", 2, "cannot be read"},
-      {"fifo.ini", 2, "cannot be read"},
-      {"huge.ini", 2, "larger than 64 MiB"},
-      {"missing.ini", 2, "no such file"},
-      {"binary.ini", 2, "background"},
-      {"cycle.ini", 2, "link-cycle"},
+      {"folder.ini", 2, "cannot be read"},   {"fifo.ini", 2, "cannot be read"},
+      {"huge.ini", 2, "larger than 64 MiB"}, {"missing.ini", 2, "no such file"},
+      {"binary.ini", 2, "background"},       {"cycle.ini", 2, "link-cycle"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.file);
@@ -544,7 +543,7 @@ TEST(RenderAll, EveryPageAndAContactSheetOfThem) {
   for (const int index : {0, 1, count - 1}) {
     SCOPED_TRACE(index);
     // Thumbnails are in level, country, page order: Quorel.ini default p0 and p1 come first.
-    const std::string name = index == 0 ? "Quorel.ini-default-OTHER-p0"
+    const std::string name = index == 0   ? "Quorel.ini-default-OTHER-p0"
                              : index == 1 ? "Quorel.ini-default-OTHER-p1"
                                           : "more.ini-49-OTHER-p0";
     const Image page = ReadPng(out / (name + ".png"));
@@ -572,8 +571,8 @@ TEST(RenderAll, EveryPageAndAContactSheetOfThem) {
 TEST(RenderAll, MissingBackgroundIsAGap) {
   const fs::path out = Scratch() / "gap";
   fs::remove_all(out);
-  const RunResult run =
-      RunTool({"render", "--all", out.string(), (kBroken / "missing_background" / "Quorel.ini").string()});
+  const RunResult run = RunTool(
+      {"render", "--all", out.string(), (kBroken / "missing_background" / "Quorel.ini").string()});
   EXPECT_EQ(1, run.exitCode) << run.err;
   EXPECT_TRUE(fs::exists(out / "contact-sheet.png"));
 }
