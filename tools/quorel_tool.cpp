@@ -1,5 +1,7 @@
-// quorel-tool: authoring aids for menu definition files. "dump" prints the loaded menu as JSON,
-// "render" writes the composed window as PNG. Runs the core on the headless backend: no display.
+// quorel-tool: authoring aids for menu definition files. "check" reports what a menu and the
+// levels it reaches would do wrong, "dump" prints the loaded menu as JSON, "render" writes the
+// composed window (or every page of every level) as PNG, "keys" prints the settings-key
+// reference. Runs the core on the headless backend: no display.
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
@@ -15,9 +17,13 @@
 #include "app/menu_app.h"
 #include "platform/file_system.h"
 #include "platform/headless/headless_control.h"
+#include "platform/sdl/code_page.h"
 #include "platform/window.h"
+#include "tools/check_menu.h"
+#include "tools/key_reference.h"
 #include "tools/menu_json.h"
 #include "tools/png_writer.h"
+#include "tools/render_all.h"
 
 namespace {
 
@@ -27,13 +33,25 @@ constexpr int kExitError = 1;
 constexpr int kExitUsage = 2;
 
 constexpr char kSynopsis[] =
-    "usage: quorel-tool dump FILE [--page N]\n"
+    "usage: quorel-tool check FILE [--json] [--country N]... [--verbose]\n"
+    "       quorel-tool dump FILE [--page N]\n"
     "       quorel-tool render FILE -o OUT.png [--page N] [--hover K] [--focus]\n"
-    "                         [--visited I,J,...]\n";
+    "                         [--visited I,J,...]\n"
+    "       quorel-tool render --all OUTDIR FILE [--windows WINXP,WIN98SE,...]\n"
+    "       quorel-tool keys\n";
 constexpr char kOptions[] =
     "\n"
+    "  check   reports, as file:line: severity: message, what FILE and every include file,\n"
+    "          section and LINK level it reaches would do wrong; exit 0 nothing found,\n"
+    "          1 warnings only, 2 errors (or a wrong command line)\n"
     "  dump    loads FILE as the menu program does and prints settings, items and page as JSON\n"
-    "  render  writes the composed menu window to OUT.png\n"
+    "  render  writes the composed menu window to OUT.png; with --all every page of every level,\n"
+    "          country and release to OUTDIR, and OUTDIR/contact-sheet.png\n"
+    "  keys    prints the settings-key table of docs/authoring.md\n"
+    "  --json          check: one JSON array of findings (file, line, severity, code, message)\n"
+    "  --country N     check: also check country N (those with a String section always are)\n"
+    "  --verbose       check: also notes (keys a release section takes over)\n"
+    "  --windows LIST  render --all: the releases to render (default: the tool's own)\n"
     "  --page N        show page N (from 0) instead of the page the load chose\n"
     "  --hover K       put the pointer on the K-th entry of the visible list (from 0)\n"
     "  --focus         draw the keyboard's focus frame on the entry of --hover\n"
@@ -52,6 +70,11 @@ struct Options {
   std::string command;
   std::string file;
   std::string output;
+  bool all = false;  // render --all: output is a folder
+  bool json = false;
+  bool verbose = false;
+  std::vector<int32_t> countries;
+  std::vector<std::string> releases;
   std::optional<int32_t> page;
   std::optional<int32_t> hover;
   bool focus = false;
@@ -91,19 +114,50 @@ std::vector<int32_t> IndexList(std::string_view value) {
   return indexes;
 }
 
+// A whole decimal number that fits 32 bits, with an optional sign.
+int32_t CountryOption(std::string_view value) {
+  int32_t number = 0;
+  const char* end = value.data() + value.size();
+  const auto result = std::from_chars(value.data(), end, number);
+  if (value.empty() || result.ec != std::errc() || result.ptr != end)
+    throw UsageError{"--country needs a number, not \"" + std::string(value) + "\""};
+  return number;
+}
+
+std::vector<std::string> ReleaseList(std::string_view value) {
+  std::vector<std::string> releases;
+  size_t start = 0;
+  while (true) {
+    const size_t comma = value.find(',', start);
+    const std::string part(value.substr(
+        start, comma == std::string_view::npos ? std::string_view::npos : comma - start));
+    if (ReleaseVariant(part) < 0)
+      throw UsageError{"--windows: unknown release \"" + part +
+                       "\" (WINNT4, WIN2K, WINXP, WIN95, WIN98, WIN98SE, WINME, OTHER)"};
+    releases.push_back(part);
+    if (comma == std::string_view::npos) break;
+    start = comma + 1;
+  }
+  return releases;
+}
+
 Options ParseArguments(int argc, char** argv) {
   if (argc < 2) throw UsageError{"no command given"};
   Options options;
   options.command = argv[1];
-  if (options.command != "dump" && options.command != "render")
-    throw UsageError{"unknown command \"" + options.command + "\""};
-  const bool render = options.command == "render";
+  const std::string& command = options.command;
+  if (command != "dump" && command != "render" && command != "check" && command != "keys")
+    throw UsageError{"unknown command \"" + command + "\""};
+  const bool render = command == "render";
+  const bool check = command == "check";
 
   for (int i = 2; i < argc; ++i) {
     const std::string_view argument = argv[i];
     const bool takesValue =
-        argument == "--page" ||
-        (render && (argument == "-o" || argument == "--hover" || argument == "--visited"));
+        ((command == "dump" || render) && argument == "--page") ||
+        (render && (argument == "-o" || argument == "--hover" || argument == "--visited" ||
+                    argument == "--all" || argument == "--windows")) ||
+        (check && argument == "--country");
     if (takesValue) {
       if (i + 1 >= argc) throw UsageError{std::string(argument) + " needs a value"};
       const std::string_view value = argv[++i];
@@ -113,21 +167,36 @@ Options ParseArguments(int argc, char** argv) {
         options.hover = IndexOption(argument, value);
       } else if (argument == "--visited") {
         options.visited = IndexList(value);
+      } else if (argument == "--country") {
+        options.countries.push_back(CountryOption(value));
+      } else if (argument == "--windows") {
+        options.releases = ReleaseList(value);
       } else {
+        options.all = argument == "--all";
         options.output = value;
       }
     } else if (render && argument == "--focus") {
       options.focus = true;
+    } else if (check && argument == "--json") {
+      options.json = true;
+    } else if (check && argument == "--verbose") {
+      options.verbose = true;
     } else if (argument.size() > 1 && argument[0] == '-') {
-      throw UsageError{"unknown option \"" + std::string(argument) + "\" for " + options.command};
-    } else if (options.file.empty()) {
+      throw UsageError{"unknown option \"" + std::string(argument) + "\" for " + command};
+    } else if (options.file.empty() && command != "keys") {
       options.file = argument;
     } else {
-      throw UsageError{"more than one definition file given"};
+      throw UsageError{command == "keys" ? "keys takes no file"
+                                         : "more than one definition file given"};
     }
   }
+  if (command == "keys") return options;
   if (options.file.empty()) throw UsageError{"no definition file given"};
-  if (render && options.output.empty()) throw UsageError{"render needs -o OUT.png"};
+  if (render && options.output.empty()) throw UsageError{"render needs -o OUT.png or --all OUTDIR"};
+  if (render && !options.all && !options.releases.empty())
+    throw UsageError{"--windows goes with render --all"};
+  if (render && options.all && (options.page || options.hover || !options.visited.empty()))
+    throw UsageError{"render --all shows every page; --page, --hover and --visited do not apply"};
   return options;
 }
 
@@ -232,6 +301,38 @@ int Render(const Options& options) {
 
 }  // namespace
 
+int Check(const Options& options) {
+  CheckOptions checkOptions;
+  checkOptions.file = options.file;
+  checkOptions.countries = options.countries;
+  const CheckResult result = RunCheck(checkOptions);
+  const std::vector<Finding> findings = result.report.Sorted(options.verbose);
+  if (options.json) {
+    nlohmann::ordered_json list = nlohmann::ordered_json::array();
+    for (const Finding& finding : findings) {
+      list.push_back({{"file", finding.file},
+                      {"line", finding.line},
+                      {"severity", SeverityName(finding.severity)},
+                      {"code", finding.code},
+                      {"message", CodePageToUtf8(finding.message)}});
+    }
+    // File names are the system's bytes; what is no UTF-8 is replaced rather than refused.
+    std::cout << list.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
+    std::cerr << FormatSummary(result.report) << '\n';
+  } else {
+    for (const Finding& finding : findings) std::cout << FormatFinding(finding) << '\n';
+    std::cout << FormatSummary(result.report) << '\n';
+  }
+  return result.report.ExitCode();
+}
+
+int Keys() {
+  const std::string table = KeyReferenceMarkdown();
+  if (table.empty()) throw ToolError{"the key table and the meanings of its keys differ"};
+  std::cout << table;
+  return 0;
+}
+
 int main(int argc, char** argv) {
   if (argc == 2 && (std::string_view(argv[1]) == "--help" || std::string_view(argv[1]) == "-h")) {
     std::cout << kSynopsis << kOptions;
@@ -239,7 +340,11 @@ int main(int argc, char** argv) {
   }
   try {
     const Options options = ParseArguments(argc, argv);
-    return options.command == "dump" ? Dump(options) : Render(options);
+    if (options.command == "check") return Check(options);
+    if (options.command == "keys") return Keys();
+    if (options.command == "dump") return Dump(options);
+    if (options.all) return RenderAll(options.file, options.output, options.releases);
+    return Render(options);
   } catch (const UsageError& error) {
     std::cerr << "quorel-tool: " << error.message << '\n' << kSynopsis;
     return kExitUsage;

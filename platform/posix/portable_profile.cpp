@@ -59,7 +59,8 @@ bool HasLineBreak(std::string_view s) { return s.find_first_of("\r\n") != std::s
 
 // ---- Lines --------------------------------------------------------------------------------
 
-enum class LineKind { kBlank, kComment, kSection, kKey, kText };
+// The kinds are the ones PortableListLines hands out.
+using LineKind = PortableLineKind;
 
 struct Line {
   size_t begin = 0;  // offset of the line's first byte
@@ -713,4 +714,15 @@ void PortableEndReadBatch() {
     }
   }
   TrimCache(0);
+}
+
+std::vector<PortableLine> PortableListLines(std::string_view content) {
+  std::vector<PortableLine> lines;
+  LineReader reader(content, TextStart(content));
+  Line line;
+  uint32_t number = 0;
+  while (reader.Next(&line)) {
+    lines.push_back({++number, line.kind, line.name, line.value, line.end - line.begin});
+  }
+  return lines;
 }

@@ -2,7 +2,10 @@
 // C++ file access only. Built for Linux and for Windows (to compare it with the real calls).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <string_view>
+#include <vector>
 
 // Value of key in the first section named section, cut to size - 1 characters and terminated;
 // returns the count placed. Names match without regard to ASCII case, after leading and
@@ -47,3 +50,16 @@ int PortableWriteProfileString(const char* section, const char* key, const char*
 // the thread's reads trusting stale stamps, so callers hold a batch in a scope object.
 void PortableBeginReadBatch();
 void PortableEndReadBatch();
+
+// One line of an INI text as the store reads it, for tools that point authors at lines.
+enum class PortableLineKind { kBlank, kComment, kSection, kKey, kText };
+struct PortableLine {
+  uint32_t number;  // from 1; CR, LF and CRLF each end a line
+  PortableLineKind kind;
+  std::string_view name;   // section name, key, or the whole text of a line without '='
+  std::string_view value;  // kKey: the value, blanks removed, quotes kept
+  size_t length;           // bytes of the line without its end
+};
+// Every line of content (a file's bytes) as the reads above classify it; views point into
+// content. A leading UTF-8 byte order mark is skipped as by the reads.
+std::vector<PortableLine> PortableListLines(std::string_view content);

@@ -1,8 +1,11 @@
 // Tests of quorel-tool on the bundled demo: what dump reports, that render draws what dump
 // reports and exactly the committed picture, the demo's languages and targets, and the tool's
-// answers to bad input. Runs the built tool as a child process; reads its PNG with libpng.
+// answers to bad input; check on the broken menus of tests/data/broken and on hostile files,
+// render --all and its contact sheet, the key table of docs/authoring.md. Runs the built tool as
+// a child process; reads its PNG with libpng.
 #include <gtest/gtest.h>
 #include <png.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -14,11 +17,13 @@
 #include <fstream>
 #include <iterator>
 #include <nlohmann/json.hpp>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "platform/sdl/code_page.h"
 #include "platform/sdl/sdl_font_face.h"
+#include "tools/render_all.h"
 
 namespace {
 
@@ -51,10 +56,13 @@ const fs::path& Scratch() {
   return folder;
 }
 
-// Runs the tool with the given country code; stdout and stderr are kept apart.
-RunResult RunTool(const std::vector<std::string>& arguments, const std::string& country = "0") {
+// Runs the tool with the given country code (in folder when given); stdout and stderr are kept
+// apart. A tool that hangs is stopped after a minute and reported as exit code 124.
+RunResult RunTool(const std::vector<std::string>& arguments, const std::string& country = "0",
+                  const fs::path& folder = fs::path()) {
   const fs::path errFile = Scratch() / "stderr.txt";
-  std::string command = "env QUOREL_COUNTRY=" + Quote(country) +
+  std::string command = (folder.empty() ? std::string() : "cd " + Quote(folder.string()) + " && ") +
+                        "timeout 60 env QUOREL_COUNTRY=" + Quote(country) +
                         " QUOREL_WINDIR=" + Quote((Scratch() / "state").string()) +
                         " XDG_STATE_HOME=" + Quote((Scratch() / "state").string()) + " " +
                         Quote(QUOREL_TOOL_PATH);
@@ -369,6 +377,223 @@ TEST(ToolErrors, ClearMessageAndExitCode) {
     EXPECT_NE(std::string::npos, run.err.find(c.says)) << run.err;
     EXPECT_TRUE(run.out.empty()) << run.out;
   }
+}
+
+// --- check ------------------------------------------------------------------------------------
+
+const fs::path kBroken = fs::path(QUOREL_TEST_DATA_DIR) / "broken";
+
+// The distinct "file:line: severity: code" of the findings of a --json run.
+std::vector<std::string> FindingKeys(const json& findings) {
+  std::vector<std::string> keys;
+  for (const json& f : findings) {
+    EXPECT_FALSE(f["message"].get<std::string>().empty()) << f.dump();
+    keys.push_back(f["file"].get<std::string>() + ":" + std::to_string(f["line"].get<int>()) +
+                   ": " + f["severity"].get<std::string>() + ": " + f["code"].get<std::string>());
+  }
+  std::sort(keys.begin(), keys.end());
+  keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
+  return keys;
+}
+
+// Each broken menu gives exactly the findings its expected.txt lists, and the exit code their
+// worst severity calls for (notes do not count).
+TEST(Check, BrokenMenusGiveTheirExpectedFindings) {
+  int menus = 0;
+  for (const fs::directory_entry& entry : fs::directory_iterator(kBroken)) {
+    if (!entry.is_directory()) continue;
+    ++menus;
+    SCOPED_TRACE(entry.path().filename().string());
+    std::ifstream list(entry.path() / "expected.txt");
+    std::vector<std::string> expected;
+    int exitCode = 0;
+    for (std::string line; std::getline(list, line);) {
+      if (line.empty()) continue;
+      expected.push_back(line);
+      if (line.find(": error: ") != std::string::npos) exitCode = 2;
+      if (line.find(": warning: ") != std::string::npos && exitCode == 0) exitCode = 1;
+    }
+    std::sort(expected.begin(), expected.end());
+    ASSERT_FALSE(expected.empty()) << "no expected.txt";
+    const RunResult run =
+        RunTool({"check", "Quorel.ini", "--json", "--verbose"}, "0", entry.path());
+    EXPECT_EQ(exitCode, run.exitCode) << run.err;
+    EXPECT_EQ(expected, FindingKeys(json::parse(run.out, nullptr, false))) << run.out;
+  }
+  EXPECT_GE(menus, 10);
+}
+
+TEST(Check, TheDemoIsClean) {
+  const RunResult run = RunTool({"check", (kDemo / "Quorel.ini").string(), "--verbose"});
+  EXPECT_EQ(0, run.exitCode) << run.out << run.err;
+  EXPECT_EQ("0 errors, 0 warnings in 2 files\n", run.out);
+}
+
+// The human form: one "file:line: severity: message" per finding, by line, then the summary.
+TEST(Check, HumanFormIsSortedWithASummary) {
+  const RunResult run = RunTool({"check", "Quorel.ini"}, "0", kBroken / "missing_files");
+  EXPECT_EQ(2, run.exitCode);
+  std::vector<std::string> lines;
+  std::istringstream out(run.out);
+  for (std::string line; std::getline(out, line);) lines.push_back(line);
+  ASSERT_EQ(7u, lines.size()) << run.out;
+  EXPECT_EQ("5 errors, 1 warning in 1 file", lines.back());
+  int previous = 0;
+  for (size_t i = 0; i + 1 < lines.size(); ++i) {
+    int number = 0;
+    char severity[16] = "";
+    ASSERT_EQ(2, std::sscanf(lines[i].c_str(), "Quorel.ini:%d: %15[a-z]:", &number, severity))
+        << lines[i];
+    EXPECT_LE(previous, number);
+    previous = number;
+  }
+  EXPECT_NE(
+      std::string::npos,
+      run.out.find("Quorel.ini:9: error: item 'Setup': target 'setup\\install.exe' not found"))
+      << run.out;
+  // Notes only with --verbose.
+  const RunResult quiet = RunTool({"check", "Quorel.ini"}, "0", kBroken / "release");
+  EXPECT_EQ(0, quiet.exitCode);
+  EXPECT_EQ(std::string::npos, quiet.out.find("note:")) << quiet.out;
+}
+
+// Files that are not menus at all end promptly with findings: never a crash, a hang or a write.
+TEST(Check, HostileFilesEndWithFindings) {
+  const fs::path folder = Scratch() / "hostile";
+  fs::create_directories(folder / "folder.ini");
+  std::ofstream(folder / "binary.ini", std::ios::binary) << std::string("\0\x01\xff[\r\n=\0", 8);
+  {
+    // A 65 MiB file, larger than the menu reads, written sparse.
+    std::ofstream huge(folder / "huge.ini", std::ios::binary);
+    huge.seekp((65 << 20) - 1);
+    huge.put('\n');
+  }
+  ASSERT_EQ(0, mkfifo((folder / "fifo.ini").c_str(), 0600));
+  // Include files naming each other, and references that ask for them over and over.
+  std::string bomb = "[menu]\ntitle=%a%%a%%a%%a%%a%%a%%a%%a%\n";
+  for (int i = 0; i < 300; ++i) bomb += "item=%x%%y%%z%, LINK, cycle.ini,,,%h%%h%%h%\n";
+  bomb += "[String]\n#include=cycle.ini\n";
+  std::ofstream(folder / "cycle.ini") << bomb;
+  const struct {
+    std::string file;
+    int exitCode;
+    std::string says;
+  } cases[] = {
+      {"folder.ini", 2, "cannot be read"},   {"fifo.ini", 2, "cannot be read"},
+      {"huge.ini", 2, "larger than 64 MiB"}, {"missing.ini", 2, "no such file"},
+      {"binary.ini", 2, "background"},       {"cycle.ini", 2, "link-cycle"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    const auto before = fs::last_write_time(folder / "cycle.ini");
+    const RunResult run = RunTool({"check", c.file, "--json"}, "0", folder);
+    EXPECT_EQ(c.exitCode, run.exitCode) << run.err;
+    EXPECT_NE(std::string::npos, run.out.find(c.says)) << run.out;
+    EXPECT_EQ(before, fs::last_write_time(folder / "cycle.ini"));
+  }
+}
+
+TEST(Check, CommandLineErrors) {
+  const struct {
+    std::vector<std::string> arguments;
+    std::string says;
+  } cases[] = {
+      {{"check"}, "no definition file"},
+      {{"check", "a.ini", "--country"}, "--country needs a value"},
+      {{"check", "a.ini", "--country", "x1"}, "--country needs a number"},
+      {{"check", "a.ini", "--page", "1"}, "unknown option"},
+      {{"render", "--all", "out", "a.ini", "--windows", "WIN31"}, "unknown release"},
+      {{"render", "a.ini", "-o", "a.png", "--windows", "WINXP"}, "--windows goes with"},
+      {{"keys", "a.ini"}, "keys takes no file"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.arguments.back());
+    const RunResult run = RunTool(c.arguments);
+    EXPECT_EQ(2, run.exitCode);
+    EXPECT_NE(std::string::npos, run.err.find(c.says)) << run.err;
+  }
+  const RunResult help = RunTool({"--help"});
+  for (const char* command : {"check", "dump", "render --all", "keys"})
+    EXPECT_NE(std::string::npos, help.out.find(command)) << command;
+}
+
+// --- render --all ------------------------------------------------------------------------------
+
+// Every page of both demo levels in each of its countries, the same pictures single renders give,
+// and a contact sheet whose thumbnails are those pictures scaled down by block means.
+TEST(RenderAll, EveryPageAndAContactSheetOfThem) {
+  const fs::path out = Scratch() / "all";
+  fs::remove_all(out);
+  const RunResult run = RunTool({"render", "--all", out.string(), (kDemo / "Quorel.ini").string()});
+  ASSERT_EQ(0, run.exitCode) << run.err;
+  std::vector<std::string> names;
+  for (const char* level : {"Quorel.ini", "more.ini"})
+    for (const char* country : {"default", "1", "49"})
+      for (int page = 0; page < (std::string(level) == "Quorel.ini" ? 2 : 1); ++page)
+        names.push_back(std::string(level) + "-" + country + "-OTHER-p" + std::to_string(page));
+  for (const std::string& name : names) EXPECT_TRUE(fs::exists(out / (name + ".png"))) << name;
+  EXPECT_EQ(names.size() + 1, size_t(std::distance(fs::directory_iterator(out), {})));
+
+  const Image page1 = ReadPng(out / "Quorel.ini-default-OTHER-p1.png");
+  const Image single = Render({"--page", "1"});
+  ASSERT_EQ(single.width, page1.width);
+  EXPECT_EQ(single.rgb, page1.rgb) << "render --all draws page 1 as render does";
+
+  const Image sheet = ReadPng(out / "contact-sheet.png");
+  const int count = static_cast<int>(names.size());
+  for (const int index : {0, 1, count - 1}) {
+    SCOPED_TRACE(index);
+    // Thumbnails are in level, country, page order: Quorel.ini default p0 and p1 come first.
+    const std::string name = index == 0   ? "Quorel.ini-default-OTHER-p0"
+                             : index == 1 ? "Quorel.ini-default-OTHER-p1"
+                                          : "more.ini-49-OTHER-p0";
+    const Image page = ReadPng(out / (name + ".png"));
+    const int factor = 4;  // 640 x 480 into 160 x 120
+    const SheetPoint at = SheetCell(index, count);
+    int differing = 0;
+    for (int y = 0; y < int(page.height) / factor; ++y) {
+      for (int x = 0; x < int(page.width) / factor; ++x) {
+        uint32_t mean = 0;
+        for (int shift : {16, 8, 0}) {
+          uint32_t sum = 0;
+          for (int dy = 0; dy < factor; ++dy)
+            for (int dx = 0; dx < factor; ++dx)
+              sum += page.At(x * factor + dx, y * factor + dy) >> shift & 0xFF;
+          mean |= ((sum + factor * factor / 2) / (factor * factor)) << shift;
+        }
+        differing += sheet.At(at.x + x, at.y + y) != mean;
+      }
+    }
+    EXPECT_EQ(0, differing);
+  }
+}
+
+// A missing level is a gap on the sheet and exit status 1, not a failed run.
+TEST(RenderAll, MissingBackgroundIsAGap) {
+  const fs::path out = Scratch() / "gap";
+  fs::remove_all(out);
+  const RunResult run = RunTool(
+      {"render", "--all", out.string(), (kBroken / "missing_background" / "Quorel.ini").string()});
+  EXPECT_EQ(1, run.exitCode) << run.err;
+  EXPECT_TRUE(fs::exists(out / "contact-sheet.png"));
+}
+
+// --- The key table of docs/authoring.md -------------------------------------------------------
+
+TEST(KeyReference, DocumentIsWhatTheKeyTableGives) {
+  const RunResult run = RunTool({"keys"});
+  ASSERT_EQ(0, run.exitCode) << run.err;
+  std::ifstream file(QUOREL_AUTHORING_DOC);
+  const std::string doc((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  const std::string begin = "<!-- settings-keys: generated by quorel-tool keys -->\n";
+  const size_t from = doc.find(begin);
+  const size_t to = doc.find("<!-- settings-keys: end -->");
+  ASSERT_NE(std::string::npos, from);
+  ASSERT_NE(std::string::npos, to);
+  EXPECT_EQ(run.out, doc.substr(from + begin.size(), to - from - begin.size()))
+      << "run quorel-tool keys and put its output into docs/authoring.md";
+  // Every key the loader reads is in it, once.
+  EXPECT_NE(std::string::npos, run.out.find("| `MenuItemColumons` | integer | 1 |"));
 }
 
 // --- Code page to UTF-8 ---------------------------------------------------------------------

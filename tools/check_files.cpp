@@ -1,0 +1,58 @@
+// Checks of `quorel-tool check` on the files a level names: sounds, and each item's target and
+// working directory, tested as a click tests them (relative to the level's working directory,
+// a name ending in a separator taken as a folder).
+#include <filesystem>
+#include <string>
+
+#include "platform/file_system.h"
+#include "tools/check_pass.h"
+
+namespace {
+
+constexpr uint32_t kPathSize = 260;
+
+std::string WorkDirShown(const LevelPass& pass) { return pass.level->workDir; }
+
+void CheckSound(const LevelPass& pass, const char* key, const char* name) {
+  if (name[0] == '\0' || FileExists(name)) return;
+  pass.Add(pass.settingsShown, pass.SettingLine(key), Severity::kWarning, "missing-sound",
+           std::string(key) + " '" + name + "' not found in " + WorkDirShown(pass));
+}
+
+}  // namespace
+
+void CheckFiles(const LevelPass& pass) {
+  const MenuSettings& settings = pass.app->settings;
+  CheckSound(pass, "EnterSound", settings.enterSound);
+  CheckSound(pass, "LeaveSound", settings.leaveSound);
+
+  int32_t index = 0;
+  for (const CMenuItem* item = pass.app->page.firstItem; item != nullptr;
+       item = item->next, ++index) {
+    const std::string name = "item '" + ItemName(*item, index) + "'";
+    const int line = pass.ItemLine(index);
+    if (item->target != nullptr) {
+      char full[kPathSize];
+      const uint32_t length = GetFullPath(item->target, full, kPathSize);
+      const bool formed = length > 0 && length < kPathSize;
+      const bool folder = formed && (full[length - 1] == '\\' || full[length - 1] == '/');
+      std::error_code error;
+      const bool found = formed && (folder ? std::filesystem::is_directory(full, error)
+                                           : CProfile::FileHasData(full) != 0);
+      if (!found) {
+        pass.Add(pass.level->shown, line, Severity::kError, "missing-target",
+                 name + ": target '" + item->target + "' not found in " + WorkDirShown(pass));
+      }
+    }
+    if (item->workDir != nullptr) {
+      char full[kPathSize];
+      const uint32_t length = GetFullPath(item->workDir, full, kPathSize);
+      std::error_code error;
+      if (length == 0 || length >= kPathSize || !std::filesystem::is_directory(full, error)) {
+        pass.Add(pass.level->shown, line, Severity::kError, "missing-workdir",
+                 name + ": working directory '" + item->workDir + "' not found in " +
+                     WorkDirShown(pass));
+      }
+    }
+  }
+}

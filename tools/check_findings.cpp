@@ -1,0 +1,64 @@
+// Findings of `quorel-tool check`: order, repeats, exit code, and the human form.
+#include "tools/check_findings.h"
+
+#include <tuple>
+
+const char* SeverityName(Severity severity) {
+  switch (severity) {
+    case Severity::kNote:
+      return "note";
+    case Severity::kWarning:
+      return "warning";
+    case Severity::kError:
+      return "error";
+  }
+  return "error";
+}
+
+bool operator<(const Finding& a, const Finding& b) {
+  return std::tie(a.file, a.line, a.code, a.message) < std::tie(b.file, b.line, b.code, b.message);
+}
+
+void CheckReport::Add(Finding finding) {
+  // The same finding from another language or release pass keeps its first severity.
+  findings_.insert(std::move(finding));
+}
+
+std::vector<Finding> CheckReport::Sorted(bool withNotes) const {
+  std::vector<Finding> sorted;
+  for (const Finding& finding : findings_) {
+    if (withNotes || finding.severity != Severity::kNote) sorted.push_back(finding);
+  }
+  return sorted;
+}
+
+size_t CheckReport::Count(Severity severity) const {
+  size_t count = 0;
+  for (const Finding& finding : findings_) count += finding.severity == severity;
+  return count;
+}
+
+int CheckReport::ExitCode() const {
+  if (Count(Severity::kError) > 0) return 2;
+  return Count(Severity::kWarning) > 0 ? 1 : 0;
+}
+
+std::string FormatFinding(const Finding& finding) {
+  std::string text = finding.file + ":";
+  if (finding.line > 0) text += std::to_string(finding.line) + ":";
+  return text + " " + SeverityName(finding.severity) + ": " + finding.message;
+}
+
+namespace {
+
+std::string Counted(size_t count, const char* one, const char* many) {
+  return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+}  // namespace
+
+std::string FormatSummary(const CheckReport& report) {
+  return Counted(report.Count(Severity::kError), "error", "errors") + ", " +
+         Counted(report.Count(Severity::kWarning), "warning", "warnings") + " in " +
+         Counted(report.FileCount(), "file", "files");
+}

@@ -1,0 +1,244 @@
+// Rendering every page a menu reaches, and the contact sheet: thumbnails (block means of the
+// page pictures) with their names under them, missing levels and backgrounds as labelled gaps.
+#include "tools/render_all.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <filesystem>
+#include <iostream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "app/menu_app.h"
+#include "platform/draw.h"
+#include "platform/headless/headless_control.h"
+#include "platform/window.h"
+#include "tools/check_menu.h"
+#include "tools/png_writer.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kReleaseNames[] = {"OTHER", "WINNT4", "WIN2K",   "WINXP",
+                                         "WIN95", "WIN98",  "WIN98SE", "WINME"};
+constexpr int kLabelHeight = 18;
+constexpr int kGap = 8;
+// Runs with more pages than this tell their progress on standard error.
+constexpr size_t kQuietPages = 8;
+
+struct Thumbnail {
+  std::string label;
+  int width = 0;
+  int height = 0;
+  std::vector<uint32_t> pixels;  // 0x00RRGGBB; empty for a gap
+};
+
+Thumbnail Shrink(SDL_Surface* surface, const std::string& label) {
+  Thumbnail thumb;
+  thumb.label = label;
+  const int factor = ThumbnailFactor(surface->w, surface->h);
+  thumb.width = surface->w / factor;
+  thumb.height = surface->h / factor;
+  thumb.pixels.resize(static_cast<size_t>(thumb.width) * thumb.height);
+  SDL_LockSurface(surface);
+  const auto* bytes = static_cast<const uint8_t*>(surface->pixels);
+  for (int y = 0; y < thumb.height; ++y) {
+    for (int x = 0; x < thumb.width; ++x) {
+      uint32_t sum[3] = {0, 0, 0};
+      for (int dy = 0; dy < factor; ++dy) {
+        const auto* row = reinterpret_cast<const uint32_t*>(
+            bytes + static_cast<size_t>(y * factor + dy) * surface->pitch);
+        for (int dx = 0; dx < factor; ++dx) {
+          uint8_t r = 0, g = 0, b = 0;
+          SDL_GetRGB(row[x * factor + dx], surface->format, &r, &g, &b);
+          sum[0] += r, sum[1] += g, sum[2] += b;
+        }
+      }
+      const uint32_t n = static_cast<uint32_t>(factor * factor);
+      thumb.pixels[static_cast<size_t>(y) * thumb.width + x] =
+          ((sum[0] + n / 2) / n) << 16 | ((sum[1] + n / 2) / n) << 8 | ((sum[2] + n / 2) / n);
+    }
+  }
+  SDL_UnlockSurface(surface);
+  return thumb;
+}
+
+std::string FileLabel(const std::string& shown) {
+  std::string label;
+  for (size_t i = 0; i < shown.size(); ++i) {
+    if (shown.compare(i, 3, "../") == 0 || shown.compare(i, 3, "..\\") == 0) {
+      label += "up_";
+      i += 2;
+    } else {
+      label += (shown[i] == '/' || shown[i] == '\\') ? '_' : shown[i];
+    }
+  }
+  return label;
+}
+
+constexpr int kCellWidth = kThumbnailSide + kGap;
+constexpr int kCellHeight = kThumbnailSide * 3 / 4 + kLabelHeight + kGap;
+
+// Thumbnails per row: at least 8, more for big runs so the sheet stays about square.
+int SheetColumns(int count) {
+  return std::max(1, std::min(count, std::max(8, static_cast<int>(std::ceil(std::sqrt(count))))));
+}
+
+void WriteSheet(const std::vector<Thumbnail>& thumbs, const fs::path& path) {
+  const int count = static_cast<int>(thumbs.size());
+  const int columns = SheetColumns(count);
+  const int rows = (count + columns - 1) / columns;
+  const int cellHeight = kCellHeight;
+  const int width = std::max(1, columns * kCellWidth + kGap);
+  const int height = std::max(1, rows * cellHeight + kGap);
+  const WindowHandle window = HeadlessCreateWindow();
+  SizeWindowForClient(window, width, height);
+  SDL_Surface* surface = HeadlessWindowSurface();
+  if (surface == nullptr) throw std::runtime_error("the contact sheet is too large to draw");
+  SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 48, 48, 48));
+  for (int i = 0; i < count; ++i) {
+    const Thumbnail& thumb = thumbs[i];
+    const SheetPoint cell = SheetCell(i, count);
+    const int left = cell.x;
+    const int top = cell.y;
+    if (thumb.pixels.empty()) {
+      const SDL_Rect gap{left, top, kThumbnailSide, kThumbnailSide * 3 / 4};
+      SDL_FillRect(surface, &gap, SDL_MapRGB(surface->format, 120, 24, 24));
+      continue;
+    }
+    SDL_LockSurface(surface);
+    for (int y = 0; y < thumb.height; ++y) {
+      auto* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(surface->pixels) +
+                                              static_cast<size_t>(top + y) * surface->pitch);
+      for (int x = 0; x < thumb.width; ++x) {
+        const uint32_t p = thumb.pixels[static_cast<size_t>(y) * thumb.width + x];
+        row[left + x] = SDL_MapRGB(surface->format, p >> 16 & 0xFF, p >> 8 & 0xFF, p & 0xFF);
+      }
+    }
+    SDL_UnlockSurface(surface);
+  }
+  DrawTarget* target = GetWindowTarget(window);
+  const FontHandle font =
+      CreateFontFor(FontRequest{13, FontWeightNormal, 0, 0, FontQualityAntialiased});
+  const FontHandle previous = SelectFont(target, font);
+  SetBackgroundMode(target, BackgroundTransparent);
+  SetTextColour(target, 0xFFFFFF);
+  for (int i = 0; i < count; ++i) {
+    const SheetPoint cell = SheetCell(i, count);
+    const int left = cell.x;
+    const int top = cell.y + kThumbnailSide * 3 / 4;
+    const Rect rect{left, top + 2, left + kThumbnailSide, top + kLabelHeight};
+    DrawTextIn(target, thumbs[i].label.c_str(), -1, rect, 0);
+  }
+  SelectFont(target, previous);
+  DeleteFont(font);
+  ReleaseWindowTarget(window, target);
+  std::string error;
+  if (!WritePng(surface, path.string(), &error)) throw std::runtime_error(error);
+}
+
+}  // namespace
+
+SheetPoint SheetCell(int index, int count) {
+  const int columns = SheetColumns(count);
+  return SheetPoint{kGap + (index % columns) * kCellWidth, kGap + (index / columns) * kCellHeight};
+}
+
+int ThumbnailFactor(int width, int height) {
+  const int side = std::max(width, height);
+  return std::max(1, (side + kThumbnailSide - 1) / kThumbnailSide);
+}
+
+int ReleaseVariant(const std::string& name) {
+  for (int v = 0; v < 8; ++v) {
+    if (name == kReleaseNames[v]) return v;
+  }
+  return -1;
+}
+
+int RenderAll(const std::string& file, const std::string& outDir,
+              const std::vector<std::string>& releases) {
+  std::error_code error;
+  const fs::path out = fs::absolute(outDir, error);
+  fs::create_directories(out, error);
+  if (!fs::is_directory(out, error)) throw std::runtime_error("cannot make " + outDir);
+
+  std::vector<WindowsVariant> variants;
+  variants.reserve(releases.size() + 1);
+  for (const std::string& release : releases) {
+    variants.push_back(static_cast<WindowsVariant>(ReleaseVariant(release)));
+  }
+  if (variants.empty()) variants.push_back(CProfile().variant);
+
+  CheckOptions options;
+  options.file = file;
+  const CheckResult reach = RunCheck(options);
+  std::vector<int32_t> countries = {0};
+  for (const int32_t code : reach.countries) {
+    if (code != 0) countries.push_back(code);
+  }
+  std::sort(countries.begin() + 1, countries.end());
+
+  const fs::path start = fs::current_path();
+  HeadlessReset();
+  HeadlessConfigureScreen(1024, 768, 32);
+  LoadAppStrings();
+  // Level files are named relative to the first one's folder.
+  const fs::path base = reach.levels.front().workDir;
+  int status = 0;
+  std::vector<Thumbnail> thumbs;
+  size_t done = 0;
+  for (const MenuLevel& level : reach.levels) {
+    for (const int32_t country : countries) {
+      for (const WindowsVariant variant : variants) {
+        const std::string stem =
+            FileLabel(fs::path(level.fullPath).lexically_proximate(base).string()) + "-" +
+            (country == 0 ? std::string("default") : std::to_string(country)) + "-" +
+            kReleaseNames[variant];
+        MenuSettings record = CreateMenuSettings();
+        bool applied = false;
+        std::unique_ptr<CMenuApp> app = OpenLevel(level, variant, country, &record, &applied);
+        if (app == nullptr || !applied) {
+          thumbs.push_back(
+              Thumbnail{(app == nullptr ? "missing: " : "no background: ") + stem, 0, 0, {}});
+          status = 1;
+          continue;
+        }
+        const int32_t columns = record.columns < 1 ? 1 : record.columns;
+        const int32_t rows = record.itemsPerColumn < 1 ? 1 : record.itemsPerColumn;
+        const int64_t perPage = int64_t{columns} * rows;
+        const int32_t pages =
+            app->page.itemCount == 0
+                ? 1
+                : static_cast<int32_t>((app->page.itemCount + perPage - 1) / perPage);
+        for (int32_t p = 0; p < pages; ++p) {
+          app->page.currentPage = p;
+          MenuSettings again = app->settings;
+          app->ApplySettings(&again, 0);
+          DrawTarget* target = GetWindowTarget(app->window);
+          app->PaintWindow(target, nullptr);
+          ReleaseWindowTarget(app->window, target);
+          const std::string name = stem + "-p" + std::to_string(p);
+          std::string writeError;
+          if (!WritePng(HeadlessWindowSurface(), (out / (name + ".png")).string(), &writeError)) {
+            throw std::runtime_error(writeError);
+          }
+          thumbs.push_back(Shrink(HeadlessWindowSurface(), name));
+          if (++done > kQuietPages) {
+            std::cerr << "render: " << done << " pages, " << name << '\n';
+          }
+        }
+        HeadlessTakeEvents();
+      }
+    }
+  }
+  fs::current_path(start, error);
+  WriteSheet(thumbs, out / "contact-sheet.png");
+  HeadlessReset();
+  return status;
+}
