@@ -117,8 +117,8 @@ void RegisterRestart() {
     Report(SessionFilePath());
   }
 
-  // The reference's place first; where the Windows directory refuses a program file (a
-  // standard user on current Windows), the user's own folder.
+  // The Windows directory first, as every release before UAC has it; where it refuses a program
+  // file (a standard user on current Windows), the user's own folder.
   std::string reload;
   bool inWindowsDirectory = false;
   if (complete) {

@@ -109,6 +109,6 @@ void RemovePerUserDir() {
   if (OwnFolder(folder)) RemoveDirectoryA(folder);
 }
 
-// A Windows program has no standard error to write to; nothing is said, as the reference
-// says nothing.
+// A Windows program has no standard error to write to, and the menu has never told the user
+// about its recovery: nothing is said.
 void ReportRecoveryOff(const char* what) { (void)what; }

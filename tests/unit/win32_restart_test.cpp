@@ -156,8 +156,8 @@ TEST_F(Win32RestartTest, PlacesAndCommandForEachRefusal) {
     const char* machine;       // HKLM value, <local> standing for the per-user folder
     const char* user;          // HKCU value
   } cases[] = {
-      {"everything writable: the reference's places", false, false, false, "local", "windows",
-       "windows", "pindrel.exe quorel~.tmp", "<none>"},
+      {"everything writable: the Windows directory and HKLM", false, false, false, "local",
+       "windows", "windows", "pindrel.exe quorel~.tmp", "<none>"},
       {"the program refused: the user's folder, quoted, under HKCU", true, false, false, "local",
        "<local>", "windows", "<none>", "\"<local>\\pindrel.exe\" quorel~.tmp"},
       {"the session file refused: named by its full path, under HKCU", false, true, false, "local",
