@@ -714,6 +714,23 @@ class Pointer:
         self.build.screen.click(hold=0.3 if self.wine else 0.0)
 
 
+def no_then_yes(build, results, menu, window, settings, what, label):
+    """The exit question that what has raised: No keeps the menu; then a close request asks
+    again and Yes ends the process with 0."""
+    box = build.wait_box(settings["exitTitle"], settings["exitMessage"], menu,
+                         exclude=(window.xid,))
+    build.answer(box, "No")
+    results.check("%s: the exit question, No keeps the menu" % what,
+                  menu.running() and build.screen.exists(window.xid))
+    build.screen.request_close(window)
+    box = build.wait_box(settings["exitTitle"], settings["exitMessage"], menu,
+                         exclude=(window.xid,))
+    build.answer(box, "Yes")
+    code = menu.exit_code(build.box_timeout)
+    results.check("%s: ends with 0 after Yes" % label, code == 0,
+                  "exit code %s%s" % (code, menu.errors()))
+
+
 def entry_rect(dump, kind, index=None):
     for entry in dump["page"]["visible"]:
         if entry["kind"] == kind and (index is None or entry.get("index") == index):
@@ -910,18 +927,7 @@ def scenario_interaction(build, options, results, work):
 
         # The exit button on the top level asks.
         pointer.click(entry_rect(dump(1), "exitButton"))
-        box = build.wait_box(settings["exitTitle"], settings["exitMessage"], menu,
-                             exclude=(window.xid,))
-        build.answer(box, "No")
-        results.check("exit button: the exit question, No keeps the menu",
-                      menu.running() and build.screen.exists(window.xid))
-        build.screen.request_close(window)
-        box = build.wait_box(settings["exitTitle"], settings["exitMessage"], menu,
-                             exclude=(window.xid,))
-        build.answer(box, "Yes")
-        code = menu.exit_code(build.box_timeout)
-        results.check("interaction: ends with 0 after Yes", code == 0,
-                      "exit code %s%s" % (code, menu.errors()))
+        no_then_yes(build, results, menu, window, settings, "exit button", "interaction")
     finally:
         menu.kill()
 
@@ -1028,18 +1034,8 @@ def scenario_keyboard(build, options, results, work):
                visited=[0, link_index])
 
         press("Escape")
-        box = build.wait_box(settings["exitTitle"], settings["exitMessage"], menu,
-                             exclude=(window.xid,))
-        build.answer(box, "No")
-        results.check("Escape on the first level: the exit question, No keeps the menu",
-                      menu.running() and build.screen.exists(window.xid))
-        build.screen.request_close(window)
-        box = build.wait_box(settings["exitTitle"], settings["exitMessage"], menu,
-                             exclude=(window.xid,))
-        build.answer(box, "Yes")
-        code = menu.exit_code(build.box_timeout)
-        results.check("keyboard: ends with 0 after Yes", code == 0,
-                      "exit code %s%s" % (code, menu.errors()))
+        no_then_yes(build, results, menu, window, settings, "Escape on the first level",
+                    "keyboard")
     finally:
         menu.kill()
 
