@@ -112,6 +112,8 @@ void OpenDevice() {
   if (play && Queue(device, resource ? OpenResource(id) : OpenFile(file.c_str()))) {
     SDL_PauseAudioDevice(device, 0);
   }
+  // SDL keeps this thread's error text in storage that only its own threads free on their way.
+  SDL_TLSCleanup();
 }
 
 // At exit the opener must be done before SDL is shut down (registered after the window's
