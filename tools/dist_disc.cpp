@@ -37,7 +37,7 @@ struct Plan {
   std::vector<fs::path> folders;  // disc-relative, parents first
   std::vector<Finding> problems;
   uint64_t bytes = 0;
-  bool autorunKept = false;
+  fs::path autorunKept;  // the menu folder's own autorun.inf, any case
 };
 
 bool Inside(const fs::path& path, const fs::path& folder) {
@@ -119,7 +119,7 @@ void CheckRootNames(const fs::path& menu, Plan* plan) {
       Problem(plan, menu / file.relative, "dist-runtime-name",
               "the menu folder already holds " + file.relative.string() + ", which dist adds");
     }
-    if (name == "autorun.inf") plan->autorunKept = true;
+    if (name == "autorun.inf") plan->autorunKept = file.relative;
   }
   for (const fs::path& folder : plan->folders) {
     if (!folder.has_parent_path() && Lower(folder.string()) == "linux") {
@@ -261,6 +261,12 @@ int RunDist(const DistOptions& options, std::ostream& err, DistSummary* summary)
     return 1;
   }
 
+  if (!options.iso.empty() && !fs::is_directory(fs::absolute(options.iso).parent_path(), error)) {
+    err << options.iso << ": error: the folder " << fs::absolute(options.iso).parent_path().string()
+        << " does not exist; nothing was copied\n";
+    return 1;
+  }
+
   const fs::path startDir = fs::current_path(error);
   CheckOptions checkOptions;
   checkOptions.file = (menu / "Quorel.ini").string();
@@ -317,8 +323,9 @@ int RunDist(const DistOptions& options, std::ostream& err, DistSummary* summary)
     return 1;
   }
   const std::string label = options.label.empty() ? title : Utf8ToCodePageLine(options.label);
-  if (plan.autorunKept) {
-    err << (menu / "autorun.inf").string() << ": note: the menu folder's own autorun.inf is kept\n";
+  if (!plan.autorunKept.empty()) {
+    err << (menu / plan.autorunKept).string() << ": note: the menu folder's own "
+        << plan.autorunKept.string() << " is kept\n";
   } else if (!WriteText(out / "autorun.inf", AutorunInf(label), false)) {
     err << (out / "autorun.inf").string() << ": error: cannot write\n";
     return 1;
@@ -328,7 +335,7 @@ int RunDist(const DistOptions& options, std::ostream& err, DistSummary* summary)
     return 1;
   }
 
-  summary->autorunKept = plan.autorunKept;
+  summary->autorunKept = !plan.autorunKept.empty();
   for (const fs::directory_entry& entry : fs::recursive_directory_iterator(out)) {
     if (entry.is_regular_file()) {
       ++summary->files;
