@@ -34,6 +34,7 @@ int RunWithLines(const std::vector<std::string>& argv,
   posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
   posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
   std::vector<char*> args;
+  args.reserve(argv.size() + 1);
   for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
   args.push_back(nullptr);
   pid_t pid = 0;
