@@ -25,7 +25,8 @@ def system_copies():
 
 def make_disc(kit, build, options, work):
     """The demo's disc folder, copied to a path with a blank and quotes."""
-    exe = options.quorel if build.name == "wine" else os.path.join(work, "stand-in.exe")
+    exe = (os.path.abspath(options.quorel) if build.name == "wine" else
+           os.path.join(work, "stand-in.exe"))
     if build.name != "wine":
         with open(exe, "wb") as f:
             f.write(b"MZ")
