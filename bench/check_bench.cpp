@@ -22,8 +22,7 @@ constexpr int kItems = 256;
 // The generated menu's folder; its background is the demo's.
 const fs::path& DeepMenu() {
   static const fs::path folder = [] {
-    const fs::path path =
-        fs::temp_directory_path() / ("quorel_check_bench_" + std::to_string(getpid()));
+    fs::path path = fs::temp_directory_path() / ("quorel_check_bench_" + std::to_string(getpid()));
     fs::create_directories(path / "state");
     setenv("QUOREL_WINDIR", (path / "state").c_str(), 1);
     std::ofstream(path / "target.txt") << "A target.\n";

@@ -406,9 +406,8 @@ class Checker {
       if (level.depth >= kDeepestLevel) {
         report_->Add(Finding{level.shown, link.line, Severity::kWarning, "link-too-deep",
                              "item '" + link.item + "': this menu is level " +
-                                 std::to_string(level.depth + 1) + "; the menu opens at most " +
-                                 std::to_string(kDeepestLevel + 1) +
-                                 " levels, so this LINK does nothing"});
+                                 std::to_string(level.depth + 1) +
+                                 ", the deepest the menu opens; its LINK items do nothing"});
         continue;
       }
       bool known = false;
