@@ -2,10 +2,14 @@
 // it with progress, add the runtime and the start-up files, write the image.
 #include "tools/dist_disc.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -207,6 +211,63 @@ class Progress {
   std::chrono::steady_clock::time_point shown_{};
 };
 
+// A copy of one file with its permission bits; a failure names the file it happened on and
+// what the system said (a full disk, say), and leaves no partial file under the copy's name.
+struct CopyFailure {
+  fs::path file;
+  std::string reason;
+};
+
+void CopyOne(const fs::path& from, const fs::path& to) {
+  struct stat info {};
+  const int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0 || fstat(in, &info) != 0) {
+    const int saved = errno;
+    if (in >= 0) close(in);
+    throw CopyFailure{from, std::strerror(saved)};
+  }
+  const int out = open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, info.st_mode & 0777);
+  if (out < 0) {
+    const int saved = errno;
+    close(in);
+    throw CopyFailure{to, std::strerror(saved)};
+  }
+  static char buffer[1 << 16];
+  while (true) {
+    ssize_t got = read(in, buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    bool failed = got < 0;
+    fs::path where = from;
+    for (ssize_t done = 0; !failed && done < got;) {
+      const ssize_t put = write(out, buffer + done, static_cast<size_t>(got - done));
+      if (put < 0 && errno == EINTR) continue;
+      failed = put <= 0;
+      where = to;
+      done += put > 0 ? put : 0;
+    }
+    if (!failed && got == 0 && close(out) == 0) break;
+    if (!failed && got > 0) continue;
+    const int saved = errno != 0 ? errno : EIO;
+    if (got != 0) close(out);
+    close(in);
+    unlink(to.c_str());
+    throw CopyFailure{where, std::strerror(saved)};
+  }
+  close(in);
+}
+
+void CopyTree(const fs::path& from, const fs::path& to) {
+  std::error_code error;
+  if (!fs::create_directory(to, error) && error) throw CopyFailure{to, error.message()};
+  for (const fs::directory_entry& entry : fs::directory_iterator(from)) {
+    if (entry.is_directory()) {
+      CopyTree(entry.path(), to / entry.path().filename());
+    } else {
+      CopyOne(entry.path(), to / entry.path().filename());
+    }
+  }
+}
+
 bool WriteText(const fs::path& file, const std::string& text, bool executable) {
   std::ofstream out(file, std::ios::binary | std::ios::trunc);
   out << text;
@@ -300,26 +361,28 @@ int RunDist(const DistOptions& options, std::ostream& err, DistSummary* summary)
   }
 
   try {
-    fs::create_directories(out);
-    for (const fs::path& folder : plan.folders) fs::create_directory(out / folder);
+    std::error_code made;
+    fs::create_directories(out, made);
+    if (made) throw CopyFailure{out, made.message()};
+    for (const fs::path& folder : plan.folders) {
+      if (!fs::create_directory(out / folder, made) && made)
+        throw CopyFailure{out / folder, made.message()};
+    }
     Progress progress(err, plan.files.size(), plan.bytes);
     for (size_t i = 0; i < plan.files.size(); ++i) {
       const PlannedFile& file = plan.files[i];
-      fs::copy_file(file.from, out / file.relative);
+      CopyOne(file.from, out / file.relative);
       progress.Add(file.size, i + 1 == plan.files.size());
     }
-    fs::copy_file(exe, out / "quorel.exe");
-    fs::copy(linuxDir, out / "linux",
-             fs::copy_options::recursive | fs::copy_options::copy_symlinks);
-    fs::permissions(out / "linux" / "quorel", fs::perms::owner_all | fs::perms::group_read |
-                                                  fs::perms::group_exec | fs::perms::others_read |
-                                                  fs::perms::others_exec);
+    CopyOne(exe, out / "quorel.exe");
+    CopyTree(linuxDir, out / "linux");
+    if (chmod((out / "linux" / "quorel").c_str(), 0755) != 0)
+      throw CopyFailure{out / "linux" / "quorel", std::strerror(errno)};
+  } catch (const CopyFailure& failure) {
+    err << failure.file.string() << ": error: cannot copy: " << failure.reason << '\n';
+    return 1;
   } catch (const fs::filesystem_error& failure) {
-    err << failure.path1().string() << ": error: cannot copy: " << failure.code().message()
-        << (failure.code() == std::errc::no_space_on_device
-                ? "; free some space and run dist again into an empty folder"
-                : "")
-        << '\n';
+    err << failure.path1().string() << ": error: cannot copy: " << failure.code().message() << '\n';
     return 1;
   }
   const std::string label = options.label.empty() ? title : Utf8ToCodePageLine(options.label);

@@ -90,7 +90,10 @@ bool WriteImage(const std::string& folder, const std::string& file, const std::s
                     "-map",    folder,         "/",
                     "-commit", "-end"},
                    [&](const std::string& line) {
-                     if (line.find("No space left on device") != std::string::npos) full = true;
+                     // Told before writing (free space checked) or while writing.
+                     if (line.find("No space left on device") != std::string::npos ||
+                         line.find("exceeds free space on media") != std::string::npos)
+                       full = true;
                      if (line.find("UPDATE :") != std::string::npos) {
                        err << "dist: image:" << line.substr(line.find("UPDATE :") + 8) << '\n';
                      } else if (line.find("FAILURE") != std::string::npos ||

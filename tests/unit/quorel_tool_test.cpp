@@ -915,3 +915,33 @@ TEST(Dist, JolietNames) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Dist, FullDiskIsToldAndLeavesNoImage) {
+  if (geteuid() != 0 || Shell("unshare -m true").exitCode != 0)
+    GTEST_SKIP() << "a small file system of its own needs a mount namespace (root)";
+  const DistFixture fixture("full");
+  const fs::path small = fixture.root / "small";
+  fs::create_directories(small);
+  // Inside the namespace: a 64 KiB file system, first as the folder, then under the image.
+  const std::string tool = "env QUOREL_WINDIR=" + Quote((Scratch() / "state").string()) + " " +
+                           Quote(QUOREL_TOOL_PATH) + " dist " + Quote(fixture.menu.string());
+  const std::string runtime =
+      " --exe " + Quote(fixture.exe.string()) + " --linux " + Quote(fixture.linuxDir.string());
+  const RunResult run =
+      Shell("unshare -m sh -c " +
+            Quote("mount -t tmpfs -o size=64k tmpfs " + Quote(small.string()) + " && " + tool +
+                  " " + Quote((small / "out").string()) + runtime +
+                  " 2>&1 | grep -v 'dist: copied';" + " rm -rf " + Quote((small / "out").string()) +
+                  "; " + tool + " " + Quote((fixture.root / "out").string()) + runtime + " --iso " +
+                  Quote((small / "demo.iso").string()) + " 2>&1 | grep error; ls -A " +
+                  Quote(small.string())));
+  EXPECT_NE(std::string::npos, run.out.find(": error: cannot copy: No space left on device"))
+      << run.out;
+  EXPECT_NE(std::string::npos, run.out.find("demo.iso: error: the disk is full")) << run.out;
+  EXPECT_EQ(std::string::npos, run.out.find("demo.iso\n")) << run.out;
+  EXPECT_EQ(std::string::npos, run.out.find(".part")) << run.out;
+}
+
+}  // namespace
