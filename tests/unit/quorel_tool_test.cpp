@@ -506,6 +506,9 @@ TEST(Check, CommandLineErrors) {
       {{"render", "--all", "out", "a.ini", "--windows", "WIN31"}, "unknown release"},
       {{"render", "a.ini", "-o", "a.png", "--windows", "WINXP"}, "--windows goes with"},
       {{"keys", "a.ini"}, "keys takes no file"},
+      {{"dist", "menu"}, "dist needs MENUDIR and OUTDIR"},
+      {{"dist", "menu", "out", "--iso"}, "--iso needs a value"},
+      {{"dist", "menu", "out", "--page", "1"}, "unknown option \"--page\" for dist"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.arguments.back());
@@ -514,7 +517,7 @@ TEST(Check, CommandLineErrors) {
     EXPECT_NE(std::string::npos, run.err.find(c.says)) << run.err;
   }
   const RunResult help = RunTool({"--help"});
-  for (const char* command : {"check", "dump", "render --all", "keys"})
+  for (const char* command : {"check", "dump", "render --all", "keys", "dist MENUDIR OUTDIR"})
     EXPECT_NE(std::string::npos, help.out.find(command)) << command;
 }
 
