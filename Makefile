@@ -2,7 +2,8 @@
 # and Windows builds, runs all their tests and a short run of every fuzz target.
 # `make run` builds the Linux menu program and shows the demo menu (without a
 # display: on a private Xvfb display, saving the picture to build/run.png).
-.PHONY: test run bootstrap linux linux-asan win32 fuzz test-linux test-linux-asan test-win32 test-fuzz clean
+# `make dist` makes the demo's disc folder build/dist/demo and its image build/dist/demo.iso.
+.PHONY: test run dist bootstrap linux linux-asan win32 fuzz test-linux test-linux-asan test-win32 test-fuzz clean
 
 FUZZ_SECONDS ?= 30
 
@@ -15,6 +16,15 @@ run: bootstrap
 	cmake --preset linux >/dev/null
 	cmake --build --preset linux --target quorel
 	bash scripts/run-demo.sh
+
+dist: bootstrap
+	cmake --preset linux >/dev/null
+	cmake --build --preset linux --target quorel-tool quorel-portable
+	cmake --preset win32 >/dev/null
+	cmake --build --preset win32 --target quorel
+	rm -rf build/dist/demo build/dist/demo.iso
+	mkdir -p build/dist
+	build/linux/tools/quorel-tool dist demo build/dist/demo --iso build/dist/demo.iso
 
 linux linux-asan win32 fuzz: bootstrap
 	cmake --preset $@ >/dev/null

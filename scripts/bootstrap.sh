@@ -21,6 +21,8 @@ packages=(
   xdg-utils
   # 32-bit code on kernels that cannot run it themselves
   qemu-user-static
+  # quorel-tool dist: the disc image, and the run paths of the Linux program's bundled libraries
+  xorriso patchelf
 )
 
 missing=()

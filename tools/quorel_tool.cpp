@@ -20,6 +20,7 @@
 #include "platform/sdl/code_page.h"
 #include "platform/window.h"
 #include "tools/check_menu.h"
+#include "tools/dist_disc.h"
 #include "tools/key_reference.h"
 #include "tools/menu_json.h"
 #include "tools/png_writer.h"
@@ -38,7 +39,9 @@ constexpr char kSynopsis[] =
     "       quorel-tool render FILE -o OUT.png [--page N] [--hover K] [--focus]\n"
     "                         [--visited I,J,...]\n"
     "       quorel-tool render --all OUTDIR FILE [--windows WINXP,WIN98SE,...]\n"
-    "       quorel-tool keys\n";
+    "       quorel-tool keys\n"
+    "       quorel-tool dist MENUDIR OUTDIR [--iso FILE] [--label TEXT] [--force] [--json]\n"
+    "                        [--exe QUOREL.EXE] [--linux DIR]\n";
 constexpr char kOptions[] =
     "\n"
     "  check   reports, as file:line: severity: message, what FILE and every include file,\n"
@@ -48,7 +51,16 @@ constexpr char kOptions[] =
     "  render  writes the composed menu window to OUT.png; with --all every page of every level,\n"
     "          country and release to OUTDIR, and OUTDIR/contact-sheet.png\n"
     "  keys    prints the settings-key table of docs/authoring.md\n"
-    "  --json          check: one JSON array of findings (file, line, severity, code, message)\n"
+    "  dist    checks MENUDIR/Quorel.ini (exit 2 on errors), copies MENUDIR into the empty or new\n"
+    "          OUTDIR and adds quorel.exe, autorun.inf, autorun.sh and the Linux program in\n"
+    "          linux/; progress and a summary on standard error; exit 1 when something is refused\n"
+    "  --iso FILE      dist: also an ISO 9660 image of OUTDIR (Joliet and Rock Ridge, xorriso)\n"
+    "  --label TEXT    dist: disc label and volume id (default: the menu's title)\n"
+    "  --force         dist: go on despite errors from check\n"
+    "  --exe FILE      dist: the Windows program to ship (default: the win32 build's)\n"
+    "  --linux DIR     dist: the portable Linux program's folder (default: this build's)\n"
+    "  --json          dist: the summary as JSON on standard output;\n"
+    "                  check: one JSON array of findings (file, line, severity, code, message)\n"
     "  --country N     check: also check country N (those with a String section always are)\n"
     "  --verbose       check: also notes (keys a release section takes over)\n"
     "  --windows LIST  render --all: the releases to render (default: the tool's own)\n"
@@ -326,6 +338,51 @@ int Check(const Options& options) {
   return result.report.ExitCode();
 }
 
+// dist takes two folders and options of its own.
+DistOptions ParseDist(int argc, char** argv) {
+  DistOptions options;
+  options.windowsProgram = QUOREL_DIST_EXE;
+  options.linuxDir = QUOREL_DIST_LINUX;
+  std::vector<std::string> folders;
+  for (int i = 2; i < argc; ++i) {
+    const std::string_view argument = argv[i];
+    if (argument == "--iso" || argument == "--label" || argument == "--exe" ||
+        argument == "--linux") {
+      if (i + 1 >= argc) throw UsageError{std::string(argument) + " needs a value"};
+      const std::string value = argv[++i];
+      if (argument == "--iso") options.iso = value;
+      if (argument == "--label") options.label = value;
+      if (argument == "--exe") options.windowsProgram = value;
+      if (argument == "--linux") options.linuxDir = value;
+    } else if (argument == "--force") {
+      options.force = true;
+    } else if (argument == "--json") {
+      options.json = true;
+    } else if (argument.size() > 1 && argument[0] == '-') {
+      throw UsageError{"unknown option \"" + std::string(argument) + "\" for dist"};
+    } else {
+      folders.emplace_back(argument);
+    }
+  }
+  if (folders.size() != 2) throw UsageError{"dist needs MENUDIR and OUTDIR"};
+  options.menuDir = folders[0];
+  options.outDir = folders[1];
+  return options;
+}
+
+int Dist(const DistOptions& options) {
+  DistSummary summary;
+  const int code = RunDist(options, std::cerr, &summary);
+  if (options.json && code == 0) {
+    nlohmann::ordered_json out = {{"files", summary.files},
+                                  {"bytes", summary.bytes},
+                                  {"imageBytes", summary.imageBytes},
+                                  {"autorunKept", summary.autorunKept}};
+    std::cout << out.dump(2) << '\n';
+  }
+  return code;
+}
+
 int Keys() {
   const std::string table = KeyReferenceMarkdown();
   if (table.empty()) throw ToolError{"the key table and the meanings of its keys differ"};
@@ -339,6 +396,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   try {
+    if (argc >= 2 && std::string_view(argv[1]) == "dist") return Dist(ParseDist(argc, argv));
     const Options options = ParseArguments(argc, argv);
     if (options.command == "check") return Check(options);
     if (options.command == "keys") return Keys();

@@ -20,6 +20,7 @@ sys.path.insert(0, HERE)
 from pictures import (count_inside, crop, differing_pixels, enlarge, read_bmp24,  # noqa: E402
                       read_png, write_bmp24, write_png)
 from xdisplay import Screen, Xvfb, repeat_until, wait_for  # noqa: E402
+import scenario_dist  # noqa: E402
 import scenario_restart  # noqa: E402
 
 DEMO = os.path.normpath(os.path.join(HERE, "..", "..", "demo"))
@@ -1096,6 +1097,8 @@ SCENARIOS = {"demo menu": scenario_demo, "missing files": scenario_missing_files
              "command line": scenario_command_line, "interaction": scenario_interaction,
              "keyboard": scenario_keyboard, "scale": scenario_scale,
              "restart": lambda *arguments: scenario_restart.scenario_restart(
+                 sys.modules[__name__], *arguments),
+             "dist": lambda *arguments: scenario_dist.scenario_dist(
                  sys.modules[__name__], *arguments)}
 
 
@@ -1128,6 +1131,7 @@ def main():
                         help="the built reload program (pindrel or pindrel.exe)")
     parser.add_argument("--only", choices=sorted(SCENARIOS),
                         help="run this scenario alone (each Wine process start is slow)")
+    parser.add_argument("--portable", help="the portable Linux program's folder (for dist)")
     parser.add_argument("--out", default=None, help="folder for screenshots")
     parser.add_argument("--keep", action="store_true", help="keep the temporary folder")
     options = parser.parse_args()
@@ -1144,6 +1148,8 @@ def main():
         print("0 passed, 1 failed")
         return 1
     options.tool = os.path.abspath(options.tool)
+    if options.portable is not None:
+        options.portable = os.path.abspath(options.portable)
     if options.marker is not None:
         options.marker = os.path.abspath(options.marker)
     options.out = os.path.abspath(options.out or os.path.join(os.getcwd(), "e2e-%s" %

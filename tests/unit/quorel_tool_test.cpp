@@ -1,7 +1,8 @@
 // Tests of quorel-tool on the bundled demo: what dump reports, that render draws what dump
 // reports and exactly the committed picture, the demo's languages and targets, and the tool's
 // answers to bad input; check on the broken menus of tests/data/broken and on hostile files,
-// render --all and its contact sheet, the key table of docs/authoring.md. Runs the built tool as
+// render --all and its contact sheet, the key table of docs/authoring.md; dist of the demo, its
+// refusals and its image. Runs the built tool as
 // a child process; reads its PNG with libpng.
 #include <gtest/gtest.h>
 #include <png.h>
@@ -23,6 +24,7 @@
 
 #include "platform/sdl/code_page.h"
 #include "platform/sdl/sdl_font_face.h"
+#include "tools/dist_disc.h"
 #include "tools/render_all.h"
 
 namespace {
@@ -505,6 +507,9 @@ TEST(Check, CommandLineErrors) {
       {{"render", "--all", "out", "a.ini", "--windows", "WIN31"}, "unknown release"},
       {{"render", "a.ini", "-o", "a.png", "--windows", "WINXP"}, "--windows goes with"},
       {{"keys", "a.ini"}, "keys takes no file"},
+      {{"dist", "menu"}, "dist needs MENUDIR and OUTDIR"},
+      {{"dist", "menu", "out", "--iso"}, "--iso needs a value"},
+      {{"dist", "menu", "out", "--page", "1"}, "unknown option \"--page\" for dist"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.arguments.back());
@@ -513,7 +518,7 @@ TEST(Check, CommandLineErrors) {
     EXPECT_NE(std::string::npos, run.err.find(c.says)) << run.err;
   }
   const RunResult help = RunTool({"--help"});
-  for (const char* command : {"check", "dump", "render --all", "keys"})
+  for (const char* command : {"check", "dump", "render --all", "keys", "dist MENUDIR OUTDIR"})
     EXPECT_NE(std::string::npos, help.out.find(command)) << command;
 }
 
@@ -615,6 +620,332 @@ TEST(CodePage, BytesBecomeTheirCharacters) {
       {std::string("a\0b", 3), std::string("a\0b", 3)},
   };
   for (const auto& c : cases) EXPECT_EQ(c.utf8, CodePageToUtf8(c.bytes)) << c.bytes;
+}
+
+}  // namespace
+
+// --- dist ------------------------------------------------------------------------------------
+
+namespace {
+
+// Output of a shell command line and its exit code.
+RunResult Shell(const std::string& command) {
+  RunResult result;
+  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+  if (pipe == nullptr) return result;
+  char buffer[4096];
+  size_t got = 0;
+  while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0) result.out.append(buffer, got);
+  const int status = pclose(pipe);
+  result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return result;
+}
+
+std::string ReadAll(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// A fresh copy of the demo to change, a stand-in Windows program and, unless this build has
+// the real one, a stand-in Linux program: dist copies them as they are.
+struct DistFixture {
+  fs::path root;
+  fs::path menu;
+  fs::path exe;
+  fs::path linuxDir;
+
+  explicit DistFixture(const std::string& name) {
+    root = Scratch() / ("dist-" + name);
+    fs::remove_all(root);
+    menu = root / "menu";
+    fs::create_directories(root);
+    fs::copy(kDemo, menu, fs::copy_options::recursive);
+    exe = root / "quorel.exe";
+    std::ofstream(exe, std::ios::binary) << "MZ stand-in";
+    linuxDir = QUOREL_PORTABLE_DIR;
+    if (!fs::exists(linuxDir / "quorel")) {
+      linuxDir = root / "linux";
+      fs::create_directories(linuxDir / "lib");
+      std::ofstream(linuxDir / "quorel") << "#!/bin/sh\n";
+    }
+  }
+  RunResult Run(const fs::path& out, std::vector<std::string> more = {}) const {
+    std::vector<std::string> arguments = {"dist",       menu.string(), out.string(),     "--exe",
+                                          exe.string(), "--linux",     linuxDir.string()};
+    arguments.insert(arguments.end(), more.begin(), more.end());
+    return RunTool(arguments);
+  }
+};
+
+TEST(Dist, DemoFolderHoldsTheMenuAndTheRuntime) {
+  const DistFixture fixture("demo");
+  const fs::path out = fixture.root / "out";
+  const RunResult run = fixture.Run(out, {"--json"});
+  ASSERT_EQ(0, run.exitCode) << run.err;
+  EXPECT_NE(std::string::npos, run.err.find("dist: copied")) << run.err;
+
+  size_t menuFiles = 0;
+  for (const auto& entry : fs::recursive_directory_iterator(kDemo)) {
+    if (!entry.is_regular_file()) continue;
+    ++menuFiles;
+    const fs::path copy = out / entry.path().lexically_relative(kDemo);
+    EXPECT_EQ(ReadAll(entry.path()), ReadAll(copy)) << copy;
+  }
+  EXPECT_EQ(ReadAll(fixture.exe), ReadAll(out / "quorel.exe"));
+  EXPECT_EQ(ReadAll(fixture.linuxDir / "quorel"), ReadAll(out / "linux" / "quorel"));
+  const json summary = json::parse(run.out);
+  size_t linuxFiles = 0;
+  for (const auto& entry : fs::recursive_directory_iterator(out / "linux"))
+    linuxFiles += entry.is_regular_file() ? 1 : 0;
+  EXPECT_EQ(menuFiles + linuxFiles + 3, summary["files"].get<size_t>());
+
+  // Written in the code page with CRLF; the label is the first level's title.
+  const std::string title = Dump(kDemo / "Quorel.ini")["settings"]["titleText"];
+  EXPECT_EQ("[AutoRun]\r\nopen=quorel.exe\r\nicon=quorel.exe,0\r\nlabel=" + title +
+                "\r\naction=Open the " + title + " menu\r\n",
+            ReadAll(out / "autorun.inf"));
+  for (const char* program : {"autorun.sh", "linux/quorel"}) {
+    struct stat info {};
+    ASSERT_EQ(0, stat((out / program).c_str(), &info)) << program;
+    EXPECT_EQ(0755u, info.st_mode & 0777u) << program;
+  }
+  const RunResult syntax = Shell("sh -n " + Quote((out / "autorun.sh").string()));
+  EXPECT_EQ(0, syntax.exitCode) << syntax.out;
+}
+
+TEST(Dist, LabelOptionInTheCodePageAndTheVolumeId) {
+  const DistFixture fixture("label");
+  const fs::path out = fixture.root / "out";
+  const RunResult run = fixture.Run(out, {"--label", "Caf\xC3\xA9 \xE2\x82\xAC\r\nopen=evil.exe"});
+  ASSERT_EQ(0, run.exitCode) << run.err;
+  // One line: the line end cannot add a key of its own.
+  EXPECT_NE(std::string::npos,
+            ReadAll(out / "autorun.inf").find("\r\nlabel=Caf\xE9 \x80open=evil.exe\r\n"));
+
+  const struct {
+    const char* label;
+    const char* id;
+  } ids[] = {{"My Disc 2.0", "MY_DISC_2_0"},
+             {"  ", "QUOREL"},
+             {"\xC3\xA9t\xC3\xA9", "T"},
+             {"a123456789b123456789c123456789d123456789", "A123456789B123456789C123456789D1"}};
+  for (const auto& c : ids) EXPECT_EQ(c.id, VolumeId(c.label)) << c.label;
+}
+
+TEST(Dist, AutorunScriptStartsFromTheMediumRoot) {
+  // The script from a folder whose name has a blank, quotes and a line end, started by its
+  // full name and by a relative one; the stand-in program reports where it runs.
+  const fs::path medium = Scratch() / "dist-script" / "disc 'one\" \nend";
+  fs::remove_all(medium.parent_path());
+  fs::create_directories(medium / "linux");
+  std::ofstream(medium / "autorun.sh") << AutorunScript();
+  std::ofstream(medium / "linux" / "quorel") << "#!/bin/sh\npwd -P > \"$REPORT\"\n";
+  fs::permissions(medium / "linux" / "quorel", fs::perms::owner_all);
+  const fs::path report = Scratch() / "dist-script" / "report.txt";
+  for (const std::string& how : {"sh " + Quote((medium / "autorun.sh").string()),
+                                 "cd " + Quote(medium.parent_path().string()) + " && sh " +
+                                     Quote((medium.filename() / "autorun.sh").string())}) {
+    fs::remove(report);
+    const RunResult run = Shell("cd / && export REPORT=" + Quote(report.string()) + " && " + how);
+    EXPECT_EQ(0, run.exitCode) << run.out;
+    EXPECT_EQ(fs::canonical(medium).string() + "\n", ReadAll(report)) << how;
+  }
+}
+
+TEST(Dist, RefusalsLeaveNothingBehind) {
+  const struct {
+    const char* name;
+    void (*prepare)(const DistFixture&);
+    std::vector<std::string> more;
+    int exitCode;
+    const char* says;
+  } cases[] = {
+      {"link-out",
+       [](const DistFixture& f) { fs::create_symlink("/etc/hostname", f.menu / "host"); },
+       {},
+       1,
+       "host: error: symbolic link points outside the menu folder"},
+      {"link-loop",
+       [](const DistFixture& f) { fs::create_directory_symlink(f.menu, f.menu / "extras" / "up"); },
+       {},
+       1,
+       "symbolic link to a folder that holds it"},
+      {"target-outside",
+       [](const DistFixture& f) {
+         std::ofstream(f.root / "setup.exe") << "x";
+         std::string ini = ReadAll(f.menu / "Quorel.ini");
+         ini.replace(ini.find("readme.txt,,,"), 10, "..\\setup.exe");
+         std::ofstream(f.menu / "Quorel.ini", std::ios::binary) << ini;
+       },
+       {},
+       1,
+       "target '..\\setup.exe' lies outside the menu folder"},
+      {"runtime-name",
+       [](const DistFixture& f) { std::ofstream(f.menu / "Quorel.EXE") << "old"; },
+       {},
+       1,
+       "already holds Quorel.EXE"},
+      {"joliet-name",
+       [](const DistFixture& f) { std::ofstream(f.menu / "extras" / "a:b.txt") << "x"; },
+       {"--iso", "image.iso"},
+       1,
+       "a:b.txt: error: the name 'a:b.txt' holds ':'"},
+      {"over-4-GiB",
+       [](const DistFixture& f) {
+         std::ofstream(f.menu / "big.bin").close();
+         fs::resize_file(f.menu / "big.bin", uint64_t{1} << 32);  // sparse: nothing is written
+       },
+       {"--iso", "image.iso"},
+       1,
+       "4294967296 bytes; an ISO 9660 image holds files up to 4 GiB"},
+      {"check-errors",
+       [](const DistFixture& f) { fs::remove(f.menu / "readme.txt"); },
+       {},
+       2,
+       "target 'readme.txt' not found"},
+      {"image-folder-missing",
+       [](const DistFixture&) {},
+       {"--iso", "no/such/image.iso"},
+       1,
+       "no/such/image.iso: error: the folder"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const DistFixture fixture(c.name);
+    c.prepare(fixture);
+    const fs::path out = fixture.root / "out";
+    std::vector<std::string> more = c.more;
+    if (more.size() == 2) more[1] = (fixture.root / more[1]).string();
+    const RunResult run = fixture.Run(out, more);
+    EXPECT_EQ(c.exitCode, run.exitCode) << run.err;
+    EXPECT_NE(std::string::npos, run.err.find(c.says)) << run.err;
+    // Refused before the first copy; no image or temporary file under any name.
+    EXPECT_FALSE(fs::exists(out)) << run.err;
+    for (const auto& entry : fs::directory_iterator(fixture.root))
+      EXPECT_EQ(std::string::npos, entry.path().filename().string().find("image")) << entry.path();
+  }
+}
+
+TEST(Dist, ForceGoesOnAndTheAuthorsAutorunInfIsKept) {
+  const DistFixture fixture("force");
+  fs::remove(fixture.menu / "readme.txt");
+  const std::string own = "[autorun]\r\nopen=setup.exe\r\n";
+  std::ofstream(fixture.menu / "AutoRun.inf", std::ios::binary) << own;
+  const fs::path out = fixture.root / "out";
+  const RunResult run = fixture.Run(out, {"--force"});
+  EXPECT_EQ(0, run.exitCode) << run.err;
+  EXPECT_NE(std::string::npos, run.err.find("error: item")) << run.err;
+  EXPECT_NE(std::string::npos, run.err.find("AutoRun.inf is kept")) << run.err;
+  EXPECT_EQ(own, ReadAll(out / "AutoRun.inf"));
+  EXPECT_FALSE(fs::exists(out / "autorun.inf") &&
+               !fs::equivalent(out / "autorun.inf", out / "AutoRun.inf"));
+
+  // A second run into the same, now full, folder changes nothing.
+  std::ofstream(fixture.menu / "new.txt") << "new";
+  const RunResult again = fixture.Run(out, {"--force"});
+  EXPECT_EQ(1, again.exitCode);
+  EXPECT_NE(std::string::npos, again.err.find("is not an empty folder")) << again.err;
+  EXPECT_FALSE(fs::exists(out / "new.txt"));
+}
+
+TEST(Dist, ImageHoldsTheFolderWithExecuteBitsAndWindowsNames) {
+  if (Shell("command -v xorriso").exitCode != 0) GTEST_SKIP() << "xorriso is not installed";
+  const DistFixture fixture("iso");
+  // A name longer than ISO 9660's own names, in mixed case, for the Joliet side.
+  const std::string longName = "Release Notes for Version 2.0 (read me).txt";
+  std::ofstream(fixture.menu / "extras" / longName) << "notes";
+  const fs::path out = fixture.root / "out";
+  const fs::path image = fixture.root / "demo.iso";
+  const RunResult run = fixture.Run(out, {"--iso", image.string(), "--label", "Quorel demo"});
+  ASSERT_EQ(0, run.exitCode) << run.err;
+  EXPECT_NE(std::string::npos, run.err.find("dist: image")) << run.err;
+
+  const fs::path back = fixture.root / "back";
+  const RunResult extract =
+      Shell("osirrox -indev " + Quote(image.string()) + " -extract / " + Quote(back.string()));
+  ASSERT_EQ(0, extract.exitCode) << extract.out;
+  const RunResult diff = Shell("diff -r " + Quote(out.string()) + " " + Quote(back.string()));
+  EXPECT_EQ(0, diff.exitCode) << diff.out;
+  for (const char* program : {"autorun.sh", "linux/quorel"}) {
+    struct stat info {};
+    ASSERT_EQ(0, stat((back / program).c_str(), &info)) << program;
+    EXPECT_EQ(0755u, info.st_mode & 0777u) << program;
+  }
+  const RunResult volume = Shell("xorriso -indev " + Quote(image.string()) + " -pvd_info");
+  EXPECT_NE(std::string::npos, volume.out.find("Volume Id    : QUOREL_DEMO")) << volume.out;
+  // The Windows side, read without Rock Ridge.
+  const RunResult joliet =
+      Shell("xorriso -rockridge off -joliet on -indev " + Quote(image.string()) + " -ls /extras /");
+  for (const std::string& name : {longName, std::string("autorun.inf"), std::string("quorel.exe")})
+    EXPECT_NE(std::string::npos, joliet.out.find("'" + name + "'")) << joliet.out;
+}
+
+TEST(Dist, PortableProgramNeedsOnlyGlibcAndWhatIsBundled) {
+  const fs::path program = fs::path(QUOREL_PORTABLE_DIR) / "quorel";
+  if (!fs::exists(program)) GTEST_SKIP() << "quorel-portable is built in the linux preset only";
+  const RunResult ldd = Shell("env -u LD_LIBRARY_PATH ldd " + Quote(program.string()));
+  ASSERT_EQ(0, ldd.exitCode) << ldd.out;
+  std::istringstream lines(ldd.out);
+  std::string line;
+  const std::string bundled = fs::canonical(program.parent_path() / "lib").string() + "/";
+  const char* glibc[] = {"linux-vdso.so", "ld-linux-x86-64.so", "libc.so", "libm.so",
+                         "libpthread.so", "libdl.so",           "librt.so"};
+  while (std::getline(lines, line)) {
+    const bool fromGlibc = std::any_of(std::begin(glibc), std::end(glibc), [&](const char* name) {
+      return line.find(name) != std::string::npos && line.find(bundled) == std::string::npos;
+    });
+    EXPECT_TRUE(fromGlibc || line.find("=> " + bundled) != std::string::npos) << line;
+  }
+  for (const char* library : {"libharfbuzz.so.0", "libfreetype.so.6"})
+    EXPECT_TRUE(fs::exists(program.parent_path() / "lib" / library)) << library;
+  for (const char* linkedIn : {"libSDL2", "libfontconfig"})
+    EXPECT_EQ(std::string::npos, ldd.out.find(linkedIn)) << ldd.out;
+}
+
+TEST(Dist, JolietNames) {
+  const struct {
+    std::string name;
+    bool fits;
+  } cases[] = {{"readme.txt", true},
+               {std::string(64, 'a'), true},
+               {std::string(65, 'a'), false},
+               {"\xC3\xA9" + std::string(63, 'a'), true},
+               {"a;1", false},
+               {"back\\slash", false},
+               {"star*", false},
+               {"tab\there", false},
+               {"bad\xFFutf8", false}};
+  for (const auto& c : cases) EXPECT_EQ(c.fits, JolietProblem(c.name).empty()) << c.name;
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Dist, FullDiskIsToldAndLeavesNoImage) {
+  if (geteuid() != 0 || Shell("unshare -m true").exitCode != 0)
+    GTEST_SKIP() << "a small file system of its own needs a mount namespace (root)";
+  const DistFixture fixture("full");
+  const fs::path small = fixture.root / "small";
+  fs::create_directories(small);
+  // Inside the namespace: a 64 KiB file system, first as the folder, then under the image.
+  const std::string tool = "env QUOREL_WINDIR=" + Quote((Scratch() / "state").string()) + " " +
+                           Quote(QUOREL_TOOL_PATH) + " dist " + Quote(fixture.menu.string());
+  const std::string runtime =
+      " --exe " + Quote(fixture.exe.string()) + " --linux " + Quote(fixture.linuxDir.string());
+  const RunResult run =
+      Shell("unshare -m sh -c " +
+            Quote("mount -t tmpfs -o size=64k tmpfs " + Quote(small.string()) + " && " + tool +
+                  " " + Quote((small / "out").string()) + runtime +
+                  " 2>&1 | grep -v 'dist: copied';" + " rm -rf " + Quote((small / "out").string()) +
+                  "; " + tool + " " + Quote((fixture.root / "out").string()) + runtime + " --iso " +
+                  Quote((small / "demo.iso").string()) + " 2>&1 | grep error; ls -A " +
+                  Quote(small.string())));
+  EXPECT_NE(std::string::npos, run.out.find(": error: cannot copy: No space left on device"))
+      << run.out;
+  EXPECT_NE(std::string::npos, run.out.find("demo.iso: error: the disk is full")) << run.out;
+  EXPECT_EQ(std::string::npos, run.out.find("demo.iso\n")) << run.out;
+  EXPECT_EQ(std::string::npos, run.out.find(".part")) << run.out;
 }
 
 }  // namespace

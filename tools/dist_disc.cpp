@@ -1,0 +1,421 @@
+// `quorel-tool dist`: check the menu, plan the copy (refusing what a disc cannot hold), copy
+// it with progress, add the runtime and the start-up files, write the image.
+#include "tools/dist_disc.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/file_system.h"
+#include "tools/check_menu.h"
+#include "tools/dist_image.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr uint64_t kIsoFileLimit = (uint64_t{1} << 32) - 1;  // largest file of one extent
+constexpr int kDeepestFolder = 64;
+constexpr uint32_t kPathSize = 260;
+
+// One file to copy: from (followed when it is a link) to the disc-relative name.
+struct PlannedFile {
+  fs::path from;
+  fs::path relative;
+  uint64_t size = 0;
+};
+
+struct Plan {
+  std::vector<PlannedFile> files;
+  std::vector<fs::path> folders;  // disc-relative, parents first
+  std::vector<Finding> problems;
+  uint64_t bytes = 0;
+  fs::path autorunKept;  // the menu folder's own autorun.inf, any case
+};
+
+bool Inside(const fs::path& path, const fs::path& folder) {
+  const fs::path relative = path.lexically_relative(folder);
+  return !relative.empty() && *relative.begin() != "..";
+}
+
+std::string Lower(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
+}
+
+void Problem(Plan* plan, const fs::path& file, const char* code, const std::string& message) {
+  plan->problems.push_back(Finding{file.string(), 0, Severity::kError, code, message});
+}
+
+// Walks folder (reached as relative on the disc) into plan. Links are followed when they stay
+// in menu; a link to a folder that holds it would repeat forever and is refused.
+void Collect(const fs::path& menu, const fs::path& folder, const fs::path& relative, int depth,
+             Plan* plan) {
+  std::error_code error;
+  if (depth > kDeepestFolder) {
+    Problem(plan, folder, "dist-too-deep",
+            "folders nest deeper than " + std::to_string(kDeepestFolder));
+    return;
+  }
+  fs::directory_iterator it(folder, error);
+  if (error) {
+    Problem(plan, folder, "dist-unreadable", "cannot read the folder: " + error.message());
+    return;
+  }
+  std::vector<fs::directory_entry> entries(it, fs::directory_iterator());
+  for (const fs::directory_entry& entry : entries) {
+    const fs::path name = entry.path().filename();
+    const fs::path shown = entry.path();
+    fs::path source = entry.path();
+    if (entry.is_symlink(error)) {
+      const fs::path real = fs::canonical(entry.path(), error);
+      if (error) {
+        Problem(plan, shown, "dist-broken-link", "symbolic link to nothing");
+        continue;
+      }
+      if (!Inside(real, menu)) {
+        Problem(plan, shown, "dist-link-outside",
+                "symbolic link points outside the menu folder (to " + real.string() +
+                    "); the disc would not hold its target");
+        continue;
+      }
+      if (fs::is_directory(real, error) && Inside(fs::canonical(folder, error) / name, real)) {
+        Problem(plan, shown, "dist-link-loop", "symbolic link to a folder that holds it");
+        continue;
+      }
+      source = real;
+    }
+    const fs::file_status status = fs::status(source, error);
+    if (fs::is_directory(status)) {
+      plan->folders.push_back(relative / name);
+      Collect(menu, source, relative / name, depth + 1, plan);
+    } else if (fs::is_regular_file(status)) {
+      const uint64_t size = fs::file_size(source, error);
+      plan->files.push_back(PlannedFile{source, relative / name, size});
+      plan->bytes += size;
+    } else {
+      Problem(plan, shown, "dist-special-file", "neither a file nor a folder");
+    }
+  }
+}
+
+// What the runtime adds at the root may not be in the menu folder already; autorun.inf is
+// the author's to keep.
+void CheckRootNames(const fs::path& menu, Plan* plan) {
+  std::vector<PlannedFile> kept;
+  for (const PlannedFile& file : plan->files) {
+    if (file.relative.has_parent_path()) continue;
+    const std::string name = Lower(file.relative.string());
+    if (name == "quorel.exe" || name == "autorun.sh") {
+      Problem(plan, menu / file.relative, "dist-runtime-name",
+              "the menu folder already holds " + file.relative.string() + ", which dist adds");
+    }
+    if (name == "autorun.inf") plan->autorunKept = file.relative;
+  }
+  for (const fs::path& folder : plan->folders) {
+    if (!folder.has_parent_path() && Lower(folder.string()) == "linux") {
+      Problem(plan, menu / folder, "dist-runtime-name",
+              "the menu folder already holds a folder " + folder.string() +
+                  ", where dist puts the Linux program");
+    }
+  }
+}
+
+// What an ISO 9660 image with Joliet cannot hold, found before anything is copied.
+void CheckForImage(const fs::path& menu, Plan* plan) {
+  std::set<std::string> reported;
+  auto names = [&](const fs::path& relative) {
+    for (const fs::path& part : relative) {
+      const std::string problem = JolietProblem(part.string());
+      if (!problem.empty() && reported.insert((menu / relative).string()).second) {
+        Problem(plan, menu / relative, "dist-joliet-name",
+                "the name '" + part.string() + "' " + problem +
+                    ", which the image's Windows (Joliet) names cannot hold");
+      }
+    }
+  };
+  for (const fs::path& folder : plan->folders) names(folder);
+  for (const PlannedFile& file : plan->files) {
+    names(file.relative);
+    if (file.size > kIsoFileLimit) {
+      Problem(plan, menu / file.relative, "dist-file-too-large",
+              std::to_string(file.size) +
+                  " bytes; an ISO 9660 image holds files up to 4 GiB - 1 byte (copy the folder "
+                  "to a stick instead)");
+    }
+  }
+}
+
+// Targets a level starts that lie outside the menu folder would not be on the disc.
+void CheckTargets(const CheckResult& result, const fs::path& menu, Plan* plan) {
+  for (const MenuLevel& level : result.levels) {
+    if (!level.loaded) continue;
+    MenuSettings record = CreateMenuSettings();
+    bool applied = false;
+    const std::unique_ptr<CMenuApp> app = OpenLevel(level, VariantOther, 0, &record, &applied);
+    if (app == nullptr) continue;
+    for (const CMenuItem* item = app->page.firstItem; item != nullptr; item = item->next) {
+      if (item->target == nullptr) continue;
+      char full[kPathSize];
+      const uint32_t length = GetFullPath(item->target, full, kPathSize);
+      if (length == 0 || length >= kPathSize) continue;
+      std::error_code error;
+      const fs::path real = fs::canonical(full, error);
+      if (error) continue;  // check reports targets that are not there
+      if (real != menu && !Inside(real, menu)) {
+        plan->problems.push_back(Finding{level.shown, 0, Severity::kError, "dist-target-outside",
+                                         std::string("target '") + item->target +
+                                             "' lies outside the menu folder (" + real.string() +
+                                             "); the disc would not hold it"});
+      }
+    }
+  }
+}
+
+class Progress {
+ public:
+  Progress(std::ostream& err, uint64_t files, uint64_t bytes)
+      : err_(err), files_(files), bytes_(bytes) {}
+  void Add(uint64_t bytes, bool last) {
+    ++doneFiles_;
+    doneBytes_ += bytes;
+    const auto now = std::chrono::steady_clock::now();
+    if (!last && now - shown_ < std::chrono::milliseconds(500)) return;
+    shown_ = now;
+    char line[160];
+    std::snprintf(line, sizeof line, "dist: copied %llu of %llu files, %.1f of %.1f MB\n",
+                  static_cast<unsigned long long>(doneFiles_),
+                  static_cast<unsigned long long>(files_), doneBytes_ / 1e6, bytes_ / 1e6);
+    err_ << line << std::flush;
+  }
+
+ private:
+  std::ostream& err_;
+  uint64_t files_;
+  uint64_t bytes_;
+  uint64_t doneFiles_ = 0;
+  uint64_t doneBytes_ = 0;
+  std::chrono::steady_clock::time_point shown_{};
+};
+
+// A copy of one file with its permission bits; a failure names the file it happened on and
+// what the system said (a full disk, say), and leaves no partial file under the copy's name.
+struct CopyFailure {
+  fs::path file;
+  std::string reason;
+};
+
+void CopyOne(const fs::path& from, const fs::path& to) {
+  struct stat info {};
+  const int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0 || fstat(in, &info) != 0) {
+    const int saved = errno;
+    if (in >= 0) close(in);
+    throw CopyFailure{from, std::strerror(saved)};
+  }
+  const int out = open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, info.st_mode & 0777);
+  if (out < 0) {
+    const int saved = errno;
+    close(in);
+    throw CopyFailure{to, std::strerror(saved)};
+  }
+  static char buffer[1 << 16];
+  while (true) {
+    ssize_t got = read(in, buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    bool failed = got < 0;
+    fs::path where = from;
+    for (ssize_t done = 0; !failed && done < got;) {
+      const ssize_t put = write(out, buffer + done, static_cast<size_t>(got - done));
+      if (put < 0 && errno == EINTR) continue;
+      failed = put <= 0;
+      where = to;
+      done += put > 0 ? put : 0;
+    }
+    if (!failed && got == 0 && close(out) == 0) break;
+    if (!failed && got > 0) continue;
+    const int saved = errno != 0 ? errno : EIO;
+    if (got != 0) close(out);
+    close(in);
+    unlink(to.c_str());
+    throw CopyFailure{where, std::strerror(saved)};
+  }
+  close(in);
+}
+
+void CopyTree(const fs::path& from, const fs::path& to) {
+  std::error_code error;
+  if (!fs::create_directory(to, error) && error) throw CopyFailure{to, error.message()};
+  for (const fs::directory_entry& entry : fs::directory_iterator(from)) {
+    if (entry.is_directory()) {
+      CopyTree(entry.path(), to / entry.path().filename());
+    } else {
+      CopyOne(entry.path(), to / entry.path().filename());
+    }
+  }
+}
+
+bool WriteText(const fs::path& file, const std::string& text, bool executable) {
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  out << text;
+  out.close();
+  if (!out) return false;
+  return chmod(file.c_str(), executable ? 0755 : 0644) == 0;
+}
+
+void Report(std::ostream& err, const std::vector<Finding>& findings) {
+  for (const Finding& finding : findings) err << FormatFinding(finding) << '\n';
+}
+
+std::string FirstTitle(const CheckResult& result) {
+  if (result.levels.empty() || !result.levels[0].loaded) return "";
+  MenuSettings record = CreateMenuSettings();
+  bool applied = false;
+  const std::unique_ptr<CMenuApp> app =
+      OpenLevel(result.levels[0], VariantOther, 0, &record, &applied);
+  return app == nullptr ? "" : std::string(app->settings.titleText);
+}
+
+}  // namespace
+
+int RunDist(const DistOptions& options, std::ostream& err, DistSummary* summary) {
+  std::error_code error;
+  const fs::path menu = fs::canonical(options.menuDir, error);
+  if (error || !fs::is_directory(menu)) {
+    err << options.menuDir << ": error: not a folder\n";
+    return 1;
+  }
+  const fs::path out = fs::weakly_canonical(fs::absolute(options.outDir), error);
+  if (out == menu || Inside(out, menu) || Inside(menu, out)) {
+    err << options.outDir
+        << ": error: the output folder and the menu folder may not hold each other\n";
+    return 1;
+  }
+  if (fs::exists(out) && (!fs::is_directory(out) || !fs::is_empty(out, error))) {
+    err << options.outDir << ": error: exists and is not an empty folder; nothing was changed\n";
+    return 1;
+  }
+  const fs::path exe = fs::absolute(options.windowsProgram);
+  const fs::path linuxDir = fs::absolute(options.linuxDir);
+  if (!fs::is_regular_file(exe, error)) {
+    err << exe.string()
+        << ": error: the Windows program is missing (build the win32 preset, or give --exe)\n";
+    return 1;
+  }
+  if (!fs::is_regular_file(linuxDir / "quorel", error)) {
+    err << (linuxDir / "quorel").string()
+        << ": error: the portable Linux program is missing (build quorel-portable, or give "
+           "--linux)\n";
+    return 1;
+  }
+
+  if (!options.iso.empty() && !fs::is_directory(fs::absolute(options.iso).parent_path(), error)) {
+    err << options.iso << ": error: the folder " << fs::absolute(options.iso).parent_path().string()
+        << " does not exist; nothing was copied\n";
+    return 1;
+  }
+
+  const fs::path startDir = fs::current_path(error);
+  CheckOptions checkOptions;
+  checkOptions.file = (menu / "Quorel.ini").string();
+  const CheckResult result = RunCheck(checkOptions);
+  const std::vector<Finding> errors = [&] {
+    std::vector<Finding> list;
+    for (const Finding& finding : result.report.Sorted(false))
+      if (finding.severity == Severity::kError) list.push_back(finding);
+    return list;
+  }();
+  Plan plan;
+  CheckTargets(result, menu, &plan);
+  const std::string title = FirstTitle(result);
+  fs::current_path(startDir, error);
+  if (!errors.empty()) {
+    Report(err, errors);
+    if (!options.force) {
+      err << "dist: check found " << errors.size()
+          << " errors; nothing was copied (--force goes on)\n";
+      return 2;
+    }
+  }
+
+  Collect(menu, menu, fs::path(), 0, &plan);
+  CheckRootNames(menu, &plan);
+  if (!options.iso.empty()) CheckForImage(menu, &plan);
+  if (!plan.problems.empty()) {
+    Report(err, plan.problems);
+    err << "dist: " << plan.problems.size() << " problems; nothing was copied\n";
+    return 1;
+  }
+
+  try {
+    std::error_code made;
+    fs::create_directories(out, made);
+    if (made) throw CopyFailure{out, made.message()};
+    for (const fs::path& folder : plan.folders) {
+      if (!fs::create_directory(out / folder, made) && made)
+        throw CopyFailure{out / folder, made.message()};
+    }
+    Progress progress(err, plan.files.size(), plan.bytes);
+    for (size_t i = 0; i < plan.files.size(); ++i) {
+      const PlannedFile& file = plan.files[i];
+      CopyOne(file.from, out / file.relative);
+      progress.Add(file.size, i + 1 == plan.files.size());
+    }
+    CopyOne(exe, out / "quorel.exe");
+    CopyTree(linuxDir, out / "linux");
+    if (chmod((out / "linux" / "quorel").c_str(), 0755) != 0)
+      throw CopyFailure{out / "linux" / "quorel", std::strerror(errno)};
+  } catch (const CopyFailure& failure) {
+    err << failure.file.string() << ": error: cannot copy: " << failure.reason << '\n';
+    return 1;
+  } catch (const fs::filesystem_error& failure) {
+    err << failure.path1().string() << ": error: cannot copy: " << failure.code().message() << '\n';
+    return 1;
+  }
+  const std::string label = options.label.empty() ? title : Utf8ToCodePageLine(options.label);
+  if (!plan.autorunKept.empty()) {
+    err << (menu / plan.autorunKept).string() << ": note: the menu folder's own "
+        << plan.autorunKept.string() << " is kept\n";
+  } else if (!WriteText(out / "autorun.inf", AutorunInf(label), false)) {
+    err << (out / "autorun.inf").string() << ": error: cannot write\n";
+    return 1;
+  }
+  if (!WriteText(out / "autorun.sh", AutorunScript(), true)) {
+    err << (out / "autorun.sh").string() << ": error: cannot write\n";
+    return 1;
+  }
+
+  summary->autorunKept = !plan.autorunKept.empty();
+  for (const fs::directory_entry& entry : fs::recursive_directory_iterator(out)) {
+    if (entry.is_regular_file()) {
+      ++summary->files;
+      summary->bytes += entry.file_size();
+    }
+  }
+  if (!options.iso.empty()) {
+    std::string problem;
+    if (!WriteImage(out.string(), options.iso, VolumeId(label), err, &problem)) {
+      err << options.iso << ": error: " << problem << '\n';
+      return 1;
+    }
+    summary->imageBytes = fs::file_size(options.iso, error);
+  }
+  err << "dist: " << summary->files << " files, " << summary->bytes << " bytes in " << out.string();
+  if (!options.iso.empty())
+    err << "; image " << options.iso << ", " << summary->imageBytes << " bytes";
+  err << '\n';
+  return 0;
+}
