@@ -44,11 +44,17 @@ void CALLBACK Step(HWND, UINT, UINT_PTR, DWORD) {
 }
 
 INT_PTR RunBox(DLGPROC procedure) {
-  script = Script();
-  const UINT_PTR timer = SetTimer(nullptr, 0, 50, Step);
-  const INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_ABOUT),
-                                         nullptr, procedure, 0);
-  KillTimer(nullptr, timer);
+  INT_PTR result = -1;
+  // A box that could not be made at all (-1) says nothing of the procedures: in a Wine prefix
+  // made moments before, the first windows can fail while its services are still starting.
+  for (int attempt = 0; attempt < 10 && result == -1; ++attempt) {
+    if (attempt > 0) Sleep(500);
+    script = Script();
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, Step);
+    result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_ABOUT), nullptr,
+                             procedure, 0);
+    KillTimer(nullptr, timer);
+  }
   return result;
 }
 
