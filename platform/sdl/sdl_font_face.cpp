@@ -6,10 +6,8 @@
 #include <fontconfig/fontconfig.h>
 
 #include <cstdlib>
-#include <future>
 #include <map>
 #include <optional>
-#include <system_error>
 #include <utility>
 
 #include "platform/sdl/sdl_owned.h"
@@ -22,28 +20,16 @@ constexpr int kCalibrationEm = 10000;
 
 bool StartTtf() { return TTF_WasInit() > 0 || TTF_Init() == 0; }
 
-// Loads fontconfig's configuration and font list once, whichever thread asks first; a second
-// caller waits for the first (a function-local static is initialised once).
-bool StartFontconfig() {
+// The file fontconfig matches for families (tried in order) with weight and slant, and whether
+// that file really has them.
+std::optional<FontFace> MatchFace(bool bold, bool italic) {
   static const bool started = [] {
     if (FcInit() == FcFalse) return false;
     // Hands fontconfig's caches back at exit, so leak checkers see only the program's own.
     std::atexit([] { FcFini(); });
     return true;
   }();
-  return started;
-}
-
-// The background start of fontconfig; its destructor at exit waits for it to finish.
-std::future<bool>& Preparation() {
-  static std::future<bool> preparation;
-  return preparation;
-}
-
-// The file fontconfig matches for families (tried in order) with weight and slant, and whether
-// that file really has them.
-std::optional<FontFace> MatchFace(bool bold, bool italic) {
-  if (!StartFontconfig()) return std::nullopt;
+  if (!started) return std::nullopt;
   FcPattern* pattern = FcPatternCreate();
   if (pattern == nullptr) return std::nullopt;
   // Both names in one pattern: without a face metric-compatible with Times New Roman,
@@ -87,15 +73,6 @@ bool Calibrate(FontFace* face) {
 }
 
 }  // namespace
-
-void PrepareFontFaces() {
-  if (Preparation().valid()) return;
-  try {
-    Preparation() = std::async(std::launch::async, StartFontconfig);
-  } catch (const std::system_error&) {
-    // No thread: fontconfig starts at the first face asked for.
-  }
-}
 
 const FontFace* FindFontFace(bool bold, bool italic) {
   static std::map<std::pair<bool, bool>, std::optional<FontFace>> faces;

@@ -15,7 +15,3 @@ struct FontFace {
 // falls back to its "serif" alias. Looked up once per combination; null when no face file can
 // be opened. Starts SDL_ttf when needed.
 const FontFace* FindFontFace(bool bold, bool italic);
-
-// Starts loading fontconfig's configuration on a thread of its own, so that the first face
-// looked up does not wait for all of it; the program calls it before it opens its window.
-void PrepareFontFaces();

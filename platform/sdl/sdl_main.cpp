@@ -6,7 +6,6 @@
 
 #include "app/command_line.h"
 #include "app/process_entry.h"
-#include "platform/sdl/sdl_font_face.h"
 
 namespace {
 
@@ -42,8 +41,6 @@ int main(int argc, char** argv) {
     std::fputs(kVersion, stdout);
     return 0;
   }
-  // The fonts' configuration loads while the display is opened.
-  PrepareFontFaces();
   std::string commandLine;
   for (int i = 1; i < argc; ++i) {
     if (i > 1) commandLine += ' ';
