@@ -715,6 +715,16 @@ class Pointer:
         self.build.screen.click(hold=0.3 if self.wine else 0.0)
 
 
+def expect_second_menu(build, results, window, second, what):
+    """Waits for the window to take the second menu's caption; Session1 must name it."""
+    wait_for("the second menu's caption", lambda: any(
+        w.name == second["settings"]["titleText"] for w in build.screen.find(
+            pid=window.pid)), 20 if build.exact_pictures else 120, 0.5)
+    session1 = (session_values(build) or {}).get("session1", "")
+    results.check("%s: the second menu opens and Session1 names it" % what,
+                  "second.ini" in session1.lower(), "Session1=%r" % session1)
+
+
 def no_then_yes(build, results, menu, window, settings, what, label):
     """The exit question that what has raised: No keeps the menu; then a close request asks
     again and Yes ends the process with 0."""
@@ -881,12 +891,7 @@ def scenario_interaction(build, options, results, work):
         second = json.loads(tool(build, options, folder, "dump", "second.ini"))
         pointer.click(dump(1)["items"][link_index]["rect"])
         marks.append(link_index)
-        wait_for("the second menu's caption", lambda: any(
-            w.name == second["settings"]["titleText"] for w in build.screen.find(
-                pid=window.pid)), 20 if build.exact_pictures else 120, 0.5)
-        session1 = (session_values(build) or {}).get("session1", "")
-        results.check("LINK item: the second menu opens and Session1 names it",
-                      "second.ini" in session1.lower(), "Session1=%r" % session1)
+        expect_second_menu(build, results, window, second, "LINK item")
         pointer.away()
         back_rect = next(e["rect"] for e in second["page"]["visible"]
                          if e["kind"] in ("exitButton", "returnButton"))
@@ -1020,12 +1025,7 @@ def scenario_keyboard(build, options, results, work):
 
         second = json.loads(tool(build, options, folder, "dump", "second.ini"))
         press("Return")
-        wait_for("the second menu's caption", lambda: any(
-            w.name == second["settings"]["titleText"] for w in build.screen.find(
-                pid=window.pid)), 20 if build.exact_pictures else 120, 0.5)
-        session1 = (session_values(build) or {}).get("session1", "")
-        results.check("Enter on the LINK item: the second menu opens and Session1 names it",
-                      "second.ini" in session1.lower(), "Session1=%r" % session1)
+        expect_second_menu(build, results, window, second, "Enter on the LINK item")
 
         press("BackSpace")
         wait_for("the first menu's caption", lambda: any(

@@ -40,6 +40,19 @@ struct RunResult {
   std::string err;
 };
 
+// What a shell command line writes to standard output, and its exit code.
+RunResult Piped(const std::string& command) {
+  RunResult result;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return result;
+  char buffer[4096];
+  size_t got = 0;
+  while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0) result.out.append(buffer, got);
+  const int status = pclose(pipe);
+  result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return result;
+}
+
 std::string Quote(const std::string& text) {
   std::string quoted = "'";
   for (const char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
@@ -71,14 +84,7 @@ RunResult RunTool(const std::vector<std::string>& arguments, const std::string& 
   for (const std::string& argument : arguments) command += " " + Quote(argument);
   command += " 2>" + Quote(errFile.string());
 
-  RunResult result;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return result;
-  char buffer[4096];
-  size_t got = 0;
-  while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0) result.out.append(buffer, got);
-  const int status = pclose(pipe);
-  result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  RunResult result = Piped(command);
   std::ifstream err(errFile);
   result.err.assign(std::istreambuf_iterator<char>(err), std::istreambuf_iterator<char>());
   return result;
@@ -629,17 +635,7 @@ TEST(CodePage, BytesBecomeTheirCharacters) {
 namespace {
 
 // Output of a shell command line and its exit code.
-RunResult Shell(const std::string& command) {
-  RunResult result;
-  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-  if (pipe == nullptr) return result;
-  char buffer[4096];
-  size_t got = 0;
-  while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0) result.out.append(buffer, got);
-  const int status = pclose(pipe);
-  result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return result;
-}
+RunResult Shell(const std::string& command) { return Piped(command + " 2>&1"); }
 
 std::string ReadAll(const fs::path& file) {
   std::ifstream in(file, std::ios::binary);
