@@ -1,11 +1,10 @@
-// The forms of the menu program's command line, read by one pure function. Standard C++ only.
+// The forms of the menu program's command line, read by one pure function. Standard C++ and
+// platform/*.h only.
 #pragma once
 
 #include <string>
 
-// Which system's forms apply. Windows: the forms as they are. Linux: "/" counts like "\" in the
-// path form, there is no "/" restore test, and "--restore NAME" is the restore form.
-enum class CommandLineRules { Windows, Linux };
+#include "platform/program_entry.h"
 
 // What the command line asks for at start-up.
 struct StartRequest {

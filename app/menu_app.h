@@ -8,10 +8,12 @@
 
 #include "menu/menu_page.h"
 #include "platform/handles.h"
+#include "platform/window_events.h"
 #include "profile/menu_settings.h"
 #include "profile/profile.h"
 #include "render/dib.h"
-#include "render/offscreen_image.h"
+#include "render/menu_picture.h"
+#include "render/transition.h"
 
 // One level left behind on the session stack.
 struct SessionEntry {
@@ -32,18 +34,18 @@ extern void* appInstance;
 void LoadAppStrings();
 
 class CMenuApp;
-// The one application object of the menu program (the window procedure and the event loop
-// pass every event to it). Tests make their own objects.
+// The one application object of the menu program (the window backends pass every event to
+// it through WindowEvents). Tests make their own objects.
 extern CMenuApp theApp;
 
-class CMenuApp {
+class CMenuApp : public WindowEvents {
  public:
   static constexpr int32_t kSessionCount = 16;
 
   // Every field at its starting value: no window, no fonts, sessionIndex -1, pendingEffect -1.
   CMenuApp();
   // Frees the off-screen buffer, the screen bitmap and its bits, and the three fonts.
-  virtual ~CMenuApp();
+  ~CMenuApp() override;
 
   CMenuApp(const CMenuApp&) = delete;
   CMenuApp& operator=(const CMenuApp&) = delete;
@@ -90,7 +92,7 @@ class CMenuApp {
   // of entries realised, 0 without a palette.
   int RealizeBackgroundPalette(DrawTarget* target);
   // The display's depth or size changed: new off-screen buffer, settings applied again.
-  void DisplayChanged(int32_t bitsPerPixel, int32_t screenWidth, int32_t screenHeight);
+  void DisplayChanged(int32_t bitsPerPixel, int32_t screenWidth, int32_t screenHeight) override;
 
   // --- Transition effects ----------------------------------------------------------------
   // Reveals the composed image of imageTarget in windowTarget with effect 0 to 3 (cells,
@@ -104,7 +106,7 @@ class CMenuApp {
   // --- Pointer input ---------------------------------------------------------------------
   // A pointer message (0x200 move, 0x201 button down, 0x202 button up, 0x203 double click)
   // at x, y of the client area; keyState is not used. Ignored while busy.
-  void OnMouse(uint32_t message, uint32_t x, uint32_t y, uintptr_t keyState);
+  void OnMouse(uint32_t message, uint32_t x, uint32_t y, uintptr_t keyState) override;
   // Carries out what a clicked entry stands for. 0 when a page turn was refused or the
   // target was not found, else 1.
   int ActivateItem(CMenuItem* entry);
@@ -119,27 +121,27 @@ class CMenuApp {
   // of platform/keys.h) with the message's flags (KeyFlagAlt, KeyFlagRepeat): moves the one
   // highlight the pointer also moves, or does what a click on an entry does. Ignored while
   // busy. 1 when the key was taken; 0 for a system key left to default processing.
-  int OnKey(uint32_t message, uintptr_t key, intptr_t flags);
+  int OnKey(uint32_t message, uintptr_t key, intptr_t flags) override;
 
   // --- Window events, one call per message of the window procedure ------------------------
   // The window was created: "About..." joins its system menu.
-  void OnCreate(WindowHandle created);
+  void OnCreate(WindowHandle created) override;
   // The window is being destroyed: start directory current again, quit message posted,
   // restart recovery removed.
-  void OnDestroy();
+  void OnDestroy() override;
   // Paints paintRect (right and bottom exclusive; null: all); without settings in force the
   // painting error text is drawn at 0, 0 instead.
-  void OnPaint(DrawTarget* target, const Rect* paintRect);
+  void OnPaint(DrawTarget* target, const Rect* paintRect) override;
   // Close request: the exit question; on yes the leave sound, then the window is destroyed.
   // 1 after destroying, 0 when not confirmed.
-  int OnClose();
+  int OnClose() override;
   // The desktop session ends: nothing, so the restart recovery stays in place.
-  void OnEndSession(int ending);
+  void OnEndSession(int ending) override;
   // Menu and accelerator commands: 104 the About box, 105 a close request. 1 when handled,
   // 0 for any other command (default processing).
-  int OnCommand(int command);
+  int OnCommand(int command) override;
   // System-menu commands: 104 (the whole value) the system About box. 1 when handled.
-  int OnSysCommand(uintptr_t command);
+  int OnSysCommand(uintptr_t command) override;
   // The exit question (settings' exitMessage and exitTitle, Yes/No): 1 exactly on Yes.
   int ConfirmExit();
   // The leave sound of settings, played to its end, when it names a file that can be read.
@@ -174,7 +176,7 @@ class CMenuApp {
   CursorHandle waitCursor;
   CursorHandle handCursor;
   int32_t screenDepth;
-  int32_t hintRect[4];  // x, y, width, height
+  Rect hintRect;  // the hint line: left, top, right and bottom exclusive
   CMenuPage page;
   WindowHandle window;
   void* instance;  // the program's module, opaque to the core
@@ -188,8 +190,8 @@ class CMenuApp {
   // buffer that does not cover it.
   size_t offscreenSize;
   size_t screenBitsSize;
-  // The image paints compose into, kept between paints; let go of when settings are applied.
-  COffscreenImage offscreenImage;
+  // The picture paints compose, with the image it keeps between paints.
+  CMenuPicture picture;
 
   // Asks for a repaint of entry's rectangle, and of the hint line.
   void InvalidateEntry(const CMenuItem& entry);
@@ -200,17 +202,8 @@ class CMenuApp {
   // A click on entry by a key; a new page or level shown by it starts on its first entry.
   void ClickByKey(CMenuItem* entry);
 
-  // The kept image at the background's size and the screen's depth; null when none can be had.
-  ImageHandle KeptImage();
-  // Brings region of the kept image, selected into memory, up to date with scene (the picture
-  // as DescribePicture gives it now): only what changed since it was composed is drawn again.
-  void ComposeRegion(DrawTarget* memory, const Rect& region, PictureScene&& scene);
-  // ComposeImage as one copy from the kept image, where that gives the target the same pixels
-  // and the same copies; false (nothing done) where it does not.
-  bool CopyComposedImage(DrawTarget* target, int32_t x, int32_t y, int32_t width, int32_t height);
-  // What the picture is drawn from now, part by part.
-  PictureScene DescribePicture() const;
-  // Draws background, title, the entries meeting the region and the hint into target; false
-  // when the background could not be drawn.
-  bool DrawComposition(DrawTarget* target, int32_t x, int32_t y, int32_t width, int32_t height);
+  // What the picture is drawn from now, for the render code.
+  PictureSources PictureInputs();
+  // What the transition effects reveal: the background's size, the screen's depth.
+  TransitionFrame TransitionArea() const;
 };

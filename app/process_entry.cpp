@@ -8,12 +8,38 @@
 #include "platform/copy_text.h"
 #include "platform/file_system.h"
 #include "platform/message_box.h"
+#include "platform/window_events.h"
 #include "session/journal_replay.h"
 #include "session/restart_recovery.h"
+
+namespace {
+
+// The replay's requests, answered by the application object.
+class AppJournalLevels : public JournalLevels {
+ public:
+  explicit AppJournalLevels(CMenuApp& app) : app_(app) {}
+  int OpenLevel(const char* definitionFile, const char* workingDirectory) override {
+    return app_.OpenMenu(definitionFile, workingDirectory, 0);
+  }
+  void CentreWindow() override { app_.CenterWindow(); }
+  int32_t LevelShown() const override { return app_.sessionIndex; }
+
+ private:
+  CMenuApp& app_;
+};
+
+}  // namespace
+
+int ReplayJournal(CMenuApp& app, const char* sessionFile) {
+  AppJournalLevels levels(app);
+  return ReplayJournal(levels, sessionFile);
+}
 
 int InitInstance(CMenuApp& app, void* instance, int showCommand, const char* commandLine,
                  CommandLineRules rules) {
   appInstance = instance;
+  // The window's events reach app from its creation on.
+  SetWindowEvents(&app);
   WindowHandle window = CreateMainWindow(instance, windowClassName, appTitle);
   if (window == nullptr) return 0;
   // Without its off-screen buffer the program cannot paint; stop as a failed start does.
@@ -62,7 +88,7 @@ int MenuMain(void* instance, const char* commandLine, int showCommand, CommandLi
     ReleaseSingleInstance();
     return 0;
   }
-  RegisterRestart();
+  RegisterRestart(startDirectory);
   const int exitCode = RunMessageLoop(instance);
   ReleaseSingleInstance();
   return exitCode;

@@ -5,6 +5,7 @@
 
 #include "app/command_line.h"
 #include "app/menu_app.h"
+#include "platform/program_entry.h"
 
 // The single-instance guard's name.
 constexpr char kInstanceGuardName[] = "INI Quorel 1.0 PreventSecondInstance";
@@ -15,6 +16,6 @@ constexpr char kInstanceGuardName[] = "INI Quorel 1.0 PreventSecondInstance";
 int InitInstance(CMenuApp& app, void* instance, int showCommand, const char* commandLine,
                  CommandLineRules rules);
 
-// The whole life of the program: 1 when another copy runs, 0 when start-up failed, otherwise
-// the quit message's exit code.
-int MenuMain(void* instance, const char* commandLine, int showCommand, CommandLineRules rules);
+// Rebuilds app's levels from the journal in sessionFile (the restore form): each level opened
+// as a LINK entry opens it, the window centred after each; how many levels were opened.
+int ReplayJournal(CMenuApp& app, const char* sessionFile);

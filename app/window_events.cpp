@@ -8,14 +8,8 @@
 #include "platform/draw.h"
 #include "platform/file_system.h"
 #include "platform/message_box.h"
+#include "platform/window_events.h"
 #include "session/restart_recovery.h"
-
-namespace {
-
-constexpr int kCommandAbout = 104;
-constexpr int kCommandExit = 105;
-
-}  // namespace
 
 void CMenuApp::OnCreate(WindowHandle created) { AddAboutToSystemMenu(created); }
 
@@ -47,10 +41,10 @@ void CMenuApp::OnEndSession(int ending) {
 
 int CMenuApp::OnCommand(int command) {
   switch (command) {
-    case kCommandAbout:
+    case CommandAbout:
       ShowAboutBox(window, appInstance, AboutBoxKind::Command);
       return 1;
-    case kCommandExit:
+    case CommandExit:
       SendCloseRequest(window);
       return 1;
     default:
@@ -59,7 +53,7 @@ int CMenuApp::OnCommand(int command) {
 }
 
 int CMenuApp::OnSysCommand(uintptr_t command) {
-  if (command != static_cast<uintptr_t>(kCommandAbout)) return 0;
+  if (command != static_cast<uintptr_t>(CommandAbout)) return 0;
   ShowAbout();
   return 1;
 }

@@ -1,14 +1,10 @@
 // CMenuItem's rectangle tests and drawing, used by the page's layout, pointer code and paint.
 // Standard library, profile/ and platform/*.h only.
 #include "platform/draw.h"
+#include "platform/geometry.h"
+#include "platform/selected_image.h"
 #include "profile/menu_item.h"
 #include "profile/menu_settings.h"
-
-namespace {
-
-int32_t Wrap(int64_t value) { return static_cast<int32_t>(static_cast<uint32_t>(value)); }
-
-}  // namespace
 
 int CMenuItem::ContainsPoint(int32_t x, int32_t y) const {
   return left <= x && x <= right && top <= y && y <= bottom ? 1 : 0;
@@ -24,13 +20,10 @@ int CMenuItem::Intersects(int32_t x, int32_t y, int32_t width, int32_t height) c
 int CMenuItem::Paint(DrawTarget* dc, const TextStyle& style, int32_t state) const {
   if (bitmap != nullptr) {
     // The picture is copied opaquely from its top-left corner over the whole rectangle.
-    DrawTarget* memory = CreateImageTarget(dc);
-    if (memory != nullptr) {
-      ImageHandle previous = SelectImage(memory, bitmap);
+    const SelectedImage memory(dc, bitmap);
+    if (memory.target() != nullptr) {
       BlitImage(dc, left, top, Wrap(int64_t{right} - left + 1), Wrap(int64_t{bottom} - top + 1),
-                memory, 0, 0);
-      SelectImage(memory, previous);
-      DeleteImageTarget(memory);
+                memory.target(), 0, 0);
     }
   }
   if (text == nullptr) return 0;
@@ -41,9 +34,7 @@ int CMenuItem::Paint(DrawTarget* dc, const TextStyle& style, int32_t state) cons
   if (style.flags & StyleShadow) {
     previousColour = SetTextColour(dc, style.shadowColor);
     coloured = true;
-    const Rect shadow{Wrap(int64_t{left} + 2), Wrap(int64_t{top} + 1), right,
-                      Wrap(int64_t{bottom} + 1)};
-    DrawTextIn(dc, text, textLength, shadow, 0);
+    DrawTextIn(dc, text, textLength, ShadowOf(rect), 0);
   }
   // Any other state keeps the colour in the target (the shadow colour after a shadow).
   const ColorRef* stateColour = nullptr;

@@ -9,13 +9,10 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "platform/geometry.h"
 #include "res/resource_ids.h"
 
 namespace {
-
-// Geometry follows 32-bit two's-complement arithmetic; sums and products that leave the range
-// wrap around as they would in 32-bit registers instead of being undefined.
-int32_t Wrap(int64_t value) { return static_cast<int32_t>(static_cast<uint32_t>(value)); }
 
 // Width of the picture of a page button, and the room the layout gives each one.
 constexpr int32_t kButtonWidth = 32;
@@ -402,9 +399,7 @@ void CMenuPage::PaintHint(DrawTarget* dc, int32_t x, int32_t y, int32_t width, i
   ColorRef previousColour;
   if (hintStyle.flags & StyleShadow) {
     previousColour = SetTextColour(dc, hintStyle.shadowColor);
-    const Rect shadow{Wrap(int64_t{rect.left} + 2), Wrap(int64_t{rect.top} + 1), rect.right,
-                      Wrap(int64_t{rect.bottom} + 1)};
-    DrawTextIn(dc, hint, length, shadow, TextWordBreak);
+    DrawTextIn(dc, hint, length, ShadowOf(rect), TextWordBreak);
     SetTextColour(dc, hintStyle.color);
   } else {
     previousColour = SetTextColour(dc, hintStyle.color);

@@ -1,12 +1,10 @@
-// CMenuApp::SavePageState and RestorePageState: the page shown and the items visited, kept
-// per definition file in the session file. Core headers and platform/*.h only.
+// The page shown and the items visited, kept per definition file in the session file.
+// Core headers and platform/*.h only.
 #include "menu/page_state.h"
 
 #include <cstring>
 
-#include "app/menu_app.h"
 #include "platform/copy_text.h"
-#include "session/restart_recovery.h"
 
 namespace {
 
@@ -50,10 +48,11 @@ uint32_t ParseGroup(const char* begin, const char* end) {
 // it, not the session file.
 class SessionFileScope {
  public:
-  SessionFileScope(CProfile& profile, const char* definitionFile, char* section, uint32_t size)
+  SessionFileScope(CProfile& profile, const char* sessionFile, const char* definitionFile,
+                   char* section, uint32_t size)
       : profile_(profile) {
     profile_.GetFile(kept_, kPathSize);
-    profile_.SetFile(SessionFile(), 0);
+    profile_.SetFile(sessionFile, 0);
     PageStateKey(definitionFile, section, size);
   }
   ~SessionFileScope() { profile_.SetFile(kept_, 0); }
@@ -86,9 +85,10 @@ uint32_t PageStateKey(const char* path, char* out, uint32_t size) {
   return static_cast<uint32_t>(CopyText(out, size, text));
 }
 
-void CMenuApp::SavePageState(const char* definitionFile) {
+void WritePageState(CProfile& profile, const CMenuPage& page, const char* definitionFile,
+                    const char* sessionFile) {
   char section[kPageStateKeySize];
-  const SessionFileScope scope(profile, definitionFile, section, sizeof section);
+  const SessionFileScope scope(profile, sessionFile, definitionFile, section, sizeof section);
   profile.PutSectionInt(section, "Page", page.currentPage);
 
   char selected[kSelectedSize];
@@ -108,15 +108,10 @@ void CMenuApp::SavePageState(const char* definitionFile) {
   profile.PutSectionString(section, "Selected", selected);
 }
 
-void CMenuApp::SaveShownPageState() {
-  char shown[kPathSize];
-  profile.GetFile(shown, kPathSize);
-  if (shown[0] != '\0') SavePageState(shown);
-}
-
-void CMenuApp::RestorePageState(const char* fullPath) {
+void ReadPageState(CProfile& profile, CMenuPage& page, const char* fullPath,
+                   const char* sessionFile) {
   char section[kPageStateKeySize];
-  const SessionFileScope scope(profile, fullPath, section, sizeof section);
+  const SessionFileScope scope(profile, sessionFile, fullPath, section, sizeof section);
   // Not compared with the number of pages: the layout shows an empty page beyond the last.
   page.currentPage = profile.GetSectionInt(section, "Page", 0);
 

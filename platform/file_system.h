@@ -6,6 +6,9 @@
 #include <cstdint>
 #include <cstdio>
 
+// Bytes of a path buffer: a path holds 259 characters and the NUL.
+constexpr uint32_t kPathSize = 260;
+
 // Result of opening a file for reading with read sharing.
 struct FileProbeResult {
   int opened;     // 1 when the file could be opened for reading

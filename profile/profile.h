@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/file_system.h"
 #include "platform/handles.h"
 #include "platform/os_info.h"
 
@@ -42,7 +43,7 @@ class CProfile {
  public:
   static constexpr uint32_t kSectionBufferSize = 32767;
   static constexpr uint32_t kSectionNameSize = 64;
-  static constexpr uint32_t kPathSize = 260;
+  static constexpr uint32_t kPathSize = ::kPathSize;
 
   // Detects the variant from the running system.
   CProfile();

@@ -1,12 +1,14 @@
 // The transition effects: the composed off-screen image revealed in the window piece by piece,
 // with pauses between the pieces (cells, opening box, closing border, interlaced lines).
 // Core headers and platform/*.h only.
+#include "render/transition.h"
+
 #include <algorithm>
 #include <cstdint>
 
-#include "app/menu_app.h"
 #include "platform/clock.h"
 #include "platform/draw.h"
+#include "platform/geometry.h"
 #include "platform/window.h"
 
 namespace {
@@ -25,8 +27,7 @@ constexpr int32_t kLinePauseDepth = 8;  // effect 3 pauses only from this depth 
 // Arithmetic is 64-bit; the window's coordinates are 32-bit as in 32-bit registers.
 void Copy(DrawTarget* window, DrawTarget* image, int64_t x, int64_t y, int64_t width,
           int64_t height) {
-  auto wrap = [](int64_t value) { return static_cast<int32_t>(static_cast<uint32_t>(value)); };
-  BlitImage(window, wrap(x), wrap(y), wrap(width), wrap(height), image, wrap(x), wrap(y));
+  BlitImage(window, Wrap(x), Wrap(y), Wrap(width), Wrap(height), image, Wrap(x), Wrap(y));
 }
 
 // Effects 1 and 2 step kBoxStride sideways and s up and down, s being the height over the number
@@ -53,20 +54,20 @@ void CopyRing(DrawTarget* window, DrawTarget* image, int64_t x, int64_t y, int64
 
 }  // namespace
 
-void CMenuApp::RunTransition(int32_t effect, DrawTarget* windowTarget, DrawTarget* imageTarget) {
-  RealizeBackgroundPalette(windowTarget);
+void RevealPicture(int32_t effect, DrawTarget* windowTarget, DrawTarget* imageTarget,
+                   const TransitionFrame& frame) {
   switch (effect) {
     case 0:
-      TransitionCells(windowTarget, imageTarget);
+      RevealCells(windowTarget, imageTarget, frame);
       break;
     case 1:
-      TransitionOpenBox(windowTarget, imageTarget);
+      RevealOpenBox(windowTarget, imageTarget, frame);
       break;
     case 2:
-      TransitionCloseBorder(windowTarget, imageTarget);
+      RevealCloseBorder(windowTarget, imageTarget, frame);
       break;
     case 3:
-      TransitionInterlace(windowTarget, imageTarget);
+      RevealInterlace(windowTarget, imageTarget, frame);
       break;
     default:
       break;  // no such effect: nothing is copied
@@ -75,7 +76,7 @@ void CMenuApp::RunTransition(int32_t effect, DrawTarget* windowTarget, DrawTarge
 
 // The screen, not the window, is cut into cells; each fills from its centre by square outlines
 // one pixel thick, sides 0 to 20, all cells a step at a time.
-void CMenuApp::TransitionCells(DrawTarget* windowTarget, DrawTarget* imageTarget) {
+void RevealCells(DrawTarget* windowTarget, DrawTarget* imageTarget, const TransitionFrame& frame) {
   const int64_t screenWidth = ScreenWidth();
   const int64_t screenHeight = ScreenHeight();
   for (int64_t t = 0; t < kCellSteps; ++t) {
@@ -95,8 +96,8 @@ void CMenuApp::TransitionCells(DrawTarget* windowTarget, DrawTarget* imageTarget
   // A background larger than the screen reaches past the cell grid; that part would keep the
   // previous picture where the window shows it (a window wider than the screen is centred at
   // a negative position), so it is copied at once.
-  const int64_t width = bitmapWidth;
-  const int64_t height = bitmapHeight;
+  const int64_t width = frame.width;
+  const int64_t height = frame.height;
   const int64_t gridWidth =
       std::max<int64_t>(0, (screenWidth + kCellSide - 1) / kCellSide) * kCellSide;
   const int64_t gridHeight =
@@ -109,9 +110,10 @@ void CMenuApp::TransitionCells(DrawTarget* windowTarget, DrawTarget* imageTarget
 
 // A box grows from the centre, 16 pixels to each side and s up and down per step; each step
 // copies the ring between the box and the one before. The whole picture follows at the end.
-void CMenuApp::TransitionOpenBox(DrawTarget* windowTarget, DrawTarget* imageTarget) {
-  const int64_t width = bitmapWidth;
-  const int64_t height = bitmapHeight;
+void RevealOpenBox(DrawTarget* windowTarget, DrawTarget* imageTarget,
+                   const TransitionFrame& frame) {
+  const int64_t width = frame.width;
+  const int64_t height = frame.height;
   int64_t s = 0;
   if (!BoxStep(windowTarget, imageTarget, width, height, &s)) return;
   for (int64_t k = 0;; ++k) {
@@ -126,9 +128,10 @@ void CMenuApp::TransitionOpenBox(DrawTarget* windowTarget, DrawTarget* imageTarg
 
 // A frame closes in from the border, 16 pixels from the sides and s from the top and bottom
 // per step; each step copies the ring between the box and the next smaller one.
-void CMenuApp::TransitionCloseBorder(DrawTarget* windowTarget, DrawTarget* imageTarget) {
-  const int64_t width = bitmapWidth;
-  const int64_t height = bitmapHeight;
+void RevealCloseBorder(DrawTarget* windowTarget, DrawTarget* imageTarget,
+                       const TransitionFrame& frame) {
+  const int64_t width = frame.width;
+  const int64_t height = frame.height;
   int64_t s = 0;
   if (!BoxStep(windowTarget, imageTarget, width, height, &s)) return;
   int64_t k = 0;
@@ -150,14 +153,15 @@ void CMenuApp::TransitionCloseBorder(DrawTarget* windowTarget, DrawTarget* image
 
 // Every eighth line, eight passes, each starting one line lower. The last pass may reach past
 // the picture's bottom; those copies show nothing.
-void CMenuApp::TransitionInterlace(DrawTarget* windowTarget, DrawTarget* imageTarget) {
-  const int64_t width = bitmapWidth;
-  const int64_t rows = (int64_t{bitmapHeight} + kLineStride - 1) / kLineStride;
+void RevealInterlace(DrawTarget* windowTarget, DrawTarget* imageTarget,
+                     const TransitionFrame& frame) {
+  const int64_t width = frame.width;
+  const int64_t rows = (int64_t{frame.height} + kLineStride - 1) / kLineStride;
   for (int64_t pass = 0; pass < kLineStride; ++pass) {
     for (int64_t j = 0; j < rows; ++j) {
       Copy(windowTarget, imageTarget, 0, pass + kLineStride * j, width, 1);
     }
     // Palette screens (fewer than 8 bits) pause nowhere.
-    if (screenDepth >= kLinePauseDepth) SleepMs(kLinePause);
+    if (frame.screenDepth >= kLinePauseDepth) SleepMs(kLinePause);
   }
 }

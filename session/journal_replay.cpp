@@ -1,4 +1,5 @@
-// The journal replay of the restore form. Core headers and platform/*.h only.
+// The journal of the menu levels: writing entries, the replay of the restore form, emptying what
+// is left over. Core headers and platform/*.h only.
 #include "session/journal_replay.h"
 
 #include <cstdint>
@@ -6,11 +7,10 @@
 #include <cstring>
 #include <string>
 
-#include "app/menu_app.h"
 #include "platform/profile_store.h"
 #include "session/restart_recovery.h"
 
-int ReplayJournal(CMenuApp& app, const char* sessionFile) {
+int ReplayJournal(JournalLevels& levels, const char* sessionFile) {
   const bool named = sessionFile != nullptr && sessionFile[0] != '\0';
   int opened = 0;
   for (int n = 0; named && n < kJournalKeysRead; ++n) {
@@ -28,14 +28,20 @@ int ReplayJournal(CMenuApp& app, const char* sessionFile) {
     // Passed whole: a text too long for a level is refused by OpenMenu rather than cut into
     // the name of another file.
     const std::string definitionFile(value, static_cast<size_t>(comma - value));
-    if (app.OpenMenu(definitionFile.c_str(), comma + 1, 0)) ++opened;
-    app.CenterWindow();
+    if (levels.OpenLevel(definitionFile.c_str(), comma + 1)) ++opened;
+    levels.CentreWindow();
   }
   // The levels opened wrote the journal of this run. A skipped level leaves its successors
   // journalled under lower keys, and keys past the first empty one may be left from older
   // runs: none of them is open now.
-  EmptyJournalAbove(app.sessionIndex, SessionFile());
+  EmptyJournalAbove(levels.LevelShown(), SessionFile());
   return opened;
+}
+
+void WriteJournalEntry(int32_t level, const char* value, const char* sessionFile) {
+  char key[32];
+  std::snprintf(key, sizeof key, "Session%d", static_cast<int>(level));
+  WriteProfileValue(kSessionSection, key, value, sessionFile);
 }
 
 void EmptyJournalAbove(int32_t level, const char* sessionFile) {

@@ -6,7 +6,6 @@
 #include <cstring>
 #include <string>
 
-#include "app/menu_app.h"
 #include "platform/file_system.h"
 #include "platform/log_on.h"
 #include "platform/profile_store.h"
@@ -105,14 +104,14 @@ void ChooseSessionFile(const char* restoreName) {
   }
 }
 
-void RegisterRestart() {
+void RegisterRestart(const char* workPath) {
   const char* session = SessionFile();
   char program[kExecSize];
   bool complete = GetProgramPath(program, sizeof program) != 0;
   if (!complete) {
     Report("Exec (the program's own path)");
   } else if (!WriteProfileValue(kSessionSection, "Exec", program, session) ||
-             !WriteProfileValue(kSessionSection, "Workpath", startDirectory, session)) {
+             !WriteProfileValue(kSessionSection, "Workpath", workPath, session)) {
     complete = false;
     Report(SessionFilePath());
   }

@@ -24,12 +24,12 @@ void UseSessionFile(const char* name);
 void ChooseSessionFile(const char* restoreName);
 
 // Makes the menu come back after a restart, all or nothing: "Exec" (this program's full path)
-// and "Workpath" (startDirectory) into the session file, the reload program written into the
-// Windows directory or else the per-user folder, and only when both are in place the log-on
-// registration that runs it with the session file's name (for every user when both lie in the
-// Windows directory). When a part cannot be written nothing stays registered (an earlier
+// and "Workpath" (workPath, the directory the program started in) into the session file, the reload
+// program written into the Windows directory or else the per-user folder, and only when both are in
+// place the log-on registration that runs it with the session file's name (for every user when both
+// lie in the Windows directory). When a part cannot be written nothing stays registered (an earlier
 // registration is removed too), the part is reported once, and the normal end removes the rest.
-void RegisterRestart();
+void RegisterRestart(const char* workPath);
 
 // Removes what keeps the menu coming back after a restart from every place it may be in: the
 // session file and the reload program in the Windows directory and in the per-user folder,

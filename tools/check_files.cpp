@@ -9,7 +9,6 @@
 
 namespace {
 
-constexpr uint32_t kPathSize = 260;
 
 std::string WorkDirShown(const LevelPass& pass) { return pass.level->workDir; }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/draw.h"
+#include "platform/geometry.h"
 #include "platform/window.h"
 #include "tools/check_pass.h"
 
@@ -14,8 +15,6 @@ namespace {
 
 // Pages laid out per level at most; more than this many cannot be told apart by an author.
 constexpr int32_t kMaxPages = 256;
-
-int32_t Wrap(int64_t value) { return static_cast<int32_t>(static_cast<uint32_t>(value)); }
 
 bool Outside(const CMenuItem& entry, int32_t width, int32_t height) {
   return entry.left < 0 || entry.top < 0 || entry.right > width - 1 || entry.bottom > height - 1;
@@ -109,10 +108,10 @@ void CheckPage(const LevelPass& pass, int32_t pageNumber, int32_t perPage,
 void CheckHint(const LevelPass& pass, DrawTarget* target, const char* hint, const std::string& file,
                int line, const std::string& owner) {
   if (hint == nullptr || hint[0] == '\0') return;
-  const int32_t* area = pass.app->hintRect;
+  const RectExtent area = ExtentOf(pass.app->hintRect);
   // Painting draws into x .. x + width - 1 (exclusive), one pixel narrower and shorter.
-  const int64_t width = int64_t{area[2]} - 1;
-  const int64_t height = int64_t{area[3]} - 1;
+  const int64_t width = int64_t{area.width} - 1;
+  const int64_t height = int64_t{area.height} - 1;
   if (width <= 0 || height <= 0) return;
   // Far outside any surface: laid out and measured, nothing drawn.
   const int32_t far = -(1 << 28);
@@ -177,15 +176,15 @@ void CheckAreas(const LevelPass& pass) {
   const CMenuApp& app = *pass.app;
   const int32_t width = app.bitmapWidth;
   const int32_t height = app.bitmapHeight;
-  const int32_t* hint = app.hintRect;
+  const RectExtent hint = ExtentOf(app.hintRect);
   // Without HintEndX the hint area reaches one pixel past the edges by design; that pixel is
   // never drawn on.
-  if (hint[0] < 0 || hint[1] < 0 || int64_t{hint[0]} + hint[2] - 1 > width ||
-      int64_t{hint[1]} + hint[3] - 1 > height) {
+  if (hint.x < 0 || hint.y < 0 || int64_t{hint.x} + hint.width - 1 > width ||
+      int64_t{hint.y} + hint.height - 1 > height) {
     pass.Add(pass.settingsShown, pass.SettingLine("HintStartX"), Severity::kWarning,
              "outside-background",
-             "the hint area " + std::to_string(hint[0]) + "," + std::to_string(hint[1]) + " " +
-                 std::to_string(hint[2]) + " x " + std::to_string(hint[3]) +
+             "the hint area " + std::to_string(hint.x) + "," + std::to_string(hint.y) + " " +
+                 std::to_string(hint.width) + " x " + std::to_string(hint.height) +
                  " lies partly outside the " + std::to_string(width) + " x " +
                  std::to_string(height) + " background");
   }

@@ -27,7 +27,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr uint32_t kPathSize = 260;
 // Countries with string sections checked per level, at most (the default and the ones asked
 // for come on top).
 constexpr size_t kMaxCountries = 16;

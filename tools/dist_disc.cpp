@@ -27,7 +27,6 @@ namespace fs = std::filesystem;
 
 constexpr uint64_t kIsoFileLimit = (uint64_t{1} << 32) - 1;  // largest file of one extent
 constexpr int kDeepestFolder = 64;
-constexpr uint32_t kPathSize = 260;
 
 // One file to copy: from (followed when it is a link) to the disc-relative name.
 struct PlannedFile {

@@ -6,7 +6,8 @@
 #include <cstring>
 #include <map>
 
-#include "platform/sdl/code_page.h"
+#include "platform/geometry.h"
+#include "portable/code_page.h"
 
 using json = nlohmann::ordered_json;
 
@@ -24,6 +25,11 @@ json OwnedText(const char* text) {
 }
 
 json Area(const int32_t (&area)[4]) { return json::array({area[0], area[1], area[2], area[3]}); }
+// The hint line as x, y, width, height.
+json HintExtent(const Rect& rect) {
+  const RectExtent extent = ExtentOf(rect);
+  return json::array({extent.x, extent.y, extent.width, extent.height});
+}
 
 json EntryRect(const CMenuItem& entry) {
   return json::array({entry.left, entry.top, entry.right, entry.bottom});
@@ -128,7 +134,7 @@ json MenuToJson(const CMenuApp& app, int32_t clientWidth, int32_t clientHeight,
       {"items", items},
       {"page",
        {{"currentPage", page.currentPage}, {"itemCount", page.itemCount}, {"visible", visible}}},
-      {"hintRect", Area(app.hintRect)},
+      {"hintRect", HintExtent(app.hintRect)},
       {"bitmapWidth", app.bitmapWidth},
       {"bitmapHeight", app.bitmapHeight},
       {"clientSize", json::array({clientWidth, clientHeight})},

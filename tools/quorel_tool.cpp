@@ -17,7 +17,7 @@
 #include "app/menu_app.h"
 #include "platform/file_system.h"
 #include "platform/headless/headless_control.h"
-#include "platform/sdl/code_page.h"
+#include "portable/code_page.h"
 #include "platform/window.h"
 #include "tools/check_menu.h"
 #include "tools/dist_disc.h"

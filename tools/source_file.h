@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/posix/portable_profile.h"
+#include "portable/portable_profile.h"
 
 class SourceFile {
  public:

@@ -108,15 +108,6 @@ std::vector<HeadlessEvent> HeadlessTakeEvents();
 // event record is kept).
 std::vector<std::string> TakeShownMessages();
 
-// What receives the destroy notifications and close requests that the window procedure would
-// pass on (see headless_app.h); with no functions they are only recorded. The backend never
-// names the application object itself, so it links without the core's window events.
-struct HeadlessWindowProcedure {
-  void* app = nullptr;
-  void (*destroy)(void* app) = nullptr;
-  void (*close)(void* app) = nullptr;
-};
-void HeadlessSetWindowProcedure(const HeadlessWindowProcedure& procedure);
 // Holds key (a Key* number of platform/keys.h) down or lets it go, as IsKeyHeld answers.
 void HeadlessHoldKey(uintptr_t key, bool held);
 // Whether another copy of the program holds the single-instance guard.

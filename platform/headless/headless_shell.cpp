@@ -1,29 +1,26 @@
 // The process entry's window services without a screen: the guard, the one window's life,
-// close requests and destroy notifications passed to an attached application object, the
+// close requests and destroy notifications passed to the window's event receiver, the
 // quit message and the About boxes, all recorded. Needs the headless state only.
 #include "platform/app_shell.h"
 #include "platform/headless/headless_state.h"
 #include "platform/window.h"
+#include "platform/window_events.h"
 
 namespace {
 
 void RecordKind(HeadlessEvent::Kind kind) { Record(HeadlessEvent{kind}); }
 
 void PassDestroy() {
-  const HeadlessWindowProcedure& procedure = Headless().procedure;
-  if (procedure.destroy != nullptr) procedure.destroy(procedure.app);
+  if (Headless().receiver != nullptr) Headless().receiver->OnDestroy();
 }
 
 void PassClose() {
-  const HeadlessWindowProcedure& procedure = Headless().procedure;
-  if (procedure.close != nullptr) procedure.close(procedure.app);
+  if (Headless().receiver != nullptr) Headless().receiver->OnClose();
 }
 
 }  // namespace
 
-void HeadlessSetWindowProcedure(const HeadlessWindowProcedure& procedure) {
-  Headless().procedure = procedure;
-}
+void SetWindowEvents(WindowEvents* events) { Headless().receiver = events; }
 
 void HeadlessSetOtherCopyRunning(bool running) { Headless().otherCopyRunning = running; }
 

@@ -89,7 +89,7 @@ void HeadlessReset() {
   state.answers.clear();
   state.events.clear();
   state.shownMessages.clear();
-  state.procedure = HeadlessWindowProcedure{};
+  state.receiver = nullptr;
   state.otherCopyRunning = false;
   state.guardHeld = false;
   state.quitCode = -1;

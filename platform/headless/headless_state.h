@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/headless/headless_control.h"
+#include "platform/window_events.h"
 
 struct PlatformWindow {
   int32_t x = 0;
@@ -28,8 +29,8 @@ struct HeadlessState {
   std::deque<int> answers;
   std::vector<HeadlessEvent> events;
   std::vector<std::string> shownMessages;
-  HeadlessWindowProcedure procedure;  // receives destroy notifications and close requests
-  bool otherCopyRunning = false;      // the single-instance guard is held elsewhere
+  WindowEvents* receiver = nullptr;  // receives destroy notifications and close requests
+  bool otherCopyRunning = false;     // the single-instance guard is held elsewhere
   bool guardHeld = false;
   int quitCode = -1;                // the exit code posted; -1 while none
   bool recordBlits = true;          // copies onto the window are recorded

@@ -1,6 +1,6 @@
 // The INI store on Linux: the profile_store.h calls answered by the portable reader/writer.
 // No OS headers needed here; the portable store uses standard C++ file access only.
-#include "platform/posix/portable_profile.h"
+#include "portable/portable_profile.h"
 #include "platform/profile_store.h"
 
 uint32_t ReadProfileString(const char* section, const char* key, const char* defaultValue,

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/dib_draw.h"
-#include "platform/sdl/dib_decoder.h"
+#include "portable/dib_decoder.h"
 #include "platform/sdl/sdl_draw_target.h"
 
 struct PlatformPalette {

@@ -1,8 +1,7 @@
-// The SDL event loop: each event of the main window goes to theApp as the Win32 window procedure
-// passes its message (one handler call each), the invalid area is painted once a turn, and the
-// loop ends at the quit message or at the end of the desktop session.
-// Knows CMenuApp only through its handlers; SDL, POSIX signals, the window state and the
-// single-instance hook.
+// The SDL event loop: each event of the main window goes to the window's event receiver as the
+// Win32 window procedure passes its message (one handler call each), the invalid area is painted
+// once a turn, and the loop ends at the quit message or at the end of the desktop session. SDL,
+// POSIX signals, the window state and the single-instance hook.
 #include "platform/sdl/sdl_event_loop.h"
 
 #include <pthread.h>
@@ -15,21 +14,23 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/menu_app.h"
 #include "platform/app_shell.h"
 #include "platform/keys.h"
 #include "platform/posix/posix_single_instance.h"
 #include "platform/sdl/sdl_draw_target.h"
 #include "platform/sdl/sdl_window_state.h"
 #include "platform/window.h"
+#include "platform/window_events.h"
 
 namespace {
 
-constexpr int kCommandAbout = 104;
 // The loop wakes this often with no event, to notice a session end or another copy's request.
 constexpr Uint32 kWakeMs = 100;
 // The picture is composed at 32 bits whatever the X visual (see sdl_window.cpp).
 constexpr int32_t kScreenDepth = 32;
+
+// What the events go to; events come only while it is set.
+WindowEvents* receiver = nullptr;
 
 // Set from signal handlers: only lock-free atomics.
 std::atomic<bool> sessionEnding{false};
@@ -81,7 +82,7 @@ void CatchEndSignals() {
 // Xlib calls this when the display connection is lost; it must not return.
 [[noreturn]] int OnDisplayLost(void* display) {
   (void)display;
-  theApp.OnEndSession(1);
+  if (receiver != nullptr) receiver->OnEndSession(1);
   std::_Exit(0);
 }
 
@@ -104,7 +105,7 @@ void WatchForDisplayLoss() {
 // two far-apart changes is neither composed nor copied again. A hidden or minimised window keeps
 // its invalid area for later.
 void PaintNow(PlatformWindow* window) {
-  if (window == nullptr) return;
+  if (window == nullptr || receiver == nullptr) return;
   const Uint32 flags = SDL_GetWindowFlags(window->sdl);
   if ((flags & SDL_WINDOW_SHOWN) == 0 || (flags & SDL_WINDOW_MINIMIZED) != 0) return;
   UpdateArea area;
@@ -122,7 +123,7 @@ void PaintNow(PlatformWindow* window) {
     target.bitsPerPixel = kScreenDepth;
     SDL_SetClipRect(surface, &part);
     const Rect rect{part.x, part.y, part.x + part.w, part.y + part.h};
-    theApp.OnPaint(&target, &rect);
+    receiver->OnPaint(&target, &rect);
     // Painting could have resized or destroyed the window; then its surface is gone too.
     if (MainWindow() != window || WindowSurface(window) != surface) return;
   }
@@ -138,7 +139,8 @@ void CheckDesktopMode() {
   if (width == loop.desktopWidth && height == loop.desktopHeight) return;
   loop.desktopWidth = width;
   loop.desktopHeight = height;
-  if (width > 0 && height > 0) theApp.DisplayChanged(kScreenDepth, width, height);
+  if (width > 0 && height > 0 && receiver != nullptr)
+    receiver->DisplayChanged(kScreenDepth, width, height);
 }
 
 void OnWindowEvent(PlatformWindow* window, const SDL_WindowEvent& event) {
@@ -152,7 +154,7 @@ void OnWindowEvent(PlatformWindow* window, const SDL_WindowEvent& event) {
       WindowSurfaceChanged(window);
       break;
     case SDL_WINDOWEVENT_CLOSE:  // the window manager's close request (WM_DELETE_WINDOW)
-      theApp.OnClose();
+      receiver->OnClose();
       return;
     default:
       break;
@@ -200,18 +202,18 @@ void OnKeyDown(const SDL_KeyboardEvent& event) {
   Loop().lastKeyHadAlt = alt;
   const intptr_t repeat = event.repeat != 0 ? KeyFlagRepeat : 0;
   if (!alt) {
-    theApp.OnKey(KeyMessageDown, KeyNumber(event.keysym.sym), repeat);
+    receiver->OnKey(KeyMessageDown, KeyNumber(event.keysym.sym), repeat);
     return;
   }
   // Keys with Alt are system keys: what the menu does not take keeps the system's meaning.
-  if (theApp.OnKey(KeyMessageSystemDown, KeyNumber(event.keysym.sym), KeyFlagAlt | repeat)) {
+  if (receiver->OnKey(KeyMessageSystemDown, KeyNumber(event.keysym.sym), KeyFlagAlt | repeat)) {
     return;
   }
   if (event.keysym.sym == SDLK_F4 && event.repeat == 0) {
-    theApp.OnClose();
+    receiver->OnClose();
   } else if (event.keysym.sym == SDLK_SLASH && !SDL_IsTextInputActive()) {
     // Without text events the key itself stands for "/" (and "?" on layouts that shift it).
-    theApp.OnCommand(kCommandAbout);
+    receiver->OnCommand(CommandAbout);
   }
 }
 
@@ -220,15 +222,11 @@ void OnKeyDown(const SDL_KeyboardEvent& event) {
 void OnText(const SDL_TextInputEvent& event) {
   if (!Loop().lastKeyHadAlt) return;
   if (std::strcmp(event.text, "?") == 0 || std::strcmp(event.text, "/") == 0) {
-    theApp.OnCommand(kCommandAbout);
+    receiver->OnCommand(CommandAbout);
   }
 }
 
-// The pointer messages of the window procedure, and its key-state flags (MK_*).
-constexpr uint32_t kMouseMove = 0x200;       // WM_MOUSEMOVE
-constexpr uint32_t kLeftButtonDown = 0x201;  // WM_LBUTTONDOWN
-constexpr uint32_t kLeftButtonUp = 0x202;    // WM_LBUTTONUP
-
+// The key-state flags of the window procedure's pointer messages (MK_*).
 uintptr_t PointerKeyState(Uint32 buttons) {
   const SDL_Keymod keys = SDL_GetModState();
   uintptr_t state = 0;
@@ -252,14 +250,14 @@ void OnPointer(PlatformWindow* window, const SDL_Event& event) {
   Sint32 y = 0;
   Uint32 buttons = SDL_GetMouseState(nullptr, nullptr);
   if (event.type == SDL_MOUSEMOTION) {
-    message = kMouseMove;
+    message = MessageMouseMove;
     windowId = event.motion.windowID;
     x = event.motion.x;
     y = event.motion.y;
     buttons = event.motion.state;
   } else if ((event.type == SDL_MOUSEBUTTONDOWN || event.type == SDL_MOUSEBUTTONUP) &&
              event.button.button == SDL_BUTTON_LEFT) {
-    message = event.type == SDL_MOUSEBUTTONDOWN ? kLeftButtonDown : kLeftButtonUp;
+    message = event.type == SDL_MOUSEBUTTONDOWN ? MessageButtonDown : MessageButtonUp;
     windowId = event.button.windowID;
     x = event.button.x;
     y = event.button.y;
@@ -276,11 +274,12 @@ void OnPointer(PlatformWindow* window, const SDL_Event& event) {
   int height = 0;
   ClientSize(window, &width, &height);
   if (x >= width || y >= height) return;
-  theApp.OnMouse(message, static_cast<uint32_t>(x) & 0xFFFF, static_cast<uint32_t>(y) & 0xFFFF,
-                 PointerKeyState(buttons));
+  receiver->OnMouse(message, static_cast<uint32_t>(x) & 0xFFFF, static_cast<uint32_t>(y) & 0xFFFF,
+                    PointerKeyState(buttons));
 }
 
 void Dispatch(const SDL_Event& event) {
+  if (receiver == nullptr) return;
   PlatformWindow* window = MainWindow();
   switch (event.type) {
     case SDL_WINDOWEVENT:
@@ -297,7 +296,7 @@ void Dispatch(const SDL_Event& event) {
     case SDL_KEYUP:
       if (window != nullptr && event.key.windowID == window->id &&
           (event.key.keysym.mod & KMOD_ALT) == 0) {
-        theApp.OnKey(KeyMessageUp, KeyNumber(event.key.keysym.sym), 0);
+        receiver->OnKey(KeyMessageUp, KeyNumber(event.key.keysym.sym), 0);
       }
       break;
     case SDL_TEXTINPUT:
@@ -326,7 +325,11 @@ int IsKeyHeld(uintptr_t key) {
 
 // --- Shared with the other SDL window files -------------------------------------------------
 
-void NotifyWindowCreated(WindowHandle window) { theApp.OnCreate(window); }
+void SetWindowEvents(WindowEvents* events) { receiver = events; }
+
+void NotifyWindowCreated(WindowHandle window) {
+  if (receiver != nullptr) receiver->OnCreate(window);
+}
 
 void WatchForSessionEnd() {
   static bool watching = false;
@@ -354,16 +357,16 @@ void DestroyMainWindow(WindowHandle window) {
   PlatformWindow* known = KnownWindow(window);
   if (known == nullptr) return;
   SDL_HideWindow(known->sdl);
-  theApp.OnDestroy();
+  if (receiver != nullptr) receiver->OnDestroy();
   DestroySdlWindow(known);
 }
 
 void SendDestroyNotice(WindowHandle window) {
-  if (KnownWindow(window) != nullptr) theApp.OnDestroy();
+  if (KnownWindow(window) != nullptr && receiver != nullptr) receiver->OnDestroy();
 }
 
 void SendCloseRequest(WindowHandle window) {
-  if (KnownWindow(window) != nullptr) theApp.OnClose();
+  if (KnownWindow(window) != nullptr && receiver != nullptr) receiver->OnClose();
 }
 
 // --- Message loop ---------------------------------------------------------------------------
@@ -383,7 +386,7 @@ int RunMessageLoop(void* instance) {
     if (sessionEnding.load()) {
       // As at the end of a Windows session: the window is not destroyed, so the restart
       // recovery stays in place.
-      theApp.OnEndSession(1);
+      if (receiver != nullptr) receiver->OnEndSession(1);
       return 0;
     }
     if (loop.quitPosted) return loop.quitCode;

@@ -4,8 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/command_line.h"
-#include "app/process_entry.h"
+#include "platform/program_entry.h"
 
 namespace {
 

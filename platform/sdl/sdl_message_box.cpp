@@ -8,7 +8,7 @@
 
 #include "platform/app_shell.h"
 #include "platform/message_box.h"
-#include "platform/sdl/code_page.h"
+#include "portable/code_page.h"
 #include "platform/sdl/sdl_event_loop.h"
 #include "platform/sdl/sdl_window_state.h"
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/draw.h"
-#include "platform/sdl/code_page.h"
+#include "portable/code_page.h"
 #include "platform/sdl/sdl_draw_target.h"
 #include "platform/sdl/sdl_font.h"
 #include "platform/sdl/sdl_owned.h"

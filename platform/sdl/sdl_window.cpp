@@ -13,7 +13,7 @@
 
 #include "platform/app_shell.h"
 #include "platform/image_limits.h"
-#include "platform/sdl/code_page.h"
+#include "portable/code_page.h"
 #include "platform/sdl/sdl_draw_target.h"
 #include "platform/sdl/sdl_event_loop.h"
 #include "platform/sdl/sdl_resources.h"

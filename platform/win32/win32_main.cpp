@@ -2,8 +2,7 @@
 // Nothing else lives here.
 #include <windows.h>
 
-#include "app/command_line.h"
-#include "app/process_entry.h"
+#include "platform/program_entry.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previousInstance*/, LPSTR commandLine,
                    int showCommand) {

@@ -4,6 +4,7 @@
 
 #include "platform/app_shell.h"
 #include "platform/win32/win32_handles.h"
+#include "platform/win32/win32_about_dialog.h"
 #include "platform/win32/win32_window_proc.h"
 #include "res/resource_ids.h"
 

@@ -1,11 +1,13 @@
-// The main window procedure (one handler call per message) and the About box procedures.
-// Knows CMenuApp only through its handlers; no drawing or state of its own.
+// The main window procedure: one call on the window's event receiver per message.
+// Hands every message to the window's event receiver; no drawing or state of its own.
 #include "platform/win32/win32_window_proc.h"
 
-#include "app/menu_app.h"
 #include "platform/win32/win32_handles.h"
+#include "platform/window_events.h"
 
 namespace {
+
+WindowEvents* receiver = nullptr;
 
 // BeginPaint on construction, EndPaint on destruction.
 class ScopedPaint {
@@ -32,85 +34,56 @@ void Paint(HWND window) {
   ScopedPaint paint(window);
   if (paint.dc() == nullptr) return;
   const Rect area = paint.area();
-  theApp.OnPaint(ToTarget(paint.dc()), &area);
+  receiver->OnPaint(ToTarget(paint.dc()), &area);
 }
 
 }  // namespace
 
+void SetWindowEvents(WindowEvents* events) { receiver = events; }
+
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (receiver == nullptr) return DefWindowProcA(window, message, wParam, lParam);
   switch (message) {
     case WM_CREATE:
-      theApp.OnCreate(ToWindowHandle(window));
+      receiver->OnCreate(ToWindowHandle(window));
       return 0;
     case WM_DESTROY:
-      theApp.OnDestroy();
+      receiver->OnDestroy();
       return 0;
     case WM_PAINT:
       Paint(window);
       return 0;
     case WM_CLOSE:
-      return theApp.OnClose();
+      return receiver->OnClose();
     case WM_ENDSESSION:
-      theApp.OnEndSession(static_cast<int>(wParam));
+      receiver->OnEndSession(static_cast<int>(wParam));
       return 0;
     case WM_DISPLAYCHANGE:
-      theApp.DisplayChanged(static_cast<int32_t>(wParam), LOWORD(lParam), HIWORD(lParam));
+      receiver->DisplayChanged(static_cast<int32_t>(wParam), LOWORD(lParam), HIWORD(lParam));
       return 0;
     // Keys go to the menu with no default processing; of the system keys only those the menu
     // takes (Alt+Left) skip theirs, so Alt+F4 and the system menu keep their course.
     case WM_KEYDOWN:
     case WM_KEYUP:
-      theApp.OnKey(message, wParam, lParam);
+      receiver->OnKey(message, wParam, lParam);
       return 0;
     case WM_SYSKEYDOWN:
-      return theApp.OnKey(message, wParam, lParam)
+      return receiver->OnKey(message, wParam, lParam)
                  ? 0
                  : DefWindowProcA(window, message, wParam, lParam);
     case WM_COMMAND:
-      return theApp.OnCommand(LOWORD(wParam)) ? 0 : DefWindowProcA(window, message, wParam, lParam);
+      return receiver->OnCommand(LOWORD(wParam)) ? 0
+                                                 : DefWindowProcA(window, message, wParam, lParam);
     case WM_SYSCOMMAND:
-      return theApp.OnSysCommand(wParam) ? 0 : DefWindowProcA(window, message, wParam, lParam);
+      return receiver->OnSysCommand(wParam) ? 0 : DefWindowProcA(window, message, wParam, lParam);
     // Pointer input: x and y are the unsigned halves of lParam, the key flags wParam.
     case WM_MOUSEMOVE:
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:
     case WM_LBUTTONDBLCLK:
-      theApp.OnMouse(message, LOWORD(lParam), HIWORD(lParam), wParam);
+      receiver->OnMouse(message, LOWORD(lParam), HIWORD(lParam), wParam);
       return 0;
     default:
       return DefWindowProcA(window, message, wParam, lParam);
-  }
-}
-
-INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM /*lParam*/) {
-  switch (message) {
-    case WM_INITDIALOG:
-      return TRUE;
-    case WM_COMMAND:
-      if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
-        EndDialog(dialog, LOWORD(wParam));
-        return TRUE;
-      }
-      return FALSE;
-    default:
-      return FALSE;
-  }
-}
-
-INT_PTR CALLBACK SystemAboutDialogProc(HWND dialog, UINT message, WPARAM wParam,
-                                       LPARAM /*lParam*/) {
-  switch (message) {
-    case WM_CLOSE:
-      EndDialog(dialog, 0);
-      return TRUE;
-    case WM_INITDIALOG:
-      return TRUE;
-    // Every command is taken, so Cancel (Escape) does nothing; only OK (the whole wParam)
-    // closes the box, through WM_CLOSE.
-    case WM_COMMAND:
-      if (wParam == IDOK) PostMessageA(dialog, WM_CLOSE, 0, 0);
-      return TRUE;
-    default:
-      return FALSE;
   }
 }

@@ -10,6 +10,7 @@
 
 #include "app/menu_app.h"
 #include "platform/headless/headless_control.h"
+#include "app/process_entry.h"
 #include "session/journal_replay.h"
 #include "tests/fuzz/fuzz_files.h"
 

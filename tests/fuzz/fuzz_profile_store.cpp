@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/copy_text.h"
-#include "platform/posix/portable_profile.h"
+#include "portable/portable_profile.h"
 #include "profile/profile.h"
 #include "tests/fuzz/fuzz_files.h"
 

@@ -28,6 +28,10 @@ class CompositionTest : public AppTest {
     return LoadAndApply("menu.ini");
   }
   static std::vector<int32_t> Four(const int32_t* v) { return {v[0], v[1], v[2], v[3]}; }
+  // x, y, width and height of r.
+  static std::vector<int32_t> Extent(const Rect& r) {
+    return {r.left, r.top, r.right - r.left, r.bottom - r.top};
+  }
 };
 
 TEST_F(CompositionTest, HintRectangle) {
@@ -45,7 +49,7 @@ TEST_F(CompositionTest, HintRectangle) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.keys);
     ASSERT_EQ(1, ApplyGlobal(c.keys));
-    EXPECT_EQ(c.expected, Four(app_->hintRect));
+    EXPECT_EQ(c.expected, Extent(app_->hintRect));
   }
 }
 

@@ -78,8 +78,8 @@ class PointerInputTest : public AppTest {
     app_->OnMouse(kUp, 0, 0, 0);
   }
   Rect HintArea() const {
-    const int32_t* h = app_->hintRect;
-    return Rect{h[0], h[1], h[0] + h[2] - 1, h[1] + h[3] - 1};
+    const Rect& h = app_->hintRect;
+    return Rect{h.left, h.top, h.right - 1, h.bottom - 1};
   }
   // The recorded events as short words: cursors by name, sounds by number, repaints by the
   // entry (or the hint area) whose rectangle they name, and every other kind by its own word.

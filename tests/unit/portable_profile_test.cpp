@@ -1,6 +1,6 @@
 // Tests of the portable INI store: the shared read cases, hostile files, writing, paths.
 // Files live in a fresh folder under the system temp directory, removed afterwards.
-#include "platform/posix/portable_profile.h"
+#include "portable/portable_profile.h"
 
 #include <gtest/gtest.h>
 

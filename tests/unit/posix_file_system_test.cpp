@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/file_system.h"
-#include "platform/posix/portable_profile.h"
+#include "portable/portable_profile.h"
 #include "profile/profile.h"
 #include "tests/unit/temp_folder.h"
 

@@ -8,7 +8,7 @@
 #include <fstream>
 #include <string>
 
-#include "platform/posix/portable_profile.h"
+#include "portable/portable_profile.h"
 #include "platform/profile_store.h"
 #include "tests/unit/profile_store_cases.h"
 #include "tests/unit/temp_folder.h"

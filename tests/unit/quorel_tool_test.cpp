@@ -22,7 +22,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/sdl/code_page.h"
+#include "portable/code_page.h"
 #include "platform/sdl/sdl_font_face.h"
 #include "tools/dist_disc.h"
 #include "tools/render_all.h"

@@ -9,6 +9,7 @@
 
 #include "platform/copy_text.h"
 #include "platform/profile_store.h"
+#include "app/process_entry.h"
 #include "session/journal_replay.h"
 #include "tests/unit/app_fixture.h"
 
@@ -37,7 +38,7 @@ class RestartRecoveryTest : public TwoMenuTest {
 TEST_F(RestartRecoveryTest, RegisterWritesAllThreeAndUnregisterLeavesNothing) {
   CopyText(startDirectory, sizeof startDirectory, a_.c_str());
   ASSERT_EQ(1, app_->OpenMenu("menu.ini", a_.c_str(), 1));
-  RegisterRestart();
+  RegisterRestart(startDirectory);
 
   EXPECT_EQ(fs::read_symlink("/proc/self/exe").string(), Config("Exec"));
   EXPECT_EQ(a_, Config("Workpath"));
@@ -96,7 +97,7 @@ TEST_F(RestartRecoveryTest, AllOrNothingWhateverTheStandInIs) {
     CopyText(startDirectory, sizeof startDirectory, a_.c_str());
     testing::internal::CaptureStderr();
     ChooseSessionFile(nullptr);
-    RegisterRestart();
+    RegisterRestart(startDirectory);
     const std::string said = testing::internal::GetCapturedStderr();
 
     EXPECT_EQ("quorel~.tmp", std::string(SessionFile()));

@@ -11,7 +11,7 @@
 #include "app/menu_app.h"
 #include "platform/copy_text.h"
 #include "platform/log_on.h"
-#include "platform/win32/win32_reload_argument.h"
+#include "reload/win32_reload_argument.h"
 #include "session/restart_recovery.h"
 
 namespace {
@@ -215,7 +215,7 @@ TEST_F(Win32RestartTest, PlacesAndCommandForEachRefusal) {
     }
 
     ChooseSessionFile(nullptr);
-    RegisterRestart();
+    RegisterRestart(startDirectory);
     auto place = [&](const std::string& text) {
       std::string out = text;
       for (size_t at = out.find("<local>"); at != std::string::npos; at = out.find("<local>"))

@@ -6,7 +6,7 @@
 #include "app/process_entry.h"
 #include "platform/app_shell.h"
 #include "platform/copy_text.h"
-#include "platform/headless/headless_app.h"
+#include "platform/window_events.h"
 #include "platform/message_box.h"
 #include "session/restart_recovery.h"
 #include "tests/unit/app_fixture.h"
@@ -18,7 +18,7 @@ class WindowEventsTest : public AppTest {
  protected:
   void SetUp() override {
     AppTest::SetUp();
-    HeadlessAttachApp(app_.get());
+    SetWindowEvents(app_.get());
     WriteBitmap("quorel.bmp", 64, 48, 0x336699);
     WriteText("Quorel.ini", "[global]\nLeaveSound=leave.wav\nExitTitle=Leave?\n[menu]\n");
     WriteText("leave.wav", "RIFF");
@@ -38,7 +38,7 @@ TEST_F(WindowEventsTest, CloseAsksAndOnlyYesEndsWithTheCleanUp) {
   fs::create_directories(folder_ / "start");
   CopyText(startDirectory, sizeof startDirectory, (folder_ / "start").c_str());
   ASSERT_EQ(1, app_->OpenMenu("Quorel.ini", nullptr, 0));
-  RegisterRestart();
+  RegisterRestart(startDirectory);
   const fs::path sessionFile = folder_ / "windir" / "quorel~.tmp";
   const fs::path recovery[] = {sessionFile, folder_ / "windir" / "pindrel",
                                folder_ / "config" / "autostart" / "QuorelReload.desktop"};
@@ -116,7 +116,7 @@ class ProcessEntryTest : public WindowEventsTest {
     HeadlessReset();  // no window yet: the entry makes it
     fresh_ = std::make_unique<CMenuApp>();
     fresh_->profile.variant = VariantOther;
-    HeadlessAttachApp(fresh_.get());
+    SetWindowEvents(fresh_.get());
   }
   std::unique_ptr<CMenuApp> fresh_;
 };
@@ -141,9 +141,9 @@ TEST_F(ProcessEntryTest, StartUpForms) {
     HeadlessReset();
     fresh_ = std::make_unique<CMenuApp>();
     fresh_->profile.variant = VariantOther;
-    HeadlessAttachApp(fresh_.get());
+    SetWindowEvents(fresh_.get());
     fs::current_path(folder_);
-    RegisterRestart();  // left by an earlier run, with its journal
+    RegisterRestart(startDirectory);  // left by an earlier run, with its journal
     for (const char* key : {"Session1", "Session2"})
       ASSERT_EQ(1, WriteProfileValue("Config", key, "old.ini,/gone", "quorel~.tmp"));
     EXPECT_EQ(c.result, InitInstance(*fresh_, nullptr, 1, c.commandLine, CommandLineRules::Linux));

@@ -1,6 +1,6 @@
 // Turning a packed device-independent bitmap into 32-bit pixels: plain rows of 1 to 32 bits,
 // bit fields and RLE. Pure computation: no SDL and no OS headers.
-#include "platform/sdl/dib_decoder.h"
+#include "portable/dib_decoder.h"
 
 #include <algorithm>
 #include <cstring>

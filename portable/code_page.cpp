@@ -1,5 +1,5 @@
 // Conversion of Western Windows code-page bytes to UTF-8. Standard library only.
-#include "platform/sdl/code_page.h"
+#include "portable/code_page.h"
 
 #include <cstdint>
 

@@ -1,6 +1,5 @@
 // CMenuApp::OpenMenu and ReturnMenu: the levels of the session stack, each with its own
 // working directory, journalled in the session file. Core headers and platform/*.h only.
-#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -8,22 +7,14 @@
 #include "platform/app_shell.h"
 #include "platform/copy_text.h"
 #include "platform/file_system.h"
-#include "platform/profile_store.h"
 #include "platform/sound.h"
+#include "session/journal_replay.h"
 #include "session/restart_recovery.h"
 
 namespace {
 
-constexpr size_t kPathSize = 260;
-
-// A text that fits a 260-byte path buffer whole; a cut text would name another file.
+// A text that fits a path buffer whole; a cut text would name another file.
 bool FitsPath(const char* text) { return text != nullptr && std::strlen(text) < kPathSize; }
-
-void WriteJournal(int32_t level, const std::string& value) {
-  char key[32];
-  std::snprintf(key, sizeof key, "Session%d", static_cast<int>(level));
-  WriteProfileValue(kSessionSection, key, value.c_str(), SessionFile());
-}
 
 }  // namespace
 
@@ -67,7 +58,8 @@ int CMenuApp::OpenMenu(const char* definitionFile, const char* workingDirectory,
     PlayMenuSound(settings.enterSound, SoundAsync);
   }
   RedrawWithEffect(sessionIndex == 0 ? 0 : 1);
-  WriteJournal(sessionIndex, std::string(settings.fileName) + "," + newDirectory);
+  const std::string journalled = std::string(settings.fileName) + "," + newDirectory;
+  WriteJournalEntry(sessionIndex, journalled.c_str(), SessionFile());
   return 1;
 }
 
@@ -86,7 +78,7 @@ int CMenuApp::ReturnMenu() {
     return 0;
   }
   // The key stays with an empty value, which ends the journal for a replay.
-  WriteJournal(sessionIndex, std::string());
+  WriteJournalEntry(sessionIndex, "", SessionFile());
   --sessionIndex;
   if (!ApplySettings(&fresh, 0)) return 0;
   RedrawWithEffect(2);

@@ -3,64 +3,14 @@
 // keys, Backspace, Alt+Left and Escape do what a click on the matching entry does.
 // Core headers and platform/*.h only.
 #include <cstdint>
-#include <vector>
 
 #include "app/menu_app.h"
+#include "menu/entry_order.h"
 #include "platform/keys.h"
 #include "platform/sound.h"
 #include "res/resource_ids.h"
 
 namespace {
-
-bool IsButton(const CMenuPage& page, const CMenuItem* entry) {
-  return entry == &page.backwardButton || entry == &page.forwardButton ||
-         entry == &page.exitButton || entry == &page.returnButton;
-}
-
-// The visible list as it stands: the page's items first (in grid order), then its buttons.
-struct Shown {
-  std::vector<CMenuItem*> entries;
-  size_t items = 0;  // how many of the entries are items
-
-  explicit Shown(const CMenuPage& page) {
-    for (const VisibleNode* node = page.firstVisible; node != nullptr; node = node->next) {
-      if (node->entry == nullptr) continue;
-      entries.push_back(node->entry);
-      if (!IsButton(page, node->entry)) items = entries.size();
-    }
-  }
-  // Where entry stands in the list; entries.size() when it is not shown.
-  size_t IndexOf(const CMenuItem* entry) const {
-    for (size_t i = 0; i < entries.size(); ++i)
-      if (entries[i] == entry) return i;
-    return entries.size();
-  }
-  bool Contains(const CMenuItem* entry) const { return IndexOf(entry) < entries.size(); }
-};
-
-// The item an arrow key leads to from item index at (of count items, filled column by column,
-// rows to a column); at (unchanged) where it leads nowhere. Up and Down stay in the column, Left
-// and Right keep the row, or take the last item of a shorter column; at the page's edges
-// nothing moves (the arrows never turn the page).
-size_t GridStep(size_t at, size_t count, size_t rows, uintptr_t key) {
-  const size_t row = at % rows;
-  const size_t column = at / rows;
-  switch (key) {
-    case KeyUp:
-      return row > 0 ? at - 1 : at;
-    case KeyDown:
-      return row + 1 < rows && at + 1 < count ? at + 1 : at;
-    case KeyLeft:
-      return column > 0 ? at - rows : at;
-    case KeyRight: {
-      const size_t next = (column + 1) * rows;
-      if (next >= count) return at;
-      return at + rows < count ? at + rows : count - 1;
-    }
-    default:
-      return at;
-  }
-}
 
 bool IsRepeat(intptr_t flags) { return (flags & KeyFlagRepeat) != 0; }
 
@@ -76,7 +26,7 @@ int CMenuApp::OnKey(uint32_t message, uintptr_t key, intptr_t flags) {
   }
   if (message != KeyMessageDown || busy != 0) return 1;
 
-  const Shown shown(page);
+  const ShownEntries shown(page);
   const size_t count = shown.entries.size();
   const size_t at = shown.IndexOf(page.hoveredItem);  // count: nothing highlighted
   switch (key) {
@@ -159,7 +109,7 @@ void CMenuApp::ClickByKey(CMenuItem* entry) {
   const int32_t shownPage = page.currentPage;
   ClickEntry(entry);
   ChangeCursor(arrowCursor);
-  const Shown shown(page);
+  const ShownEntries shown(page);
   const bool changed = sessionIndex != level || page.currentPage != shownPage;
   if (!changed && shown.Contains(page.hoveredItem)) return;
   // A new page or level starts on its first entry, without a sound of its own over the page

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "platform/win32/win32_window_proc.h"
+#include "platform/win32/win32_about_dialog.h"
 #include "resource_ids.h"
 
 namespace {

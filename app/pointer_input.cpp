@@ -6,23 +6,17 @@
 
 #include "app/menu_app.h"
 #include "platform/file_system.h"
+#include "platform/geometry.h"
 #include "platform/message_box.h"
 #include "platform/shell.h"
 #include "platform/sound.h"
 #include "platform/window.h"
+#include "platform/window_events.h"
 #include "res/resource_ids.h"
 
 namespace {
 
-// The pointer messages of the window procedure.
-constexpr uint32_t kMouseMove = 0x200;
-constexpr uint32_t kButtonDown = 0x201;
-constexpr uint32_t kButtonUp = 0x202;
-
 constexpr uint32_t kResourceAsync = SoundResource | SoundAsync;
-constexpr uint32_t kPathSize = 260;
-
-int32_t Wrap(int64_t value) { return static_cast<int32_t>(static_cast<uint32_t>(value)); }
 
 // Rows per column as the layout takes them: fewer than one counts as one.
 int64_t RowsPerColumn(const MenuSettings& settings) {
@@ -56,7 +50,7 @@ void CMenuApp::OnMouse(uint32_t message, uint32_t x, uint32_t y, uintptr_t keySt
   (void)keyState;
   if (busy != 0) return;
   switch (message) {
-    case kMouseMove: {
+    case MessageMouseMove: {
       // Coordinates come as the unsigned 16-bit halves of the message's parameter.
       const int32_t px = static_cast<int32_t>(x & 0xFFFF);
       const int32_t py = static_cast<int32_t>(y & 0xFFFF);
@@ -86,10 +80,10 @@ void CMenuApp::OnMouse(uint32_t message, uint32_t x, uint32_t y, uintptr_t keySt
       if (old != nullptr && old != page.hoveredItem) InvalidateEntry(*old);
       return;
     }
-    case kButtonDown:
+    case MessageButtonDown:
       if (currentCursor == handCursor) ChangeCursor(pressCursor);
       return;
-    case kButtonUp:
+    case MessageButtonUp:
       if (currentCursor == pressCursor && page.hoveredItem != nullptr) ClickEntry(page.hoveredItem);
       return;
     default:
@@ -117,8 +111,8 @@ void CMenuApp::InvalidateEntry(const CMenuItem& entry) {
 
 void CMenuApp::InvalidateHint() {
   // The hint area as left, top, last column, last row.
-  const Rect hint{hintRect[0], hintRect[1], Wrap(int64_t{hintRect[0]} + hintRect[2] - 1),
-                  Wrap(int64_t{hintRect[1]} + hintRect[3] - 1)};
+  const Rect hint{hintRect.left, hintRect.top, Wrap(int64_t{hintRect.right} - 1),
+                  Wrap(int64_t{hintRect.bottom} - 1)};
   InvalidateArea(window, &hint);
 }
 

@@ -1,7 +1,7 @@
 // The portable INI store: a line reader, the format rules and the three profile calls on top.
 // Standard C++ and the file seam only (no POSIX, no windows.h): the same file is built for
 // Linux and Windows.
-#include "platform/posix/portable_profile.h"
+#include "portable/portable_profile.h"
 
 #include <atomic>
 #include <chrono>

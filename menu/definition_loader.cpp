@@ -1,17 +1,17 @@
-// CMenuApp::LoadDefinition: one definition file read into a settings record and the page's
-// item list, saving and restoring the remembered page state around it. Core headers and
-// platform/*.h only.
+// One definition file read into a settings record and the page's item list, saving and
+// restoring the remembered page state around it. Core headers and platform/*.h only.
+#include "menu/definition_loader.h"
+
 #include <cstring>
 #include <string>
 
-#include "app/menu_app.h"
+#include "menu/page_state.h"
 #include "platform/copy_text.h"
 #include "platform/file_system.h"
 #include "platform/message_box.h"
 
 namespace {
 
-constexpr uint32_t kPathSize = 260;
 constexpr uint32_t kSectionNameSize = CProfile::kSectionNameSize;
 constexpr uint32_t kLineSize = 256;
 // Item lines after this many are not read.
@@ -68,7 +68,11 @@ void ReadSettingKeys(CProfile& profile, bool fromFile, MenuSettings* settings) {
 
 }  // namespace
 
-int CMenuApp::LoadDefinition(const char* fileName, MenuSettings* newSettings) {
+int LoadDefinitionFile(const DefinitionLoad& load, const char* fileName,
+                       MenuSettings* newSettings) {
+  CProfile& profile = load.profile;
+  CMenuPage& page = load.page;
+  int32_t& busy = load.busy;
   char fullPath[kPathSize];
   if (!MakeFullPath(fileName, fullPath)) return 0;
   if (newSettings == nullptr || newSettings->recordSize < kMenuSettingsSize) return 0;
@@ -85,7 +89,7 @@ int CMenuApp::LoadDefinition(const char* fileName, MenuSettings* newSettings) {
     return 0;
   }
   // The page number and marks still on the page belong to the file being left.
-  if (fileLeft[0] != '\0') SavePageState(fileLeft);
+  if (fileLeft[0] != '\0') WritePageState(profile, page, fileLeft, load.sessionFile);
 
   char firstSection[kSectionNameSize];
   profile.GetSectionName(firstSection, kSectionNameSize);
@@ -122,7 +126,7 @@ int CMenuApp::LoadDefinition(const char* fileName, MenuSettings* newSettings) {
   if (sameAs[0] != '\0' && !profile.SelectSection(sameAs, 0)) {
     const std::string message =
         std::string("Section not found - [") + sameAs + "]\nSet default to [Menu].";
-    ShowMessageBox(window, message.c_str(), "Error", MessageOk | MessageIconError);
+    ShowMessageBox(load.owner, message.c_str(), "Error", MessageOk | MessageIconError);
     profile.SelectSection("menu", 0);
   }
 
@@ -131,7 +135,8 @@ int CMenuApp::LoadDefinition(const char* fileName, MenuSettings* newSettings) {
   // application title as default.
   newSettings->titleText[0] = '\0';
   if (!profile.FindNthKey("title", 0, newSettings->titleText, sizeof newSettings->titleText)) {
-    profile.GetString("title", appTitle, newSettings->titleText, sizeof newSettings->titleText);
+    profile.GetString("title", load.defaultTitle, newSettings->titleText,
+                      sizeof newSettings->titleText);
   }
   newSettings->titleLength = static_cast<int32_t>(profile.ExpandText(
       newSettings->titleText, sizeof newSettings->titleText, newSettings->titleText));
@@ -148,7 +153,7 @@ int CMenuApp::LoadDefinition(const char* fileName, MenuSettings* newSettings) {
 
   newSettings->loaded = 1;
   CopyText(newSettings->fileName, sizeof newSettings->fileName, fileName);
-  RestorePageState(fullPath);
+  ReadPageState(profile, page, fullPath, load.sessionFile);
   busy = 0;
   return 1;
 }

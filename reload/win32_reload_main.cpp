@@ -6,7 +6,7 @@
 #include <shellapi.h>
 
 #include "platform/log_on.h"
-#include "platform/win32/win32_reload_argument.h"
+#include "reload/win32_reload_argument.h"
 
 namespace {
 

@@ -1,0 +1,25 @@
+// Reading a definition file into a settings record and the page's item list. Core headers and
+// platform/*.h only.
+#pragma once
+
+#include <cstdint>
+
+#include "menu/menu_page.h"
+#include "platform/handles.h"
+#include "profile/menu_settings.h"
+#include "profile/profile.h"
+
+// What a load reads with and writes to.
+struct DefinitionLoad {
+  CProfile& profile;         // the reader; names the loaded file afterwards
+  CMenuPage& page;           // receives the text styles and the items
+  int32_t& busy;             // 1 while the file is read
+  WindowHandle owner;        // of the message boxes a load shows
+  const char* defaultTitle;  // the title without a "title" key
+  const char* sessionFile;   // where page states are remembered
+};
+
+// Reads fileName into settings (a zeroed record, recordSize stamped) and the page's items,
+// saving the page state of the file left and restoring that of the new one. 1, or 0 when the
+// path cannot be made full, the record is refused or the file is missing or empty.
+int LoadDefinitionFile(const DefinitionLoad& load, const char* fileName, MenuSettings* settings);
