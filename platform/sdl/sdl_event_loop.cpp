@@ -16,7 +16,7 @@
 
 #include "platform/app_shell.h"
 #include "platform/keys.h"
-#include "platform/posix/posix_single_instance.h"
+#include "platform/sdl/sdl_single_instance.h"
 #include "platform/sdl/sdl_draw_target.h"
 #include "platform/sdl/sdl_window_state.h"
 #include "platform/window.h"

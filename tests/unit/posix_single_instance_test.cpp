@@ -22,7 +22,7 @@
 #include <utility>
 
 #include "platform/app_shell.h"
-#include "platform/posix/posix_single_instance.h"
+#include "platform/sdl/sdl_single_instance.h"
 #include "tests/unit/temp_folder.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // runtime directory (else the Windows-directory stand-in, else a private folder of the user's in
 // the temporary directory), and a local socket beside it on which
 // the running copy takes "activate" from a later copy. POSIX and the file-system seam; no SDL.
-#include "platform/posix/posix_single_instance.h"
+#include "platform/sdl/sdl_single_instance.h"
 
 #include <fcntl.h>
 #include <poll.h>

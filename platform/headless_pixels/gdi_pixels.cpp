@@ -1,6 +1,7 @@
-// The headless backend's drawing part on GDI: the client area's and the screen's pixels are
-// 32-bit top-down DIB sections, each target handed out a memory device context drawing on them,
-// and resources are the program's own. Needs GDI and the kernel; no window is made.
+// The headless window's pixels on GDI: the client area's and the screen's pixels are 32-bit
+// top-down DIB sections, each target handed out a memory device context drawing on them, and
+// resources are the program's own. One of the two places where the headless backend meets a
+// drawing backend (the Windows one here). Needs GDI and the kernel; no window is made.
 #include <windows.h>
 
 #include <algorithm>

@@ -1,6 +1,6 @@
-// The headless backend's drawing part on SDL surfaces: the client area's and the screen's
-// pixels, the targets handed out on them, and resources found in the embedded table.
-// Needs SDL surfaces only; no video.
+// The headless window's pixels on SDL surfaces: the client area's and the screen's pixels, the
+// targets handed out on them, and resources found in the embedded table. One of the two places
+// where the headless backend meets a drawing backend (the SDL drawing here). No video.
 #include <algorithm>
 #include <memory>
 #include <new>
