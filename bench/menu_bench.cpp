@@ -155,7 +155,7 @@ class LoadedMenu {
   }
 
   void MoveOnto(const CMenuItem& entry) {
-    app_->OnMouse(0x200, static_cast<uint32_t>((entry.left + entry.right) / 2),
+    app_->OnMouse(MessageMouseMove, static_cast<uint32_t>((entry.left + entry.right) / 2),
                   static_cast<uint32_t>((entry.top + entry.bottom) / 2), 0);
   }
 

@@ -199,7 +199,7 @@ TEST_F(CompositionTest, RepaintsAfterChangesMatchAFreshWholePaint) {
   const auto pointTo = [this, &visible](int position) {
     const CMenuItem* entry = visible(position);
     ASSERT_NE(nullptr, entry) << "the page shows no entry " << position;
-    app_->OnMouse(0x200, static_cast<uint32_t>((entry->left + entry->right) / 2),
+    app_->OnMouse(MessageMouseMove, static_cast<uint32_t>((entry->left + entry->right) / 2),
                   static_cast<uint32_t>((entry->top + entry->bottom) / 2), 0);
   };
   const struct {
@@ -209,7 +209,7 @@ TEST_F(CompositionTest, RepaintsAfterChangesMatchAFreshWholePaint) {
       {"pointer onto an entry", [&] { pointTo(0); }},
       {"pointer onto another entry", [&] { pointTo(3); }},
       {"pointer onto a page button", [&] { pointTo(5); }},
-      {"pointer onto nothing", [&] { app_->OnMouse(0x200, 1, 1, 0); }},
+      {"pointer onto nothing", [&] { app_->OnMouse(MessageMouseMove, 1, 1, 0); }},
       {"an entry marked visited",
        [&] {
          CMenuItem* entry = visible(1);

@@ -13,9 +13,9 @@
 namespace app_test {
 namespace {
 
-constexpr uint32_t kMove = 0x200;
-constexpr uint32_t kDown = 0x201;
-constexpr uint32_t kUp = 0x202;
+constexpr uint32_t kMove = MessageMouseMove;
+constexpr uint32_t kDown = MessageButtonDown;
+constexpr uint32_t kUp = MessageButtonUp;
 constexpr uint32_t kDoubleClick = 0x203;
 
 // Seven items, two per page: pages [Run, Plain], [Sub, Missing], [Heading, Empty], [Folder].

@@ -100,10 +100,10 @@ TEST_F(SessionStackTest, FailuresAfterLoadingAndReturning) {
   EXPECT_EQ(nullptr, app_->page.firstVisible->next);
   EXPECT_EQ(exitLeft, back.left);
   EXPECT_EQ(exitBottom, back.bottom);
-  app_->OnMouse(0x200, static_cast<uint32_t>((back.left + back.right) / 2),
+  app_->OnMouse(MessageMouseMove, static_cast<uint32_t>((back.left + back.right) / 2),
                 static_cast<uint32_t>((back.top + back.bottom) / 2), 0);
-  app_->OnMouse(0x201, 0, 0, 0);
-  app_->OnMouse(0x202, 0, 0, 0);
+  app_->OnMouse(MessageButtonDown, 0, 0, 0);
+  app_->OnMouse(MessageButtonUp, 0, 0, 0);
   EXPECT_EQ(0, app_->sessionIndex);
   EXPECT_EQ(a_, fs::current_path().string());
   EXPECT_EQ("", Journal(1));
