@@ -238,7 +238,10 @@ class LinuxBuild:
         if result.returncode != 0:
             raise AssertionError("the autostart entry's Exec line %r does not parse: %s" % (
                 exec_lines[0], result.stderr.decode(errors="replace")))
-        return [a.decode("utf-8", "surrogateescape") for a in result.stdout.split(b"\0")[:-1]]
+        argv = [a.decode("utf-8", "surrogateescape") for a in result.stdout.split(b"\0")[:-1]]
+        if not argv:
+            raise AssertionError("the autostart entry's Exec line is empty")
+        return argv
 
     def check_nothing_left_anywhere(self, places, results):
         """The three places are all there are here; restart_recovery has looked at them."""
