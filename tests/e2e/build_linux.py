@@ -38,8 +38,8 @@ class LinuxBuild:
     click_hold = 0.0
     path_separator = "/"
     disc_name = "medium 'one\" two"
-    # SDL scales the window itself; this scenario's question does not arise elsewhere.
-    scale_skip_reason = None
+    scale_skip_reason = None  # QUOREL_SCALE enlarges the window here
+
 
     def __init__(self, options, screen, work):
         from xtext import TextRecorder
