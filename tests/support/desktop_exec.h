@@ -10,7 +10,7 @@ namespace quorel_test {
 
 // Each rule is checked strictly: string escapes first, then the quoting (quotes around a whole
 // argument, no reserved character outside quotes, only " ` $ \ escaped inside), then field
-// codes (only %% may appear). False, with *args unspecified, when value breaks any of them.
+// codes (only %% may appear). False when value breaks any of them; *args is then not to be used.
 bool ParseExecValue(const std::string& value, std::vector<std::string>* args);
 
 }  // namespace quorel_test
