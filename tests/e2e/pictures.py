@@ -1,5 +1,6 @@
 # Pictures for the end-to-end tests: PNG read/write and 24-bit BMP read/write as plain RGB bytes,
-# and comparison of two pictures outside given rectangles. Python standard library only.
+# and comparison of two pictures outside given rectangles. tests/wine/png_to_pam.py decodes its
+# PNG files here too. Python standard library only.
 import struct
 import zlib
 
@@ -36,6 +37,19 @@ def write_png(path, picture):
                   chunk(b"IDAT", zlib.compress(raw, 6)) + chunk(b"IEND", b""))
 
 
+PNG_CHANNELS = {0: 1, 2: 3, 3: 1, 4: 2, 6: 4}  # by colour type
+
+
+def _png_chunks(data):
+    if data[:8] != b"\x89PNG\r\n\x1a\n":
+        raise ValueError("not a PNG file")
+    at = 8
+    while at + 8 <= len(data):
+        length, kind = struct.unpack(">I4s", data[at:at + 8])
+        yield kind, data[at + 8:at + 8 + length]
+        at += 12 + length
+
+
 def _paeth(a, b, c):
     p = a + b - c
     pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
@@ -44,36 +58,17 @@ def _paeth(a, b, c):
     return b if pb <= pc else c
 
 
-def read_png(path):
-    """Reads an 8-bit RGB or RGBA PNG without interlacing (what the tools write)."""
-    with open(path, "rb") as f:
-        data = f.read()
-    if data[:8] != b"\x89PNG\r\n\x1a\n":
-        raise ValueError("%s is not a PNG file" % path)
-    at, idat, header = 8, [], None
-    while at < len(data):
-        length, kind = struct.unpack(">I4s", data[at:at + 8])
-        body = data[at + 8:at + 8 + length]
-        if kind == b"IHDR":
-            header = struct.unpack(">IIBBBBB", body)
-        elif kind == b"IDAT":
-            idat.append(body)
-        at += 12 + length
-    width, height, depth, color, _, _, interlace = header
-    if depth != 8 or color not in (2, 6) or interlace != 0:
-        raise ValueError("%s: only 8-bit RGB/RGBA PNG without interlacing is read" % path)
-    channels = 3 if color == 2 else 4
-    stride = width * channels
-    raw = zlib.decompress(b"".join(idat))
-    out = bytearray()
-    previous = bytearray(stride)
+def _unfilter(raw, height, stride, step):
+    """The rows of a non-interlaced image, filters undone; step: bytes per pixel (at least 1)."""
+    rows, previous = [], bytearray(stride)
     for y in range(height):
         kind = raw[y * (stride + 1)]
         line = bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
+        if len(line) != stride or kind > 4:
+            raise ValueError("PNG data ends early or has an unknown filter")
         for i in range(stride):
-            left = line[i - channels] if i >= channels else 0
+            left = line[i - step] if i >= step else 0
             up = previous[i]
-            upper_left = previous[i - channels] if i >= channels else 0
             if kind == 1:
                 line[i] = (line[i] + left) & 255
             elif kind == 2:
@@ -81,15 +76,88 @@ def read_png(path):
             elif kind == 3:
                 line[i] = (line[i] + (left + up) // 2) & 255
             elif kind == 4:
+                upper_left = previous[i - step] if i >= step else 0
                 line[i] = (line[i] + _paeth(left, up, upper_left)) & 255
+        rows.append(line)
         previous = line
-        if channels == 3:
-            out += line
-        else:
-            rgb = bytearray(width * 3)
-            rgb[0::3], rgb[1::3], rgb[2::3] = line[0::4], line[1::4], line[2::4]
-            out += rgb
-    return Picture(width, height, out)
+    return rows
+
+
+def _samples(row, depth, count):
+    if depth == 8:
+        return list(row[:count])
+    per_byte, mask = 8 // depth, (1 << depth) - 1
+    return [row[i // per_byte] >> (8 - depth * (i % per_byte + 1)) & mask for i in range(count)]
+
+
+def decode_png(data):
+    """Width, height and RGBA bytes (top row first) of a PNG file's bytes, or None for 16-bit
+    and interlaced pictures. Samples of 8 bits and fewer pass unchanged, grey levels below 8
+    bits spread over 0..255."""
+    header, palette, transparency, compressed = None, b"", None, []
+    for kind, body in _png_chunks(data):
+        if kind == b"IHDR":
+            header = struct.unpack(">IIBBBBB", body)
+        elif kind == b"PLTE":
+            palette = body
+        elif kind == b"tRNS":
+            transparency = body
+        elif kind == b"IDAT":
+            compressed.append(body)
+    if header is None or header[3] not in PNG_CHANNELS:
+        raise ValueError("no PNG header or an unknown colour type")
+    width, height, depth, colour, _, _, interlace = header
+    if depth == 16 or interlace != 0:
+        return None
+    channels = PNG_CHANNELS[colour]
+    stride = (width * channels * depth + 7) // 8
+    rows = _unfilter(zlib.decompress(b"".join(compressed)), height, stride,
+                     max(1, channels * depth // 8))
+    out = bytearray()
+    if depth == 8 and colour == 6:
+        return width, height, bytes(b"".join(rows))
+    if depth == 8 and colour == 2 and transparency is None:
+        for row in rows:
+            rgba = bytearray(b"\xff" * (width * 4))
+            rgba[0::4], rgba[1::4], rgba[2::4] = row[0::3], row[1::3], row[2::3]
+            out += rgba
+        return width, height, bytes(out)
+    scale = 255 // ((1 << depth) - 1)
+    for row in rows:
+        values = _samples(row, depth, width * channels)
+        for x in range(width):
+            v = values[x * channels:(x + 1) * channels]
+            if colour == 3:
+                alpha = transparency[v[0]] if transparency and v[0] < len(transparency) else 255
+                out += palette[3 * v[0]:3 * v[0] + 3] + bytes([alpha])
+            elif colour in (0, 4):
+                alpha = v[1] if colour == 4 else 255
+                if colour == 0 and transparency and v[0] == struct.unpack(">H", transparency)[0]:
+                    alpha = 0
+                out += bytes([v[0] * scale] * 3 + [alpha])
+            else:
+                alpha = v[3] if colour == 6 else 255
+                if colour == 2 and transparency and tuple(v) == struct.unpack(">3H",
+                                                                             transparency):
+                    alpha = 0
+                out += bytes(v[:3] + [alpha])
+    return width, height, bytes(out)
+
+
+def read_png(path):
+    """Reads a PNG file without interlacing and of at most 8 bits a sample, alpha dropped."""
+    with open(path, "rb") as f:
+        data = f.read()
+    try:
+        decoded = decode_png(data)
+    except ValueError as problem:
+        raise ValueError("%s: %s" % (path, problem))
+    if decoded is None:
+        raise ValueError("%s: 16-bit or interlaced PNG is not read" % path)
+    width, height, rgba = decoded
+    rgb = bytearray(width * height * 3)
+    rgb[0::3], rgb[1::3], rgb[2::3] = rgba[0::4], rgba[1::4], rgba[2::4]
+    return Picture(width, height, rgb)
 
 
 def read_bmp24(path):

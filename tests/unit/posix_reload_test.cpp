@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <sstream>
@@ -17,6 +16,7 @@
 #include "platform/file_system.h"
 #include "platform/log_on.h"
 #include "platform/posix/posix_log_on.h"
+#include "tests/support/desktop_exec.h"
 #include "tests/unit/temp_folder.h"
 
 extern char** environ;
@@ -26,58 +26,7 @@ namespace {
 namespace fs = std::filesystem;
 using Args = std::vector<std::string>;
 
-// Reads an Exec value back as a launcher does, each rule checked strictly: string escapes
-// first, then the quoting (quotes around a whole argument, no reserved character outside
-// quotes, only " ` $ \ escaped inside), then field codes (only %% may appear).
-bool ParseExecValue(const std::string& value, Args* args) {
-  std::string text;
-  for (size_t i = 0; i < value.size(); ++i) {
-    if (value[i] != '\\') {
-      text += value[i];
-      continue;
-    }
-    if (++i == value.size()) return false;
-    const char* from = "sntr\\";
-    const char* to = " \n\t\r\\";
-    const char* at = std::strchr(from, value[i]);
-    if (at == nullptr || *at == '\0') return false;
-    text += to[at - from];
-  }
-  args->clear();
-  size_t i = 0;
-  while (i < text.size()) {
-    if (text[i] == ' ') {
-      ++i;
-      continue;
-    }
-    std::string argument;
-    if (text[i] == '"') {
-      for (++i;; ++i) {
-        if (i == text.size()) return false;
-        char c = text[i];
-        if (c == '"') break;
-        if (c == '\\') {
-          if (i + 1 == text.size() || std::strchr("\"`$\\", text[i + 1]) == nullptr) return false;
-          c = text[++i];
-        }
-        argument += c;
-      }
-      if (++i < text.size() && text[i] != ' ') return false;
-    } else {
-      for (; i < text.size() && text[i] != ' '; ++i) {
-        if (std::strchr("\t\n\"'\\><~|&;$*?#()`", text[i]) != nullptr) return false;
-        argument += text[i];
-      }
-    }
-    std::string plain;
-    for (size_t k = 0; k < argument.size(); ++k) {
-      if (argument[k] == '%' && (k + 1 == argument.size() || argument[++k] != '%')) return false;
-      plain += argument[k];
-    }
-    args->push_back(plain);
-  }
-  return true;
-}
+using quorel_test::ParseExecValue;
 
 // The value of key in an entry's text; empty when missing. *count: how often the key appears.
 std::string EntryValue(const std::string& text, const std::string& key, int* count = nullptr) {

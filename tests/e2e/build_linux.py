@@ -1,0 +1,293 @@
+# The native build as the scenarios see it: SDL windows and message boxes under Xvfb, box texts
+# read back through X RECORD, pictures exact to the pixel.
+import glob
+import os
+import signal
+import subprocess
+
+from kit import ABOUT_TEXT, HERE, SESSION_FILE, Menu
+from xdisplay import repeat_until, wait_for
+
+# The build machine's copies that the portable program must not need.
+HIDDEN = ("libSDL2-2.0.so.0", "libSDL2_ttf-2.0.so.0", "libfreetype.so.6", "libharfbuzz.so.0",
+          "libfontconfig.so.1")
+
+
+def system_copies():
+    found = set()
+    for name in HIDDEN:
+        for folder in ("/usr/lib/x86_64-linux-gnu", "/lib/x86_64-linux-gnu", "/usr/lib64",
+                       "/usr/lib"):
+            for path in glob.glob(os.path.join(folder, name + "*")):
+                found.add(os.path.realpath(path))
+    return sorted(found)
+
+
+class LinuxBuild:
+    """The native program: SDL windows and message boxes; box texts come from X RECORD."""
+
+    name = "linux"
+    start_timeout = 30
+    box_timeout = 20
+    picture_timeout = 30  # for the window to show the expected picture
+    state_timeout = 20  # for a caption or a picture to follow an input
+    program_start_timeout = 20  # for a started program to write its file
+    picture_scope = ""  # pictures match everywhere, text included
+    exact_pictures = True  # for bench/startup_time.py
+    pointer_rest = 0.0
+    click_hold = 0.0
+    path_separator = "/"
+    disc_name = "medium 'one\" two"
+    scale_skip_reason = None  # QUOREL_SCALE enlarges the window here
+
+
+    def __init__(self, options, screen, work):
+        from xtext import TextRecorder
+        self.program = os.path.abspath(options.quorel)
+        self.screen = screen
+        self.work = work
+        self.starts = 0
+        self.text = TextRecorder(screen.name)
+        self.windows_dir = os.path.join(work, "windir")
+        config = os.path.join(work, "config")
+        runtime = os.path.join(work, "runtime")
+        home = os.path.join(work, "home")
+        for folder in (config, runtime, home):
+            os.makedirs(folder, mode=0o700)
+        self.autostart = os.path.join(config, "autostart", "QuorelReload.desktop")
+        self.reload_program = os.path.join(self.windows_dir, "pindrel")
+        self.exec_parser = getattr(options, "exec_parser", None)  # the benchmark has none
+        # Nothing of the run lands in the user's home, state or runtime folders.
+        self.environment = dict(os.environ, DISPLAY=screen.name, QUOREL_WINDIR=self.windows_dir,
+                                XDG_CONFIG_HOME=config, XDG_RUNTIME_DIR=runtime, HOME=home,
+                                XDG_STATE_HOME=os.path.join(home, "state"),
+                                SDL_AUDIODRIVER="dummy")
+        # In the sanitizer build, leaks inside system libraries are not the program's.
+        leak_options = [os.environ.get("LSAN_OPTIONS", ""),
+                        "suppressions=" + os.path.join(HERE, "lsan.supp")]
+        self.environment["LSAN_OPTIONS"] = ":".join(o for o in leak_options if o)
+        self.tool_environment = self.environment
+
+    def stop(self):
+        self.text.stop()
+
+    # --- paths and files ---------------------------------------------------------------------
+
+    def session_path(self):
+        return os.path.join(self.windows_dir, SESSION_FILE)
+
+    def path_text(self, path):
+        return path
+
+    def same_path(self, a, b):
+        return a == b
+
+    def inexact_rectangles(self, dump):
+        return []
+
+    def install_marker(self, options, folder):
+        """A shell script standing in for the marker program; returns its name."""
+        target = "marker.sh"
+        with open(os.path.join(folder, target), "w") as f:
+            f.write("#!/bin/sh\nprintf '%s\\n' \"$@\" > marker.tmp && pwd >> marker.tmp && "
+                    "mv marker.tmp marker.txt\n")
+        os.chmod(os.path.join(folder, target), 0o755)
+        return target
+
+    def marker_ran(self, lines, arguments, workdir):
+        """The script's file: one argument a line, then its working directory."""
+        return lines[:-1] == arguments and lines[-1:] == [os.path.realpath(workdir)]
+
+    # --- the menu process and its boxes ------------------------------------------------------
+
+    def start(self, cwd, arguments=()):
+        self.text.clear()
+        self.starts += 1
+        log = os.path.join(self.work, "menu-%d.log" % self.starts)
+        with open(log, "wb") as errors:
+            return Menu(subprocess.Popen([self.program] + list(arguments), cwd=cwd,
+                                         env=self.environment, stdin=subprocess.DEVNULL,
+                                         stdout=subprocess.DEVNULL, stderr=errors), log)
+
+    def start_scaled(self, cwd, factor):
+        self.environment["QUOREL_SCALE"] = str(factor)
+        try:
+            return self.start(cwd)
+        finally:
+            del self.environment["QUOREL_SCALE"]
+
+    def wait_main(self, menu, timeout=None):
+        """The menu's window: the one window that carries the process id (its caption is the
+        menu's title)."""
+        pid = menu.process.pid
+
+        def shown():
+            menu.ended()
+            return self.screen.find(pid=pid)
+
+        menu.window = wait_for("the menu window of pid %d" % pid, shown,
+                               timeout or self.start_timeout)[-1]
+        return menu.window
+
+    def wait_box(self, caption, text, owner, exclude=(), timeout=None):
+        """A message box of the menu process owner with this caption and text. SDL boxes run in
+        a child process and carry no pid; their text is read from what the box draws."""
+        timeout = timeout or self.box_timeout
+
+        def shown():
+            owner.ended()
+            return text in self.text.joined() and self.screen.find(name=caption,
+                                                                   exclude=exclude)
+
+        return wait_for("a box captioned %r saying %r" % (caption, text), shown, timeout)[-1]
+
+    def answer(self, box, button):
+        """Return answers the first button (Yes or OK), Escape the No button. The key goes only
+        to the box once it is mapped and has the focus, and again while the box stays."""
+        key = "Escape" if button == "No" else "Return"
+        self.text.clear()
+        repeat_until("the box %r to close after %s" % (box.name, key),
+                     lambda: self.screen.keys(box, key),
+                     lambda: not self.screen.exists(box.xid), self.box_timeout)
+
+    def open_about(self, menu):
+        """Alt+/ on the menu window. Sent again only while the menu shows no box and has no
+        box on its way (SDL draws its boxes in a child process), so two boxes never come."""
+        def box_shown():
+            return self.text.joined() and self.screen.find(name="About",
+                                                           exclude=(menu.window.xid,))
+
+        def send():
+            if not menu.children():
+                self.screen.keys(menu.window, "alt+slash")
+
+        repeat_until("the About box", send, lambda: box_shown() or menu.ended(),
+                     self.box_timeout, pause=5.0)
+        return self.wait_box("About", ABOUT_TEXT, menu, exclude=(menu.window.xid,))
+
+    def prepare_keys(self, pointer, rest):
+        """Keys go to the window directly: nothing to do first."""
+
+    def send_key(self, window, key):
+        self.screen.keys(window, key)
+
+    # --- the restart recovery ----------------------------------------------------------------
+
+    def restart_recovery(self):
+        """Which parts of the restart recovery exist: session file, reload program, log-on
+        entry."""
+        return {"session file": os.path.exists(self.session_path()),
+                "reload program": os.path.exists(self.reload_program),
+                "log-on entry": os.path.exists(self.autostart)}
+
+    def recovery_places(self):
+        """What recovery() looks at: here the build's own three places."""
+        return self
+
+    def recovery(self):
+        return self.restart_recovery()
+
+    def check_hangup(self, results, folder):
+        """The end of a desktop session with SIGHUP (the display's session going away): the
+        program ends and leaves all three for the next log-on."""
+        menu = self.start(folder)
+        try:
+            self.wait_main(menu)
+            menu.process.send_signal(signal.SIGHUP)
+            code = menu.exit_code(self.box_timeout)
+            recovery = self.restart_recovery()
+            results.check("restart: SIGHUP ends the menu with 0 and leaves all three",
+                          code == 0 and all(recovery.values()),
+                          "exit code %s, %r%s" % (code, recovery, menu.errors()))
+        finally:
+            menu.kill()
+
+    def refuse_reload_program(self):
+        """Nothing refuses it here; returns how to undo nothing."""
+        return lambda: None
+
+    def written_reload_program(self, places, results):
+        return self.reload_program
+
+    def end_session(self, menu, window, results, places):
+        """The end of a desktop session: SIGTERM ends the program, the recovery stays."""
+        menu.process.send_signal(signal.SIGTERM)
+        code = menu.exit_code(self.box_timeout)
+        results.check("restart: SIGTERM ends the menu with 0", code == 0,
+                      "exit code %s%s" % (code, menu.errors()))
+
+    def run_logon(self, places, cwd):
+        """Runs the autostart entry's command as a desktop does at log-on: (command, code)."""
+        command = self.autostart_argv()
+        code = subprocess.run(command, cwd=cwd, env=self.environment,
+                              stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                              stderr=subprocess.DEVNULL, timeout=self.start_timeout).returncode
+        return command, code
+
+    def autostart_argv(self):
+        """The autostart entry's Exec as an argument vector, by the test-support parser."""
+        with open(self.autostart, encoding="utf-8") as f:
+            lines = [line.rstrip("\n") for line in f]
+        exec_lines = [line[len("Exec="):] for line in lines if line.startswith("Exec=")]
+        if len(exec_lines) != 1:
+            raise AssertionError("the autostart entry has no one Exec line: %r" % lines)
+        if not self.exec_parser:
+            raise AssertionError("reading the autostart entry's Exec line needs --exec-parser "
+                                 "(quorel_e2e_exec_parser)")
+        result = subprocess.run([self.exec_parser, exec_lines[0]], capture_output=True,
+                                timeout=30)
+        if result.returncode != 0:
+            raise AssertionError("the autostart entry's Exec line %r does not parse: %s" % (
+                exec_lines[0], result.stderr.decode(errors="replace")))
+        argv = [a.decode("utf-8", "surrogateescape") for a in result.stdout.split(b"\0")[:-1]]
+        if not argv:
+            raise AssertionError("the autostart entry's Exec line is empty")
+        return argv
+
+    def check_nothing_left_anywhere(self, places, results):
+        """The three places are all there are here; restart_recovery has looked at them."""
+
+    # --- the disc folder ---------------------------------------------------------------------
+
+    def dist_skip_reason(self, options):
+        if not options.portable or not os.path.exists(os.path.join(options.portable, "quorel")):
+            return "the portable program is not built here (the linux preset builds it)"
+        if os.geteuid() != 0 or subprocess.run(["unshare", "-m", "true"]).returncode != 0:
+            return "covering the system libraries needs a mount namespace (root)"
+        return None
+
+    def dist_programs(self, options, work):
+        """The Windows program and the portable Linux folder that go on the disc: the Windows
+        half plays no part here."""
+        exe = os.path.join(work, "stand-in.exe")
+        with open(exe, "wb") as f:
+            f.write(b"MZ")
+        return exe, options.portable
+
+    def start_disc(self, results, disc, work):
+        """autorun.sh in a mount namespace of its own where each of the build machine's
+        libraries is /dev/null; unshare and the shells exec, so the menu keeps the started
+        process id. Returns the menu and the label of its checks."""
+        self.hidden = system_copies()
+        results.check("dist: the build machine's SDL2, SDL2_ttf, FreeType, HarfBuzz, fontconfig "
+                      "found to cover", len(self.hidden) >= len(HIDDEN), repr(self.hidden))
+        covers = "".join("mount --bind /dev/null '%s' && " % path for path in self.hidden)
+        command = ["unshare", "-m", "--propagation", "private", "sh", "-c",
+                   covers + 'exec sh "$0"', os.path.join(disc, "autorun.sh")]
+        environment = {k: v for k, v in self.environment.items() if k != "LD_LIBRARY_PATH"}
+        log = os.path.join(work, "dist.log")
+        with open(log, "wb") as errors:
+            process = subprocess.Popen(command, cwd="/", env=environment,
+                                       stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                       stderr=errors)
+        return Menu(process, log), "dist autorun.sh"
+
+    def check_disc_libraries(self, results, menu, disc):
+        with open("/proc/%d/maps" % menu.process.pid) as f:
+            maps = f.read()
+        bundled = os.path.join(disc, "linux", "lib") + "/"
+        results.check("dist autorun.sh: HarfBuzz and FreeType come from the disc",
+                      all(bundled + name in maps for name in ("libharfbuzz.so.0",
+                                                               "libfreetype.so.6")))
+        results.check("dist autorun.sh: no covered library is used",
+                      not any(path in maps for path in self.hidden))
