@@ -23,7 +23,8 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 import subprocess  # noqa: E402
 
 from pictures import differing_pixels, read_bmp24, read_png  # noqa: E402
-from run_e2e import Menu, build_on_own_display, copy_demo, text_rectangles, tool  # noqa: E402
+from kit import Menu, copy_demo, tool  # noqa: E402
+from run_e2e import build_on_own_display  # noqa: E402
 from xdisplay import wait_for  # noqa: E402
 
 
@@ -51,8 +52,8 @@ def run_all(build, options, work):
     reference = os.path.join(work, "expected.png")
     tool(build, options, demo, "render", "Quorel.ini", "-o", reference)
     expected = read_png(reference)
-    skip = [] if build.exact_pictures else [rect for _, rect in text_rectangles(dump)]
-    interval = 0.005 if build.exact_pictures else 0.2
+    skip = build.inexact_rectangles(dump)
+    interval = build.picture_poll
     starts = [("menu", lambda: build.start(demo), expected, skip)]
     if options.floor:
         background = os.path.join(demo, "background.bmp")

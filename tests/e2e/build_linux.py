@@ -33,7 +33,7 @@ class LinuxBuild:
     state_timeout = 20  # for a caption or a picture to follow an input
     program_start_timeout = 20  # for a started program to write its file
     picture_scope = ""  # pictures match everywhere, text included
-    exact_pictures = True  # for bench/startup_time.py
+    picture_poll = 0.005  # seconds between looks at a window for a picture to come
     pointer_rest = 0.0
     click_hold = 0.0
     path_separator = "/"

@@ -74,7 +74,7 @@ class WineBuild:
     state_timeout = 120
     program_start_timeout = 300
     picture_scope = " outside the text"
-    exact_pictures = False  # for bench/startup_time.py
+    picture_poll = 0.2  # a look at a Wine window costs more
     pointer_rest = 0.5  # the pointer rests a moment before the button goes down
     click_hold = 0.3  # and the button is held long enough to be seen
     path_separator = "\\"

@@ -16,8 +16,6 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from build_linux import LinuxBuild  # noqa: E402
 from build_wine import WineBuild  # noqa: E402
 from kit import Results  # noqa: E402
-# bench/startup_time.py starts the menu with these.
-from kit import Menu, copy_demo, text_rectangles, tool  # noqa: E402,F401
 from scenario_command_line import scenario_command_line  # noqa: E402
 from scenario_demo import scenario_demo  # noqa: E402
 from scenario_dist import scenario_dist  # noqa: E402
