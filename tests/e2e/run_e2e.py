@@ -66,7 +66,7 @@ def main():
     parser.add_argument("--exec-parser",
                         help="quorel_e2e_exec_parser, which reads Exec lines (Linux restart)")
     parser.add_argument("--portable", help="the portable Linux program's folder (for dist)")
-    parser.add_argument("--out", default=None, help="folder for screenshots")
+    parser.add_argument("--out", default=None, help="folder for screenshots (default: build/e2e-BUILD)")
     parser.add_argument("--keep", action="store_true", help="keep the temporary folder")
     options = parser.parse_args()
 
@@ -88,8 +88,9 @@ def main():
         options.marker = os.path.abspath(options.marker)
     if options.exec_parser is not None:
         options.exec_parser = os.path.abspath(options.exec_parser)
-    options.out = os.path.abspath(options.out or os.path.join(os.getcwd(), "e2e-%s" %
-                                                                options.build))
+    # Screenshots go under build/ by default, which git ignores.
+    options.out = os.path.abspath(options.out or os.path.join(
+        os.path.dirname(__file__), "..", "..", "build", "e2e-%s" % options.build))
     os.makedirs(options.out, exist_ok=True)
 
     results = Results()
