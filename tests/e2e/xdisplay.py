@@ -227,7 +227,9 @@ class Screen:
         the focus did not arrive in time."""
         target = self.display.create_resource_object("window", window.xid)
         catcher = xerror.CatchError()  # a window that went away must not end the run
-        target.set_input_focus(X.RevertToPointerRoot, X.CurrentTime, onerror=catcher)
+        # Should the window go before the keys arrive (a box closing late from an earlier key),
+        # the focus goes to none, so the keys cannot land in a box that came up in its place.
+        target.set_input_focus(X.RevertToNone, X.CurrentTime, onerror=catcher)
         self.display.sync()
         if catcher.get_error() is not None:
             return False
