@@ -22,7 +22,7 @@ std::optional<std::string> ValueOf(const char* text) {
 
 // The value getenv sees; on Windows the process environment must agree with it.
 std::optional<std::string> Seen() {
-  const std::optional<std::string> seen = ValueOf(std::getenv(kName));
+  std::optional<std::string> seen = ValueOf(std::getenv(kName));
   EXPECT_EQ(seen, EnvValue(kName));
   return seen;
 }
