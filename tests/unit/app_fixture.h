@@ -60,9 +60,15 @@ inline std::vector<HeadlessEvent> EventsOf(Kind kind) {
 class TestWindowsDirectory {
  public:
 #ifdef _WIN32
-  // The prefix's own Windows directory: an earlier run's session file (its pages and marks
-  // under the same temporary paths) must not reach this test.
-  explicit TestWindowsDirectory(const fs::path&) {
+  // The prefix's own Windows directory: a session file left there (its pages and marks under the
+  // same temporary paths) must reach neither this test nor any program run after it.
+  explicit TestWindowsDirectory(const fs::path&) { RemoveSessionFile(); }
+  ~TestWindowsDirectory() { RemoveSessionFile(); }
+  TestWindowsDirectory(const TestWindowsDirectory&) = delete;
+  TestWindowsDirectory& operator=(const TestWindowsDirectory&) = delete;
+
+ private:
+  static void RemoveSessionFile() {
     char windows[260];
     const uint32_t length = GetWindowsDir(windows, sizeof windows);
     if (length > 0 && length < sizeof windows) {
