@@ -24,6 +24,7 @@ void Check(bool condition) {
 // Two menus the journal can name: "m.ini" here and "s/m.ini" one folder down.
 const std::string& Folder() {
   static const std::string folder = [] {
+    // A 4 x 2 grey background for both.
     const std::vector<uint8_t> bmp = quorel_test::EncodeBmp(quorel_test::SolidBmp(4, 2, 0x404040));
     const std::string menu = "[menu]\ntitle=Fuzz\nitem=Deeper,LINK,s\\m.ini,,s\n";
     const std::string path =
