@@ -22,6 +22,7 @@
 #include "platform/headless/headless_control.h"
 #include "platform/sdl/sdl_update_area.h"
 #include "platform/window.h"
+#include "tests/support/bmp_writer.h"
 
 namespace {
 
@@ -35,32 +36,21 @@ fs::path& Folder() {
 
 // A 24-bit bottom-up bitmap file with a diagonal gradient, so rows differ as in a real picture.
 void WriteBitmap(const fs::path& path, int32_t width, int32_t height) {
-  const uint32_t rowBytes = (static_cast<uint32_t>(width) * 3 + 3) & ~3u;
-  const uint32_t imageBytes = rowBytes * static_cast<uint32_t>(height);
-  std::vector<uint8_t> out(54 + size_t{imageBytes}, 0);
-  auto put = [&out](size_t at, uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) out[at + i] = static_cast<uint8_t>(value >> (8 * i));
-  };
-  out[0] = 'B';
-  out[1] = 'M';
-  put(2, 54 + imageBytes, 4);
-  put(10, 54, 4);
-  put(14, 40, 4);
-  put(18, static_cast<uint32_t>(width), 4);
-  put(22, static_cast<uint32_t>(height), 4);
-  put(26, 1, 2);
-  put(28, 24, 2);
-  put(34, imageBytes, 4);
+  quorel_test::BmpFile bmp;
+  bmp.width = width;
+  bmp.height = height;
+  const uint32_t rowBytes = quorel_test::BmpRowBytes(width, 24);
+  bmp.pixels.assign(size_t{rowBytes} * static_cast<uint32_t>(height), 0);
+  bmp.sizeImage = static_cast<uint32_t>(bmp.pixels.size());
   for (int32_t y = 0; y < height; ++y) {
-    uint8_t* row = out.data() + 54 + size_t{rowBytes} * static_cast<size_t>(y);
+    uint8_t* row = bmp.pixels.data() + size_t{rowBytes} * static_cast<size_t>(y);
     for (int32_t x = 0; x < width; ++x) {
       row[x * 3] = static_cast<uint8_t>(64 + (x + y) % 128);
       row[x * 3 + 1] = static_cast<uint8_t>(32 + y % 96);
       row[x * 3 + 2] = static_cast<uint8_t>(16 + x % 64);
     }
   }
-  std::ofstream(path, std::ios::binary)
-      .write(reinterpret_cast<const char*>(out.data()), static_cast<std::streamsize>(out.size()));
+  quorel_test::WriteBmp(path.string(), bmp);
 }
 
 // A menu with every text feature in use: shadows, antialiasing, bold title, hints, references

@@ -34,6 +34,14 @@ class WinePrefix:
             subprocess.run([WINE_RUN, "hostname.exe"], env=self.environment, check=True,
                            stdout=subprocess.DEVNULL, timeout=1200)
         self.windows_dir = os.path.join(self.path, "drive_c", "windows")
+        # A server left by the Wine tests just before lingers a few seconds with their display
+        # (gone by now, or none): a menu started under it ends without showing a window. Wait
+        # for it to end; one that stays (persistent) is left alone.
+        try:
+            subprocess.run(["wineserver", "-w"], env=self.environment, stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL, timeout=30)
+        except subprocess.TimeoutExpired:
+            pass
         # A persistent server keeps Wine's own services up between our processes. If a server
         # already runs for this prefix, wineserver -p leaves it alone and ends with an error;
         # then it is not ours to stop.

@@ -9,10 +9,11 @@
 #include <vector>
 
 #include "app/menu_app.h"
-#include "platform/headless/headless_control.h"
 #include "app/process_entry.h"
+#include "platform/headless/headless_control.h"
 #include "session/journal_replay.h"
 #include "tests/fuzz/fuzz_files.h"
+#include "tests/support/bmp_writer.h"
 
 namespace {
 
@@ -20,32 +21,11 @@ void Check(bool condition) {
   if (!condition) std::abort();
 }
 
-// A 4 x 2 pixel 24-bit bitmap.
-std::vector<uint8_t> SmallBitmap() {
-  std::vector<uint8_t> bmp(54 + 4 * 3 * 2, 0x40);
-  const uint32_t fields[][2] = {{2, static_cast<uint32_t>(bmp.size())},
-                                {6, 0},
-                                {10, 54},
-                                {14, 40},
-                                {18, 4},
-                                {22, 2},
-                                {26, 1 | 24 << 16},
-                                {30, 0},
-                                {34, 0},
-                                {38, 0},
-                                {42, 0},
-                                {46, 0},
-                                {50, 0}};
-  bmp[0] = 'B', bmp[1] = 'M';
-  for (const auto& field : fields)
-    for (int i = 0; i < 4; ++i) bmp[field[0] + i] = static_cast<uint8_t>(field[1] >> (8 * i));
-  return bmp;
-}
-
 // Two menus the journal can name: "m.ini" here and "s/m.ini" one folder down.
 const std::string& Folder() {
   static const std::string folder = [] {
-    const std::vector<uint8_t> bmp = SmallBitmap();
+    // A 4 x 2 grey background for both.
+    const std::vector<uint8_t> bmp = quorel_test::EncodeBmp(quorel_test::SolidBmp(4, 2, 0x404040));
     const std::string menu = "[menu]\ntitle=Fuzz\nitem=Deeper,LINK,s\\m.ini,,s\n";
     const std::string path =
         WriteFuzzFile("m.ini", reinterpret_cast<const uint8_t*>(menu.data()), menu.size());

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,25 +19,17 @@
 #include "platform/headless/headless_control.h"
 #include "platform/profile_store.h"
 #include "platform/window.h"
+#include "tests/support/bmp_writer.h"
+#include "tests/support/scoped_env.h"
 
 namespace app_test {
 
 namespace fs = std::filesystem;
 using Kind = HeadlessEvent::Kind;
 
-// A 24-bit bottom-up .bmp filled with one colour (0x00BBGGRR); width a multiple of 4.
+// A 24-bit bottom-up .bmp filled with one colour (0x00BBGGRR).
 inline void WriteBitmap(const std::string& path, int32_t width, int32_t height, ColorRef colour) {
-  std::vector<uint8_t> out(54, 0);
-  auto put = [&out](size_t at, uint32_t value) {
-    for (int i = 0; i < 4; ++i) out[at + i] = static_cast<uint8_t>(value >> (8 * i));
-  };
-  out[0] = 'B', out[1] = 'M';
-  put(10, 54), put(14, 40), put(18, width), put(22, height), put(26, 1 | 24 << 16);
-  for (int32_t i = 0; i < width * height; ++i)
-    out.insert(out.end(), {uint8_t(colour >> 16), uint8_t(colour >> 8), uint8_t(colour)});
-  put(2, static_cast<uint32_t>(out.size()));
-  std::ofstream(path, std::ios::binary)
-      .write(reinterpret_cast<const char*>(out.data()), static_cast<std::streamsize>(out.size()));
+  quorel_test::WriteBmp(path, quorel_test::SolidBmp(width, height, colour));
 }
 
 inline void WriteText(const std::string& path, const std::string& text) {
@@ -62,31 +55,39 @@ inline std::vector<HeadlessEvent> EventsOf(Kind kind) {
 }
 
 // The session file and reload program of a test go to folder, the log-on entry to the folder
-// "config" beside it (none: the system's own places again). On Windows
-// it is the Windows directory itself, the Wine prefix's under test.
-inline void UseTestWindowsDirectory(const fs::path& folder) {
+// "config" beside it, for as long as the object lives. On Windows it is the Windows directory
+// itself, the Wine prefix's under test.
+class TestWindowsDirectory {
+ public:
 #ifdef _WIN32
-  // The prefix's own Windows directory: an earlier run's session file (its pages and marks
-  // under the same temporary paths) must not reach this test.
-  (void)folder;
-  char windows[260];
-  const uint32_t length = GetWindowsDir(windows, sizeof windows);
-  if (length > 0 && length < sizeof windows) {
-    std::error_code ignored;
-    fs::remove(fs::path(windows) / "quorel~.tmp", ignored);
+  // The prefix's own Windows directory: a session file left there (its pages and marks under the
+  // same temporary paths) must reach neither this test nor any program run after it.
+  explicit TestWindowsDirectory(const fs::path&) { RemoveSessionFile(); }
+  ~TestWindowsDirectory() { RemoveSessionFile(); }
+  TestWindowsDirectory(const TestWindowsDirectory&) = delete;
+  TestWindowsDirectory& operator=(const TestWindowsDirectory&) = delete;
+
+ private:
+  static void RemoveSessionFile() {
+    char windows[260];
+    const uint32_t length = GetWindowsDir(windows, sizeof windows);
+    if (length > 0 && length < sizeof windows) {
+      std::error_code ignored;
+      fs::remove(fs::path(windows) / "quorel~.tmp", ignored);
+    }
   }
 #else
   // The log-on entry goes beside it, never into the user's own autostart folder.
-  if (folder.empty()) {
-    unsetenv("QUOREL_WINDIR");
-    unsetenv("XDG_CONFIG_HOME");
-    return;
+  explicit TestWindowsDirectory(const fs::path& folder)
+      : windir_("QUOREL_WINDIR", folder.string()),
+        config_("XDG_CONFIG_HOME", (folder.parent_path() / "config").string()) {
+    fs::create_directories(folder);
   }
-  fs::create_directories(folder);
-  setenv("QUOREL_WINDIR", folder.c_str(), 1);
-  setenv("XDG_CONFIG_HOME", (folder.parent_path() / "config").c_str(), 1);
+
+ private:
+  quorel_test::ScopedEnv windir_, config_;
 #endif
-}
+};
 
 // Each test works in a fresh folder that is also the current directory, and its session file
 // stays in that folder.
@@ -99,7 +100,7 @@ class AppTest : public testing::Test {
     fs::remove_all(folder_);
     fs::create_directories(folder_);
     fs::current_path(folder_);
-    UseTestWindowsDirectory(folder_ / "windir");
+    windowsDirectory_.emplace(folder_ / "windir");
     window_ = HeadlessCreateWindow();
     app_ = std::make_unique<CMenuApp>();
     app_->profile.variant = VariantOther;  // no section suffix unless a test asks
@@ -110,7 +111,7 @@ class AppTest : public testing::Test {
     app_.reset();
     fs::current_path(previous_);
     fs::remove_all(folder_);
-    UseTestWindowsDirectory(fs::path());
+    windowsDirectory_.reset();
     HeadlessReset();
   }
   int Load(const std::string& file) {
@@ -134,6 +135,7 @@ class AppTest : public testing::Test {
   }
 
   fs::path folder_, previous_;
+  std::optional<TestWindowsDirectory> windowsDirectory_;
   WindowHandle window_ = nullptr;
   std::unique_ptr<CMenuApp> app_;
   MenuSettings settings_ = CreateMenuSettings();

@@ -6,6 +6,7 @@
 
 #include "platform/draw.h"
 #include "platform/sound.h"
+#include "tests/support/bmp_writer.h"
 #include "tests/unit/app_fixture.h"
 
 namespace app_test {
@@ -107,15 +108,15 @@ TEST_F(CompositionTest, UnreadableBackgroundIsReportedAndRefused) {
   WriteText("broken.bmp", "not a bitmap at all, just text");
   // RLE8, 65,535 x 65,535 pixels in two colours from 2 MiB of runs: at 32 bits a 16 GiB
   // image, which no buffer may be asked for.
-  std::string huge(62, '\0');
-  auto put = [&huge](size_t at, uint32_t value) {
-    for (int i = 0; i < 4; ++i) huge[at + i] = static_cast<char>(value >> (8 * i));
-  };
-  huge[0] = 'B', huge[1] = 'M';
-  put(10, 62), put(14, 40), put(18, 65535), put(22, 65535), put(26, 1 | 8 << 16);
-  put(30, 1), put(34, 4 << 20), put(46, 2);
-  for (int i = 0; i < 1 << 20; ++i) huge += "\xFF\1";
-  WriteText("huge.bmp", huge);
+  quorel_test::BmpFile huge;
+  huge.width = huge.height = 65535;
+  huge.bitCount = 8;
+  huge.compression = 1;
+  huge.sizeImage = 4 << 20;
+  huge.colorsUsed = 2;
+  huge.table.assign(8, 0);
+  for (int i = 0; i < 1 << 20; ++i) huge.pixels.insert(huge.pixels.end(), {0xFF, 1});
+  quorel_test::WriteBmp("huge.bmp", huge);
   const std::string cases[][2] = {
       {"absent.bmp", "class CDib|File not found - " + (folder_ / "absent.bmp").string()},
       {"broken.bmp", "class CDib|Invalid bitmap file"},

@@ -12,6 +12,7 @@
 #include "platform/file_system.h"
 #include "platform/headless/headless_control.h"
 #include "render/dib.h"
+#include "tests/support/bmp_writer.h"
 #include "tests/unit/special_files.h"
 #include "tests/unit/temp_folder.h"
 #include "tests/unit/test_canvas.h"
@@ -20,55 +21,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-void Put16(std::vector<uint8_t>& out, size_t at, uint32_t v) {
-  out[at] = static_cast<uint8_t>(v);
-  out[at + 1] = static_cast<uint8_t>(v >> 8);
-}
-void Put32(std::vector<uint8_t>& out, size_t at, uint32_t v) {
-  for (int i = 0; i < 4; ++i) out[at + i] = static_cast<uint8_t>(v >> (8 * i));
-}
-
-// The fields of a .bmp file that the tests vary.
-struct Bmp {
-  uint32_t headerSize = 40;
-  int32_t width = 2;
-  int32_t height = 2;
-  uint16_t planes = 1;
-  uint16_t bitCount = 24;
-  uint32_t compression = 0;
-  uint32_t sizeImage = 0;
-  uint32_t colorsUsed = 0;
-  std::vector<uint8_t> table;   // masks and colour table, behind the header
-  std::vector<uint8_t> pixels;  // the rows as stored
-  uint32_t offBits = 0;         // 0: right behind the table
-};
-
-std::vector<uint8_t> Encode(const Bmp& b) {
-  const uint32_t offBits = b.offBits != 0 ? b.offBits : 14 + b.headerSize + b.table.size();
-  std::vector<uint8_t> out(14 + b.headerSize, 0);
-  out[0] = 'B';
-  out[1] = 'M';
-  Put32(out, 2, out.size() + b.table.size() + b.pixels.size());
-  Put32(out, 10, offBits);
-  Put32(out, 14, b.headerSize);
-  if (b.headerSize == 12) {
-    Put16(out, 18, b.width);
-    Put16(out, 20, b.height);
-    Put16(out, 22, b.planes);
-    Put16(out, 24, b.bitCount);
-  } else {
-    Put32(out, 18, b.width);
-    Put32(out, 22, b.height);
-    Put16(out, 26, b.planes);
-    Put16(out, 28, b.bitCount);
-    Put32(out, 30, b.compression);
-    Put32(out, 34, b.sizeImage);
-    Put32(out, 46, b.colorsUsed);
-  }
-  out.insert(out.end(), b.table.begin(), b.table.end());
-  out.insert(out.end(), b.pixels.begin(), b.pixels.end());
-  return out;
-}
+// Files built field by field; a damaged case sets its bad field, or cuts or patches the bytes,
+// on purpose.
+using Bmp = quorel_test::BmpFile;
+using quorel_test::EncodeBmp;
 
 // A colour table of count entries: entry i is blue i, green 100 + i, red 200 - i.
 std::vector<uint8_t> Table(int count, int entrySize = 4) {
@@ -127,12 +83,12 @@ Bmp Rle(int32_t width, int32_t height, size_t bytes, uint32_t sizeImage = 0) {
 }
 
 TEST_F(DibTest, DamagedFilesAreReportedAndLeaveNoImage) {
-  const std::vector<uint8_t> good = Encode(Rgb(2, 16));
+  const std::vector<uint8_t> good = EncodeBmp(Rgb(2, 16));
   auto with = [&](auto change) {
     Bmp b;
     b.pixels.assign(16, 1);
     change(b);
-    return Encode(b);
+    return EncodeBmp(b);
   };
   const struct {
     const char* what;
@@ -207,11 +163,12 @@ TEST_F(DibTest, DamagedFilesAreReportedAndLeaveNoImage) {
          b.table = Table(2);
        }),
        "Invalid bitmap file"},
-      {"RLE 65,535 x 65,535", Encode(Rle(65535, 65535, 2100000, 4200000)), "Invalid bitmap file"},
+      {"RLE 65,535 x 65,535", EncodeBmp(Rle(65535, 65535, 2100000, 4200000)),
+       "Invalid bitmap file"},
       // Compressed data is judged by what the file holds: 34 KB cannot describe 16 M pixels,
       // however large the size the header declares.
-      {"RLE bomb", Encode(Rle(4000, 4000, 34 * 1024)), "Invalid bitmap file"},
-      {"RLE declaring 60 MB", Encode(Rle(4000, 4000, 4, 60 << 20)), "Invalid bitmap file"},
+      {"RLE bomb", EncodeBmp(Rle(4000, 4000, 34 * 1024)), "Invalid bitmap file"},
+      {"RLE declaring 60 MB", EncodeBmp(Rle(4000, 4000, 4, 60 << 20)), "Invalid bitmap file"},
       // Beyond 64 MiB of pixel data a file must hold at least half of it.
       {"75 MB of rows, 16 bytes held", with([](Bmp& b) { b.width = b.height = 5000; }),
        "Invalid bitmap file"},
@@ -239,7 +196,7 @@ TEST_F(DibTest, MissingFileNamesItsFullPathAndKeepsTheImage) {
   ASSERT_EQ(1, SetCurrentDir(root_.string().c_str()));
   CDib dib;
   std::vector<std::string> shown;
-  ASSERT_EQ(1, Load(dib, Encode(OneBit()), &shown));
+  ASSERT_EQ(1, Load(dib, EncodeBmp(OneBit()), &shown));
   std::vector<SpecialFile> cases = {
       {"missing.bmp", (root_ / "missing.bmp").string()},
       {".", root_.string()},  // a folder cannot be opened as a file
@@ -323,7 +280,7 @@ TEST_F(DibTest, SizesColourCountsAndColourTables) {
     SCOPED_TRACE(c.what);
     CDib dib;
     std::vector<std::string> shown;
-    ASSERT_EQ(1, Load(dib, Encode(c.bmp), &shown));
+    ASSERT_EQ(1, Load(dib, EncodeBmp(c.bmp), &shown));
     EXPECT_TRUE(shown.empty());
     EXPECT_EQ(c.width, dib.ImageExtent().width);
     EXPECT_EQ(c.height, dib.ImageExtent().height);
@@ -360,7 +317,7 @@ TEST_F(DibTest, PaletteShowsTheColourTableInOrder) {
     SCOPED_TRACE(c.what);
     CDib dib;
     std::vector<std::string> shown;
-    ASSERT_EQ(1, Load(dib, Encode(c.bmp), &shown));
+    ASSERT_EQ(1, Load(dib, EncodeBmp(c.bmp), &shown));
     PaletteDisplay display;
     EXPECT_EQ(c.entries, dib.ApplyPalette(display.target(), 0));
     for (int i = 0; i < c.entries; ++i) {
@@ -390,7 +347,7 @@ TEST_F(DibTest, RowsMissingFromAShortFileAreBlack) {
     b.pixels.assign(c.bytes, 0x80);
     CDib dib;
     std::vector<std::string> shown;
-    ASSERT_EQ(1, Load(dib, Encode(b), &shown));
+    ASSERT_EQ(1, Load(dib, EncodeBmp(b), &shown));
     EXPECT_TRUE(shown.empty());
     EXPECT_EQ(uint32_t{kRowBytes * kHeight}, dib.imageSize);
     Canvas canvas(kWidth, kHeight, 0x123456);
@@ -448,7 +405,7 @@ TEST_F(DibTest, PaintingPlacesSourceRectanglesAndScanRanges) {
     SCOPED_TRACE(c.what);
     CDib dib;
     std::vector<std::string> shown;
-    ASSERT_EQ(1, Load(dib, Encode(Gradient(c.topDown)), &shown));
+    ASSERT_EQ(1, Load(dib, EncodeBmp(Gradient(c.topDown)), &shown));
     Canvas canvas(3, 4, kBack);
     if (c.startScan < 0) {
       EXPECT_EQ(
@@ -476,7 +433,7 @@ TEST_F(DibTest, RleSkipsKeepTheBackgroundAndMissingEntriesAreBlack) {
   b.sizeImage = b.pixels.size();
   CDib dib;
   std::vector<std::string> shown;
-  ASSERT_EQ(1, Load(dib, Encode(b), &shown));
+  ASSERT_EQ(1, Load(dib, EncodeBmp(b), &shown));
   Canvas canvas(4, 2, 0x00FF00);
   dib.PaintImage(canvas.target(), 0, 0, 4, 2, 0, 0);
   const uint32_t want[2][4] = {{0x00FF00, 0x0000FF, 0x000000, 0x00FF00},

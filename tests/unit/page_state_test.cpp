@@ -1,7 +1,7 @@
 // The remembered page and visited marks: section names from paths, what a save writes to the
 // session file, restores from hostile session files, and the round trip through the loader.
-#include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -51,10 +51,10 @@ class PageStateTest : public AppTest {
   void SetUp() override {
     AppTest::SetUp();
     fs::create_directories(folder_ / "win");
-    setenv("QUOREL_WINDIR", (folder_ / "win").c_str(), 1);
+    windir_.emplace("QUOREL_WINDIR", (folder_ / "win").string());
   }
   void TearDown() override {
-    unsetenv("QUOREL_WINDIR");
+    windir_.reset();  // before the fixture's own, which it was set over
     AppTest::TearDown();
   }
   // A definition file of count items named "i0", "i1", ...; returns its full path.
@@ -104,6 +104,8 @@ class PageStateTest : public AppTest {
     app_->profile.GetFile(path, sizeof path);
     return path;
   }
+
+  std::optional<quorel_test::ScopedEnv> windir_;
 };
 
 TEST_F(PageStateTest, SaveWritesPageAndGroupMasksIntoTheSessionFile) {

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -22,6 +21,7 @@
 #endif
 
 #include "platform/file_system.h"
+#include "tests/support/scoped_env.h"
 #include "tests/unit/profile_store_cases.h"
 #include "tests/unit/temp_folder.h"
 
@@ -32,14 +32,6 @@ using namespace std::string_literals;
 using namespace profile_store_cases;
 
 constexpr char kUntouched = '\x7E';
-
-void SetEnvVar(const char* name, const char* value) {
-#ifdef _WIN32
-  _putenv_s(name, value);
-#else
-  setenv(name, value, 1);
-#endif
-}
 
 class PortableProfileTest : public TempFolderTest {
  protected:
@@ -295,7 +287,7 @@ TEST_F(PortableProfileTest, FailedWritesChangeNothing) {
 // ---- Paths and freshness ------------------------------------------------------------------
 
 TEST_F(PortableProfileTest, BareNameMeansTheWindowsDirectory) {
-  SetEnvVar("QUOREL_WINDIR", root_.string().c_str());
+  const quorel_test::ScopedEnv windirEnv("QUOREL_WINDIR", root_.string());
   char windir[1024];
   uint32_t length = GetWindowsDir(windir, sizeof windir);
   ASSERT_GT(length, 0u);

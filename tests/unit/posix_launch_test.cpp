@@ -15,11 +15,13 @@
 #include <map>
 #include <thread>
 
+#include "tests/support/scoped_env.h"
 #include "tests/unit/temp_folder.h"
 
 namespace {
 
 using Args = std::vector<std::string>;
+using quorel_test::ScopedEnv;
 
 TEST(PlanLaunchTest, SplitsParametersAndChoosesHowToStart) {
   const struct {
@@ -214,7 +216,6 @@ TEST_F(LaunchTest, StartsTheProgramItselfDetachedAndReapsIt) {
   const std::string script = WriteScript("run me;$(touch pwned)`touch pwned2`.py");
   std::filesystem::create_directories(root_ / "work" / "dir");
   const std::string marker = PathOf("marker");
-  setenv("MARKER", marker.c_str(), 1);
   // A descriptor of ours without close-on-exec must not reach the program.
   const int leaked = dup2(open(script.c_str(), O_RDONLY), 50);
   ASSERT_EQ(50, leaked);
@@ -223,9 +224,12 @@ TEST_F(LaunchTest, StartsTheProgramItselfDetachedAndReapsIt) {
   const LaunchPlan plan = PlanLaunch("open", script.c_str(), "one \"two three\" ;echo $(id) `id`",
                                      directory.c_str(), IsExecutableFile(script.c_str()));
   ASSERT_TRUE(plan.direct);
-  const pid_t child = StartDetached(plan);
+  pid_t child = -1;
+  {
+    const ScopedEnv markerEnv("MARKER", marker);  // the program inherits it
+    child = StartDetached(plan);
+  }
   close(leaked);
-  unsetenv("MARKER");
   ASSERT_GT(child, 0);
 
   const auto report = WaitForMarker(marker);
@@ -255,18 +259,20 @@ TEST_F(LaunchTest, OutlivesTheProcessThatStartedIt) {
   if (!HavePython()) GTEST_SKIP() << "python3 is needed for the reporting script";
   const std::string script = WriteScript("late.py");
   const std::string marker = PathOf("marker");
-  setenv("MARKER", marker.c_str(), 1);
-  setenv("DELAY", "0.5", 1);
-  const pid_t starter = fork();
-  ASSERT_NE(-1, starter);
-  if (starter == 0) {
-    const pid_t started = StartDetached(PlanLaunch(nullptr, script.c_str(), "late", nullptr, true));
-    _exit(started > 0 ? 0 : 1);
-  }
+  pid_t starter = -1;
   int status = 0;
-  ASSERT_EQ(starter, waitpid(starter, &status, 0));
-  unsetenv("MARKER");
-  unsetenv("DELAY");
+  {
+    // The starter and the program it starts inherit them.
+    const ScopedEnv markerEnv("MARKER", marker), delayEnv("DELAY", "0.5");
+    starter = fork();
+    ASSERT_NE(-1, starter);
+    if (starter == 0) {
+      const pid_t started =
+          StartDetached(PlanLaunch(nullptr, script.c_str(), "late", nullptr, true));
+      _exit(started > 0 ? 0 : 1);
+    }
+    ASSERT_EQ(starter, waitpid(starter, &status, 0));
+  }
   ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
   // The starter is gone before the script writes anything.
   const auto report = WaitForMarker(marker);

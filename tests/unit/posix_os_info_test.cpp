@@ -6,9 +6,12 @@
 
 #include "platform/os_info.h"
 #include "profile/profile.h"
+#include "tests/support/scoped_env.h"
 #include "tests/unit/temp_folder.h"
 
 namespace {
+
+using quorel_test::ScopedEnv;
 
 std::string SuffixUnder(const char* winver) {
   ScopedEnv env("QUOREL_WINVER", winver);

@@ -17,6 +17,7 @@
 #include "platform/log_on.h"
 #include "platform/posix/posix_log_on.h"
 #include "tests/support/desktop_exec.h"
+#include "tests/support/scoped_env.h"
 #include "tests/unit/temp_folder.h"
 
 extern char** environ;
@@ -27,6 +28,7 @@ namespace fs = std::filesystem;
 using Args = std::vector<std::string>;
 
 using quorel_test::ParseExecValue;
+using quorel_test::ScopedEnv;
 
 // The value of key in an entry's text; empty when missing. *count: how often the key appears.
 std::string EntryValue(const std::string& text, const std::string& key, int* count = nullptr) {

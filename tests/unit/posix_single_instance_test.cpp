@@ -4,7 +4,6 @@
 // headless guard.
 #include <gtest/gtest.h>
 #include <poll.h>
-#include <stdlib.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <sys/wait.h>
@@ -16,18 +15,19 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <map>
+#include <optional>
 #include <string>
 #include <thread>
-#include <utility>
 
 #include "platform/app_shell.h"
 #include "platform/sdl/sdl_single_instance.h"
+#include "tests/support/scoped_env.h"
 #include "tests/unit/temp_folder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using quorel_test::ScopedEnv;
 
 constexpr char kGuard[] = "INI Quorel 1.0 PreventSecondInstance";
 constexpr char kLockName[] = "INI_Quorel_1.0_PreventSecondInstance.lock";
@@ -45,27 +45,14 @@ class SingleInstanceTest : public TempFolderTest {
     TempFolderTest::SetUp();
     runtime_ = root_ / "run";
     fs::create_directories(runtime_);
-    Set("XDG_RUNTIME_DIR", runtime_.string());
-    Set("QUOREL_WINDIR", (root_ / "state").string());
+    runtimeEnv_.emplace("XDG_RUNTIME_DIR", runtime_.string());
+    windirEnv_.emplace("QUOREL_WINDIR", (root_ / "state").string());
   }
   void TearDown() override {
     ReleaseSingleInstance();
-    for (const auto& [name, value] : saved_) {
-      if (value.first) {
-        setenv(name.c_str(), value.second.c_str(), 1);
-      } else {
-        unsetenv(name.c_str());
-      }
-    }
+    windirEnv_.reset();
+    runtimeEnv_.reset();
     TempFolderTest::TearDown();
-  }
-
-  void Set(const std::string& name, const std::string& value) {
-    if (saved_.count(name) == 0) {
-      const char* old = getenv(name.c_str());
-      saved_[name] = {old != nullptr, old != nullptr ? old : ""};
-    }
-    setenv(name.c_str(), value.c_str(), 1);
   }
 
   // Forks the running copy: it claims the guard, says so through a pipe, then serves
@@ -106,7 +93,7 @@ class SingleInstanceTest : public TempFolderTest {
 
   fs::path runtime_;
   int stopFd_ = -1;
-  std::map<std::string, std::pair<bool, std::string>> saved_;
+  std::optional<ScopedEnv> runtimeEnv_, windirEnv_;
 };
 
 // Connects to the running copy's socket and sends bytes as they are.
@@ -229,7 +216,7 @@ TEST_F(SingleInstanceTest, WhereTheLockIsKept) {
   const fs::path state = root_ / "state";
   const fs::path deep = root_ / std::string(120, 'd');  // too long for a socket address
   fs::create_directories(deep);
-  Set("TMPDIR", (root_ / "tmp").string());
+  const ScopedEnv tmpdir("TMPDIR", (root_ / "tmp").string());
   fs::create_directories(root_ / "tmp");
   const fs::path own = root_ / "tmp" / ("quorel-" + std::to_string(getuid()));
   const fs::path elsewhere = root_ / "elsewhere";
@@ -272,7 +259,7 @@ TEST_F(SingleInstanceTest, WhereTheLockIsKept) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    Set("XDG_RUNTIME_DIR", c.runtime);
+    const ScopedEnv runtime("XDG_RUNTIME_DIR", c.runtime);
     c.plant();
     bool claimed = false;
     const pid_t running = StartRunningCopy(&claimed);

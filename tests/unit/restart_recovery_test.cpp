@@ -7,9 +7,9 @@
 #include <algorithm>
 #include <iterator>
 
+#include "app/process_entry.h"
 #include "platform/copy_text.h"
 #include "platform/profile_store.h"
-#include "app/process_entry.h"
 #include "session/journal_replay.h"
 #include "tests/unit/app_fixture.h"
 
@@ -82,13 +82,12 @@ TEST_F(RestartRecoveryTest, AllOrNothingWhateverTheStandInIs) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    UseTestWindowsDirectory(folder_ / "windir");
     fs::remove_all(folder_ / "config");
     // An entry of an earlier run must not survive a failed registration either.
     fs::create_directories(Autostart().parent_path());
     WriteText(Autostart().string(), "[Desktop Entry]\nExec=stale\n");
     if (c.windir != "/proc/self") fs::create_directories(c.windir);
-    setenv("QUOREL_WINDIR", c.windir.c_str(), 1);
+    const quorel_test::ScopedEnv windir("QUOREL_WINDIR", c.windir.string());
     if (c.blocker != nullptr) fs::create_directories(c.windir / c.blocker);
     if (c.configIsFile) {
       fs::remove_all(folder_ / "config");

@@ -1,16 +1,13 @@
 // A fresh folder for each test under the system's temporary directory, removed afterwards,
-// with helpers to write and read files in it; environment variables set for one scope (POSIX).
-// Tests only.
+// with helpers to write and read files in it. Tests only.
 #pragma once
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <optional>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -51,30 +48,3 @@ class TempFolderTest : public ::testing::Test {
 
   std::filesystem::path root_;
 };
-
-#ifndef _WIN32
-// Sets (value not null) or clears an environment variable for one scope. POSIX only: the tests
-// that change the environment are the Linux build's.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
-    if (const char* old = getenv(name)) old_ = old;
-    Set(name, value);
-  }
-  ~ScopedEnv() { Set(name_, old_ ? old_->c_str() : nullptr); }
-  ScopedEnv(const ScopedEnv&) = delete;
-  ScopedEnv& operator=(const ScopedEnv&) = delete;
-
- private:
-  static void Set(const char* name, const char* value) {
-    if (value != nullptr) {
-      setenv(name, value, 1);
-    } else {
-      unsetenv(name);
-    }
-  }
-
-  const char* name_;
-  std::optional<std::string> old_;
-};
-#endif

@@ -45,33 +45,12 @@ EffectRun Recorded() {
   return run;
 }
 
-// A 24-bit bitmap file of one colour, any width (rows padded to 4 bytes).
-void WriteSolidBitmap(const std::string& path, int32_t width, int32_t height, ColorRef colour) {
-  const uint32_t rowBytes = (static_cast<uint32_t>(width) * 3 + 3) & ~3u;
-  std::vector<uint8_t> out(54 + size_t{rowBytes} * static_cast<uint32_t>(height), 0);
-  auto put = [&out](size_t at, uint32_t value) {
-    for (int i = 0; i < 4; ++i) out[at + i] = static_cast<uint8_t>(value >> (8 * i));
-  };
-  out[0] = 'B', out[1] = 'M';
-  put(2, static_cast<uint32_t>(out.size())), put(10, 54), put(14, 40);
-  put(18, static_cast<uint32_t>(width)), put(22, static_cast<uint32_t>(height)),
-      put(26, 1 | 24 << 16);
-  for (int32_t y = 0; y < height; ++y) {
-    for (int32_t x = 0; x < width; ++x) {
-      uint8_t* pixel = &out[54 + size_t{rowBytes} * static_cast<uint32_t>(y) + size_t(x) * 3];
-      pixel[0] = uint8_t(colour >> 16), pixel[1] = uint8_t(colour >> 8), pixel[2] = uint8_t(colour);
-    }
-  }
-  std::ofstream(path, std::ios::binary)
-      .write(reinterpret_cast<const char*>(out.data()), static_cast<std::streamsize>(out.size()));
-}
-
 class TransitionTest : public AppTest {
  protected:
   // A menu on a background of width x height whose picture has no black pixel (white entry
   // text, no title), shown in a window still black, so any pixel left unrevealed shows.
   void ShowMenu(int32_t width, int32_t height) {
-    WriteSolidBitmap("back.bmp", width, height, kBackground);
+    WriteBitmap("back.bmp", width, height, kBackground);
     WriteText("menu.ini",
               "[global]\nbkBitmap=back.bmp\nDrawTitle=0\nItemFontColor=255 255 255\n"
               "ItemStartX=2\nItemStartY=2\n[menu]\nitem=Setup,open,x,,,\n");

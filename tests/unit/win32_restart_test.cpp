@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "app/menu_app.h"
@@ -13,6 +13,7 @@
 #include "platform/log_on.h"
 #include "reload/win32_reload_argument.h"
 #include "session/restart_recovery.h"
+#include "tests/support/scoped_env.h"
 
 namespace {
 
@@ -108,27 +109,18 @@ class Win32RestartTest : public testing::Test {
     local_ = root_ + "\\Local App";
     CreateDirectoryA(local_.c_str(), nullptr);
     own_ = local_ + "\\Quorel";
-    SaveVariable("LOCALAPPDATA");
-    SaveVariable("TMP");
-    SaveVariable("TEMP");
-    SetEnvironmentVariableA("LOCALAPPDATA", local_.c_str());
+    localAppData_.emplace("LOCALAPPDATA", local_);
     CopyText(startDirectory, sizeof startDirectory, root_.c_str());
     Clean();
   }
   void TearDown() override {
     Clean();
-    for (const auto& [name, value] : variables_)
-      SetEnvironmentVariableA(name.c_str(), value.empty() ? nullptr : value.c_str());
+    localAppData_.reset();
     RemoveDirectoryA(own_.c_str());
     RemoveDirectoryA(local_.c_str());
     RemoveDirectoryA(root_.c_str());
     startDirectory[0] = '\0';
     UseSessionFile(nullptr);
-  }
-  void SaveVariable(const char* name) {
-    char value[MAX_PATH] = "";
-    const DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
-    variables_.emplace_back(name, length > 0 && length < sizeof value ? value : "");
   }
   // No file, folder or value of the recovery anywhere.
   void Clean() {
@@ -143,7 +135,7 @@ class Win32RestartTest : public testing::Test {
   }
 
   std::string windows_, root_, local_, own_;
-  std::vector<std::pair<std::string, std::string>> variables_;
+  std::optional<quorel_test::ScopedEnv> localAppData_;
 };
 
 TEST_F(Win32RestartTest, PlacesAndCommandForEachRefusal) {
@@ -188,24 +180,24 @@ TEST_F(Win32RestartTest, PlacesAndCommandForEachRefusal) {
     if (c.blockProgram) CreateDirectoryA((windows_ + "\\pindrel.exe").c_str(), nullptr);
     if (c.blockSession) CreateDirectoryA((windows_ + "\\quorel~.tmp").c_str(), nullptr);
     std::string local = own_;
+    // This case's variables; the next case starts from the fixture's again.
+    std::optional<quorel_test::ScopedEnv> localAppData, tmp, temp;
     if (c.localAppData[0] == '\0') {
-      SetEnvironmentVariableA("LOCALAPPDATA", nullptr);
-      SetEnvironmentVariableA("TMP", (root_ + "\\").c_str());
-      SetEnvironmentVariableA("TEMP", (root_ + "\\").c_str());
+      localAppData.emplace("LOCALAPPDATA", nullptr);
+      tmp.emplace("TMP", root_ + "\\");
+      temp.emplace("TEMP", root_ + "\\");
       local = root_;
     } else if (std::string(c.localAppData) == "a,b") {
       const std::string comma = root_ + "\\a,b";
       CreateDirectoryA(comma.c_str(), nullptr);
-      SetEnvironmentVariableA("LOCALAPPDATA", comma.c_str());
+      localAppData.emplace("LOCALAPPDATA", comma);
       local = comma + "\\Quorel";
     } else if (std::string(c.localAppData) == "blocked") {
       // The program's own folder holds a folder of the program's name: no file can be made.
-      SetEnvironmentVariableA("LOCALAPPDATA", root_.c_str());
+      localAppData.emplace("LOCALAPPDATA", root_);
       CreateDirectoryA((root_ + "\\Quorel").c_str(), nullptr);
       CreateDirectoryA((root_ + "\\Quorel\\pindrel.exe").c_str(), nullptr);
       local = root_ + "\\Quorel";
-    } else {
-      SetEnvironmentVariableA("LOCALAPPDATA", local_.c_str());
     }
     // A value an earlier run left under the other root goes: one registration only.
     ASSERT_EQ(LogOnUser, SetLogOnCommand(kLogOnEntryName, kReloadProgramName, "stale", 0));
