@@ -146,9 +146,10 @@ class LinuxBuild:
         to the box once it is mapped and has the focus, and again while the box stays."""
         key = "Escape" if button == "No" else "Return"
         self.text.clear()
+        self.screen.watch(box)
         repeat_until("the box %r to close after %s" % (box.name, key),
-                     lambda: self.screen.keys(box, key),
-                     lambda: not self.screen.exists(box.xid), self.box_timeout)
+                     lambda: self.screen.keys(box, key), lambda: self.screen.gone(box),
+                     self.box_timeout)
 
     def open_about(self, menu):
         """Alt+/ on the menu window. Sent again only while the menu shows no box and has no

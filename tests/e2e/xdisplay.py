@@ -125,6 +125,7 @@ class Screen:
         self.display = xdisplay.Display(display_name)
         self.root = self.display.screen().root
         self._atoms = {}
+        self._watched = {}  # xid: whether its end has been noticed
 
     def atom(self, name):
         if name not in self._atoms:
@@ -174,6 +175,32 @@ class Screen:
 
     def exists(self, xid):
         return any(w.xid == xid for w in self.windows())
+
+    def watch(self, window):
+        """Asks the server to tell when the window is unmapped or destroyed; gone(window) then
+        answers from that notice. The X server may give a destroyed window's id at once to the
+        next window of another client (a box that follows a box), so a window's end cannot be
+        told by its id no longer being listed."""
+        self._drain()  # notices about earlier windows of this id belong to them
+        catcher = xerror.CatchError()
+        target = self.display.create_resource_object("window", window.xid)
+        target.change_attributes(event_mask=X.StructureNotifyMask, onerror=catcher)
+        self.display.sync()
+        self._watched[window.xid] = catcher.get_error() is not None  # an error: gone already
+
+    def gone(self, window):
+        """True once the watched window has been unmapped or destroyed."""
+        self._drain()
+        return self._watched.get(window.xid, True)
+
+    def _drain(self):
+        self.display.sync()  # every notice the server sent so far is read
+        while self.display.pending_events():
+            event = self.display.next_event()
+            if event.type in (X.UnmapNotify, X.DestroyNotify) and event.window.id in self._watched:
+                self._watched[event.window.id] = True
+        for xid in [xid for xid, ended in self._watched.items() if ended]:
+            del self._watched[xid]
 
     # --- pictures --------------------------------------------------------------------------
 
