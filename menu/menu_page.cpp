@@ -3,7 +3,6 @@
 #include "menu/menu_page.h"
 
 #include <cstring>
-#include <deque>
 #include <new>
 #include <string>
 #include <string_view>
@@ -18,11 +17,6 @@ namespace {
 constexpr int32_t kButtonWidth = 32;
 constexpr int32_t kButtonHeight = 24;
 
-// The extents kept for captions take at most this many bytes (texts and an estimate for each
-// entry); past that the cache starts afresh.
-constexpr size_t kExtentCacheBudget = size_t{1} << 20;
-constexpr size_t kExtentEntryBytes = 96;
-
 }  // namespace
 
 // Caption extents by font, measurer and text: a text's extent in a font never changes while the
@@ -31,53 +25,42 @@ constexpr size_t kExtentEntryBytes = 96;
 class CMenuPage::ExtentCache {
  public:
   // The extent kept for text in font with measure, or null.
-  const TextExtent* Find(FontHandle font, MeasureTextFn measure, std::string_view text) const {
-    const Table* table = TableOf(font, measure);
-    if (table == nullptr) return nullptr;
-    auto it = table->extents.find(text);
-    return it != table->extents.end() ? &it->second : nullptr;
+  const TextExtent* Find(FontHandle font, MeasureTextFn measure, std::string_view text) {
+    const auto kept = extents_.find(Key(font, measure, text));
+    return kept != extents_.end() ? &kept->second : nullptr;
   }
-
+  // Keeps extent for text in font with measure; past the budget the cache starts afresh.
   void Keep(FontHandle font, MeasureTextFn measure, std::string_view text,
             const TextExtent& extent) {
-    const size_t cost = kExtentEntryBytes + text.size();
-    if (cost > kExtentCacheBudget) return;
-    if (bytes_ + cost > kExtentCacheBudget) Clear();
-    Table* table = TableOf(font, measure);
-    if (table == nullptr) {
-      tables_.push_back(Table{font, measure, {}, {}});
-      table = &tables_.back();
+    const std::string& key = Key(font, measure, text);
+    const size_t cost = kEntryBytes + key.size();
+    if (cost > kBudget) return;
+    if (bytes_ + cost > kBudget) {
+      extents_.clear();
+      bytes_ = 0;
     }
-    // The key views the text kept in the deque, whose elements never move.
-    table->texts.emplace_back(text);
-    table->extents.emplace(table->texts.back(), extent);
+    extents_.emplace(key, extent);
     bytes_ += cost;
   }
 
-  void Clear() {
-    tables_.clear();
-    bytes_ = 0;
-  }
-
  private:
-  struct Table {
-    FontHandle font;
-    MeasureTextFn measure;
-    std::deque<std::string> texts;
-    std::unordered_map<std::string_view, TextExtent> extents;
-  };
+  // Captions are a few hundred of some 30 bytes; this bounds a file of many long ones.
+  static constexpr size_t kBudget = size_t{1} << 20;
+  static constexpr size_t kEntryBytes = 80;  // what a hash node takes besides its key
 
-  Table* TableOf(FontHandle font, MeasureTextFn measure) {
-    for (Table& table : tables_) {
-      if (table.font == font && table.measure == measure) return &table;
-    }
-    return nullptr;
-  }
-  const Table* TableOf(FontHandle font, MeasureTextFn measure) const {
-    return const_cast<ExtentCache*>(this)->TableOf(font, measure);
+  // The bytes of the font's handle and of the measurer, then the text; made in one string
+  // whose room is kept, so that a look-up needs no new memory.
+  const std::string& Key(FontHandle font, MeasureTextFn measure, std::string_view text) {
+    const struct {
+      FontHandle font;
+      MeasureTextFn measure;
+    } owner{font, measure};
+    key_.assign(reinterpret_cast<const char*>(&owner), sizeof owner);
+    return key_.append(text.data(), text.size());
   }
 
-  std::deque<Table> tables_;
+  std::unordered_map<std::string, TextExtent> extents_;
+  std::string key_;
   size_t bytes_ = 0;
 };
 

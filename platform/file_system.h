@@ -27,20 +27,6 @@ FileProbeResult ProbeFile(const char* path);
 // then 1 when no such file exists, 0 when it exists but cannot be opened.
 std::FILE* OpenFileForReading(const char* path, int* missing);
 
-// What tells one state of a file from another: which file a path names and when and how it
-// was last written. Device and inode are 0 where the system gives none.
-struct FileStamp {
-  uint64_t device;
-  uint64_t inode;
-  uint64_t size;
-  int64_t seconds;      // last modification
-  int64_t nanoseconds;  // within that second
-};
-
-// Stamp of the file path (taken as given, as by OpenFileForReading). Returns 1, or 0 when it
-// does not exist, is no file on disk or cannot be queried.
-int GetFileStamp(const char* path, FileStamp* stamp);
-
 // Full path of name, relative to the current directory. Returns the length
 // placed in out; when out is too small, the size needed (with the NUL) and out
 // is not filled; 0 on failure. '\' is accepted as a separator.

@@ -22,9 +22,9 @@ uint32_t ReadProfileSection(const char* section, char* out, uint32_t size, const
 int WriteProfileValue(const char* section, const char* key, const char* value, const char* file);
 
 // Opens and closes a read batch on the calling thread: one operation's reads (loading one
-// definition file), during which a store may take a file it has already checked in the batch
-// to be unchanged, so the operation sees each file in the state it first found. A change by
-// another program is seen by the first read after the batch. Batches nest; hold one in a scope
-// object so that its End is never missed.
+// definition file), during which a store may answer from a file as it read it earlier in the
+// batch, so the operation sees each file in the state it first found. A change by another
+// program is seen by the first read after the batch. Batches nest; hold one in a scope object
+// so that its End is never missed.
 void BeginProfileBatch();
 void EndProfileBatch();

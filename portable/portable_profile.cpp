@@ -3,13 +3,13 @@
 // Linux and Windows.
 #include "portable/portable_profile.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <memory>
-#include <mutex>
 #include <new>
 #include <string>
 #include <string_view>
@@ -159,10 +159,7 @@ std::string_view Unquote(std::string_view value) {
 
 // ---- Files --------------------------------------------------------------------------------
 
-// The read batch open on this thread (0: none) and how deeply batches are nested. Batch ids
-// come from one counter, so a file checked in one thread's batch is never trusted in another's.
-std::atomic<uint64_t> batchCounter{0};
-thread_local uint64_t currentBatch = 0;
+// How deeply read batches are nested on this thread (0: none is open).
 thread_local int batchDepth = 0;
 // The Windows directory, asked for once per batch (the system creates it when missing).
 thread_local std::string batchWindowsDir;
@@ -173,7 +170,7 @@ std::string ResolvePath(const char* file) {
   if (file == nullptr || file[0] == '\0') return std::string();
   std::string name(file);
   if (name.find_first_of("\\/") != std::string::npos) return name;
-  if (currentBatch != 0 && !batchWindowsDir.empty()) return batchWindowsDir + name;
+  if (batchDepth != 0 && !batchWindowsDir.empty()) return batchWindowsDir + name;
   std::string dir(260, '\0');
   uint32_t length = GetWindowsDir(&dir[0], static_cast<uint32_t>(dir.size()));
   if (length >= dir.size()) {  // too small: length is the size needed
@@ -185,7 +182,7 @@ std::string ResolvePath(const char* file) {
   dir.resize(length);
   // '/' joins on both systems (Windows accepts it too).
   if (dir.back() != '/' && dir.back() != '\\') dir += '/';
-  if (currentBatch != 0) batchWindowsDir = dir;
+  if (batchDepth != 0) batchWindowsDir = dir;
   return dir + name;
 }
 
@@ -313,7 +310,6 @@ struct SectionIndex {
 struct ParsedFile {
   std::string content;
   NameTable<SectionIndex> sections;
-  size_t bytes = 0;  // about what content and index take in memory
 
   const SectionIndex* Find(std::string_view section) const {
     auto it = sections.find(section);
@@ -340,140 +336,62 @@ std::shared_ptr<const ParsedFile> Parse(std::string content) {
       current->entries.push_back({line.name, std::string_view(), false});
     }
   }
-  // Each section and each key costs a hash node, each entry line its Entry.
-  constexpr size_t kNodeBytes = 64;
-  parsed->bytes = parsed->content.capacity();
-  for (const auto& [name, index] : parsed->sections) {
-    parsed->bytes += kNodeBytes + index.entries.capacity() * sizeof(Entry) +
-                     index.firstValue.size() * kNodeBytes;
-  }
   return parsed;
 }
 
-// Parsed files kept while their stamp is unchanged, so that the many reads of one file cost one
-// parse. A change by any program changes the stamp and is seen at the next call (inside a read
-// batch: at the next batch). A few files only, the least recently used dropped first, and
-// between batches no more than kCacheBudget bytes of them: a file too big for that is parsed
-// again at each call outside a batch, and kept only while the batch that read it lasts. A real
-// definition file is a few KiB; 1 MiB keeps everything a 1920 x 1080 menu holds between paints
-// (its kept off-screen image of 7.9 MiB, drawn text 5 MiB, caption extents and the load memo
-// 1 MiB each) within 16 MiB.
-constexpr size_t kMaxCachedFiles = 8;
-constexpr size_t kCacheBudget = size_t{1} << 20;
+// The files the read batch open on this thread has parsed, so that its hundreds of reads of a
+// few files cost one read and parse each. They go when the batch ends: outside a batch every
+// read reads the file as it is then.
+class BatchFiles {
+ public:
+  // The file kept for path, now the most recently used one; null when there is none.
+  std::shared_ptr<const ParsedFile> Find(std::string_view path) {
+    for (size_t i = 0; i < files_.size(); ++i) {
+      if (files_[i].path != path) continue;
+      std::rotate(files_.begin() + static_cast<std::ptrdiff_t>(i),
+                  files_.begin() + static_cast<std::ptrdiff_t>(i) + 1, files_.end());
+      return files_.back().file;
+    }
+    return nullptr;
+  }
+  // Keeps file for path, which is not kept yet; the least recently used file goes when full.
+  void Keep(std::string_view path, std::shared_ptr<const ParsedFile> file) {
+    if (files_.size() >= kMaxFiles) files_.erase(files_.begin());
+    files_.push_back(Kept{std::string(path), std::move(file)});
+  }
+  void Forget(std::string_view path) {
+    files_.erase(std::remove_if(files_.begin(), files_.end(),
+                                [path](const Kept& kept) { return kept.path == path; }),
+                 files_.end());
+  }
+  void Clear() { files_.clear(); }
 
-struct CachedFile {
-  std::string path;
-  FileStamp stamp;
-  std::shared_ptr<const ParsedFile> file;
-  uint64_t lastUse;
-  uint64_t checkedInBatch;  // the batch whose first read of the file checked the stamp, or 0
+ private:
+  // Budget: a load reads its file, one for the settings, a few for texts and the session file;
+  // past that many, the file used longest ago is read again when it is asked for.
+  static constexpr size_t kMaxFiles = 8;
+  struct Kept {
+    std::string path;
+    std::shared_ptr<const ParsedFile> file;
+  };
+  std::vector<Kept> files_;  // the most recently used last
 };
 
-std::mutex cacheMutex;
-std::vector<CachedFile> cache;
-uint64_t cacheClock = 0;
+thread_local BatchFiles batchFiles;
 
-bool SameStamp(const FileStamp& a, const FileStamp& b) {
-  return a.device == b.device && a.inode == b.inode && a.size == b.size && a.seconds == b.seconds &&
-         a.nanoseconds == b.nanoseconds;
-}
-
-size_t CachedBytes() {
-  size_t total = 0;
-  for (const CachedFile& cached : cache) total += cached.file->bytes;
-  return total;
-}
-
-// Drops the least recently used files until the rest fit the budget (and room is left for
-// `incoming` more bytes). Called with cacheMutex held.
-void TrimCache(size_t incoming) {
-  while (!cache.empty() && CachedBytes() + incoming > kCacheBudget) {
-    size_t oldest = 0;
-    for (size_t i = 1; i < cache.size(); ++i) {
-      if (cache[i].lastUse < cache[oldest].lastUse) oldest = i;
-    }
-    cache.erase(cache.begin() + static_cast<std::ptrdiff_t>(oldest));
-  }
-}
-
-void ForgetFile(std::string_view path) {
-  std::lock_guard<std::mutex> lock(cacheMutex);
-  for (size_t i = 0; i < cache.size(); ++i) {
-    if (cache[i].path == path) {
-      cache.erase(cache.begin() + static_cast<std::ptrdiff_t>(i));
-      return;
-    }
-  }
-}
-
-// The next read of path checks its stamp again, even inside the batch that checked it.
-void Distrust(std::string_view path) {
-  std::lock_guard<std::mutex> lock(cacheMutex);
-  for (CachedFile& cached : cache) {
-    if (cached.path == path) cached.checkedInBatch = 0;
-  }
-}
-
-void Remember(std::string_view path, const FileStamp& stamp,
-              std::shared_ptr<const ParsedFile> file) {
-  std::lock_guard<std::mutex> lock(cacheMutex);
-  for (size_t i = 0; i < cache.size(); ++i) {
-    if (cache[i].path == path) cache.erase(cache.begin() + static_cast<std::ptrdiff_t>(i));
-  }
-  // Outside a batch the budget holds at once; inside one, the files the batch reads stay
-  // until it ends.
-  if (currentBatch == 0) {
-    if (file->bytes > kCacheBudget) return;
-    TrimCache(file->bytes);
-  }
-  if (cache.size() >= kMaxCachedFiles) {
-    size_t oldest = 0;
-    for (size_t i = 1; i < cache.size(); ++i) {
-      if (cache[i].lastUse < cache[oldest].lastUse) oldest = i;
-    }
-    cache.erase(cache.begin() + static_cast<std::ptrdiff_t>(oldest));
-  }
-  cache.push_back(
-      CachedFile{std::string(path), stamp, std::move(file), ++cacheClock, currentBatch});
-}
-
-// The file at path parsed, from the cache while its stamp is unchanged; null when it is missing
-// or cannot be read. Inside a batch, a file whose stamp this batch has checked is not checked
-// again. path is NUL-terminated.
+// The file at path parsed; null when it is missing or cannot be read. Inside a read batch a
+// file is read at its first use and taken as it was then. path is NUL-terminated.
 std::shared_ptr<const ParsedFile> ParsedFileAt(std::string_view path) {
-  if (currentBatch != 0) {
-    std::lock_guard<std::mutex> lock(cacheMutex);
-    for (CachedFile& cached : cache) {
-      if (cached.path == path && cached.checkedInBatch == currentBatch) {
-        cached.lastUse = ++cacheClock;
-        return cached.file;
-      }
-    }
+  if (batchDepth != 0) {
+    if (std::shared_ptr<const ParsedFile> kept = batchFiles.Find(path)) return kept;
   }
-  FileStamp before{};
-  bool stamped = GetFileStamp(path.data(), &before) != 0;
-  if (stamped) {
-    std::lock_guard<std::mutex> lock(cacheMutex);
-    for (CachedFile& cached : cache) {
-      if (cached.path == path && SameStamp(cached.stamp, before)) {
-        cached.lastUse = ++cacheClock;
-        cached.checkedInBatch = currentBatch;
-        return cached.file;
-      }
-    }
-  }
-  ForgetFile(path);
-  if (stamped && before.size > kMaxFileSize) return nullptr;
+  // A file too big to read is known by its size, without reading it.
+  const FileProbeResult probe = ProbeFile(path.data());
+  if (probe.opened && probe.sizeKnown && probe.size > kMaxFileSize) return nullptr;
   std::string content;
   if (LoadFile(path.data(), &content) != LoadResult::kLoaded) return nullptr;
   std::shared_ptr<const ParsedFile> parsed = Parse(std::move(content));
-  // Kept only when the file did not change while it was read: otherwise the stamp might not
-  // belong to the text.
-  FileStamp after{};
-  if (stamped && GetFileStamp(path.data(), &after) != 0 && SameStamp(before, after) &&
-      after.size == parsed->content.size()) {
-    Remember(path, after, parsed);
-  }
+  if (batchDepth != 0) batchFiles.Keep(path, parsed);
   return parsed;
 }
 
@@ -663,11 +581,10 @@ int PortableWriteProfileString(const char* section, const char* key, const char*
 
   try {
     // Whatever happens, the next read looks at the file as it then is.
-    struct Recheck {
+    struct Reread {
       const std::string& path;
-      bool written = true;
-      ~Recheck() { written ? ForgetFile(path) : Distrust(path); }
-    } recheck{path};
+      ~Reread() { batchFiles.Forget(path); }
+    } reread{path};
     std::string content;
     LoadResult loaded = LoadFile(path.c_str(), &content);
     if (loaded == LoadResult::kFailed) return 0;
@@ -684,10 +601,7 @@ int PortableWriteProfileString(const char* section, const char* key, const char*
     std::string updated = ApplyEdits(content, edits);
     // A write that would leave every byte as it is (the same value again) leaves the file
     // alone, as the profile API does: no new file, no new time stamp, no disk traffic.
-    if (loaded == LoadResult::kLoaded && updated == content) {
-      recheck.written = false;
-      return 1;
-    }
+    if (loaded == LoadResult::kLoaded && updated == content) return 1;
     return ReplaceFile(path, updated) ? 1 : 0;
   } catch (const std::bad_alloc&) {
     return 0;  // too big to hold in memory: the file stays as it was
@@ -695,25 +609,14 @@ int PortableWriteProfileString(const char* section, const char* key, const char*
 }
 
 void PortableBeginReadBatch() {
-  if (batchDepth++ == 0) {
-    currentBatch = ++batchCounter;
-    batchWindowsDir.clear();
-  }
+  if (batchDepth++ == 0) batchWindowsDir.clear();
 }
 
 void PortableEndReadBatch() {
   if (batchDepth == 0) return;  // unmatched: nothing is open
   if (--batchDepth != 0) return;
-  currentBatch = 0;
   batchWindowsDir.clear();
-  // What the batch kept beyond the budget goes now, a file too big for it first.
-  std::lock_guard<std::mutex> lock(cacheMutex);
-  for (size_t i = cache.size(); i-- > 0;) {
-    if (cache[i].file->bytes > kCacheBudget) {
-      cache.erase(cache.begin() + static_cast<std::ptrdiff_t>(i));
-    }
-  }
-  TrimCache(0);
+  batchFiles.Clear();
 }
 
 std::vector<PortableLine> PortableListLines(std::string_view content) {

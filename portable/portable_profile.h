@@ -14,9 +14,8 @@
 // and one outer pair of matching ' or " are removed. When the file, section or key is missing,
 // or section, key or file is null or file is empty, the default without its trailing spaces is
 // placed (a null default is ""). size 0 returns 0 and leaves out untouched. A file name
-// without '\' or '/' means the Windows directory. Every call sees the file as it is then (inside
-// a read batch: as it was at the batch's first read of it): a parsed copy is used only while the
-// file's identity, size and modification time are unchanged. A file larger than 64 MiB reads as
+// without '\' or '/' means the Windows directory. Every call reads the file as it is then (inside
+// a read batch: as it was at the batch's first read of it). A file larger than 64 MiB reads as
 // one that cannot be opened.
 uint32_t PortableReadProfileString(const char* section, const char* key, const char* defaultValue,
                                    char* out, uint32_t size, const char* file);
@@ -41,13 +40,13 @@ int PortableWriteProfileString(const char* section, const char* key, const char*
                                const char* file);
 
 // A read batch: one operation's many reads of a few files (loading one definition file) on the
-// calling thread. Its first read of a file checks the file's stamp as every call does; later
-// reads of that file in the batch trust that check instead of asking the system again, so the
+// calling thread. Its first read of a file reads it as every call does; later reads of that
+// file in the batch answer from what that read found instead of reading the file again, so the
 // operation sees each file in one state, the one it found first. A change that another program
 // makes meanwhile is seen by the first read after the batch ends, as if it had come just after
-// the operation. A write through the store ends the trust in the file it writes (the next read
-// checks again). Batches nest; the outermost End ends the batch. A Begin without its End leaves
-// the thread's reads trusting stale stamps, so callers hold a batch in a scope object.
+// the operation. A write through the store makes the next read of the file it writes read it
+// again. Batches nest; the outermost End ends the batch. A Begin without its End leaves the
+// thread's reads answering from old copies, so callers hold a batch in a scope object.
 void PortableBeginReadBatch();
 void PortableEndReadBatch();
 

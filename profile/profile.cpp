@@ -19,9 +19,6 @@ namespace {
 constexpr uint32_t kProbeSize = 1024;
 // Integer and colour values are read into this many bytes (31 characters).
 constexpr uint32_t kNumberSize = 32;
-// FindNthKey keeps at most this many characters of the key.
-constexpr size_t kMaxPatternKey = 254;
-
 const char* const kSuffixes[] = {"",       ".WINNT4", ".WIN2K",   ".WINXP",
                                  ".WIN95", ".WIN98",  ".WIN98SE", ".WINME"};
 
@@ -29,11 +26,6 @@ uint32_t ProbeSection(const char* section, const char* file) {
   char probe[kProbeSize];
   return ReadProfileSection(section, probe, kProbeSize, file);
 }
-
-// The memo of one loading operation holds at most this many bytes (keys, texts and an
-// estimate for each node); past that it starts afresh.
-constexpr size_t kMemoBudget = size_t{1} << 20;
-constexpr size_t kMemoNodeBytes = 64;
 
 bool IsCSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
@@ -66,33 +58,44 @@ uint32_t ParseComponent(const char* piece, const char* end) {
 
 }  // namespace
 
-// What one loading operation has learnt about its files. Every answer is one the system gave
-// during the operation.
-struct CProfile::LoadMemo {
-  struct FullPath {
+// What one loading operation has learnt from the system, so that it asks each question once
+// and sees its files in one state: whether a file has data, whether a section of a file has
+// lines, the full path of a name, the country. Every answer is one the system gave during it.
+class CProfile::LoadMemo {
+ public:
+  struct Answer {
     uint32_t result;
-    std::string text;
+    std::string text;  // the full path, when it fitted
   };
-  std::unordered_map<std::string, int> hasData;         // path -> FileHasData
-  std::unordered_map<std::string, bool> sectionLines;   // file NUL section -> has lines
-  std::unordered_map<std::string, FullPath> fullPaths;  // size ':' name -> GetFullPath
+
+  // The answer kept for question, or null.
+  const Answer* Find(const std::string& question) const {
+    const auto kept = answers_.find(question);
+    return kept != answers_.end() ? &kept->second : nullptr;
+  }
+  // Keeps answer for question; past the budget the memo starts afresh.
+  void Keep(const std::string& question, Answer answer) {
+    const size_t cost = kNodeBytes + question.size() + answer.text.size();
+    if (cost > kBudget) return;
+    if (bytes_ + cost > kBudget) Clear();
+    answers_.emplace(question, std::move(answer));
+    bytes_ += cost;
+  }
+  void Clear() {
+    answers_.clear();
+    bytes_ = 0;
+  }
+
   int32_t country = 0;
   bool countryKnown = false;
-  size_t bytes = 0;
 
-  void Clear() {
-    hasData.clear();
-    sectionLines.clear();
-    fullPaths.clear();
-    bytes = 0;
-  }
-  // Makes room for an entry of extra bytes; false when it cannot be kept at all.
-  bool Room(size_t extra) {
-    if (extra > kMemoBudget) return false;
-    if (bytes + extra > kMemoBudget) Clear();
-    bytes += extra;
-    return true;
-  }
+ private:
+  // A load asks a few hundred questions of about a hundred bytes; this bounds a file that
+  // names thousands of include files.
+  static constexpr size_t kBudget = size_t{1} << 20;
+  static constexpr size_t kNodeBytes = 64;  // what a hash node takes besides its texts
+  std::unordered_map<std::string, Answer> answers_;
+  size_t bytes_ = 0;
 };
 
 WindowsVariant VariantFromVersion(const OsVersion& version) {
@@ -185,11 +188,10 @@ int CProfile::HasData(const char* path) {
   LoadMemo* memo = Memo();
   if (memo == nullptr || path == nullptr) return FileHasData(path);
   try {
-    const std::string key(path);
-    auto it = memo->hasData.find(key);
-    if (it != memo->hasData.end()) return it->second;
+    const std::string question = std::string("data:") + path;
+    if (const LoadMemo::Answer* kept = memo->Find(question)) return static_cast<int>(kept->result);
     const int result = FileHasData(path);
-    if (memo->Room(kMemoNodeBytes + key.size())) memo->hasData.emplace(key, result);
+    memo->Keep(question, {static_cast<uint32_t>(result), std::string()});
     return result;
   } catch (const std::bad_alloc&) {
     return FileHasData(path);
@@ -202,21 +204,16 @@ uint32_t CProfile::FullPathOf(const char* name, char* out, uint32_t size) {
     return GetFullPath(name, out, size);
   }
   try {
-    const std::string key = std::to_string(size) + ':' + name;
-    auto it = memo->fullPaths.find(key);
-    if (it == memo->fullPaths.end()) {
+    const std::string question = "path:" + std::to_string(size) + ':' + name;
+    const LoadMemo::Answer* kept = memo->Find(question);
+    if (kept == nullptr) {
       const uint32_t result = GetFullPath(name, out, size);
       // out holds the path only when it fitted; otherwise it is left as it was.
-      LoadMemo::FullPath entry{result, result != 0 && result < size ? std::string(out) : ""};
-      if (memo->Room(kMemoNodeBytes + key.size() + entry.text.size())) {
-        memo->fullPaths.emplace(key, std::move(entry));
-      }
+      memo->Keep(question, {result, result != 0 && result < size ? std::string(out) : ""});
       return result;
     }
-    if (it->second.result != 0 && it->second.result < size) {
-      CopyText(out, size, it->second.text.c_str());
-    }
-    return it->second.result;
+    if (kept->result != 0 && kept->result < size) CopyText(out, size, kept->text.c_str());
+    return kept->result;
   } catch (const std::bad_alloc&) {
     return GetFullPath(name, out, size);
   }
@@ -236,13 +233,12 @@ bool CProfile::SectionHasLines(const char* section) {
   LoadMemo* memo = Memo();
   if (memo == nullptr) return ProbeSection(section, filePath) != 0;
   try {
-    std::string key(filePath);
-    key += '\0';
-    key += section;
-    auto it = memo->sectionLines.find(key);
-    if (it != memo->sectionLines.end()) return it->second;
+    std::string question = std::string("lines:") + filePath;
+    question += '\0';
+    question += section;
+    if (const LoadMemo::Answer* kept = memo->Find(question)) return kept->result != 0;
     const bool result = ProbeSection(section, filePath) != 0;
-    if (memo->Room(kMemoNodeBytes + key.size())) memo->sectionLines.emplace(key, result);
+    memo->Keep(question, {result ? 1u : 0u, std::string()});
     return result;
   } catch (const std::bad_alloc&) {
     return ProbeSection(section, filePath) != 0;
@@ -298,7 +294,7 @@ int CProfile::SelectStringSection(const char* name) {
 
 uint32_t CProfile::LoadSection() {
   FreeSection();
-  findIndex_ = -1;
+  findCursor_.index = -1;
   sectionBuffer.reset(new char[kSectionBufferSize]);
   char* block = sectionBuffer.get();
   block[0] = '\0';
@@ -310,7 +306,7 @@ uint32_t CProfile::LoadSection() {
 }
 
 int CProfile::FreeSection() {
-  findIndex_ = -1;
+  findCursor_.index = -1;
   if (!sectionBuffer) return 0;
   sectionBuffer.reset();
   return 1;
@@ -318,8 +314,8 @@ int CProfile::FreeSection() {
 
 int CProfile::FindNthKey(const char* key, int32_t index, char* out, uint32_t size) const {
   if (!sectionBuffer || key == nullptr || key[0] == '\0' || sectionBuffer[0] == '\0') return 0;
-  char pattern[kMaxPatternKey + 2];
-  CopyText(pattern, kMaxPatternKey + 1, key);
+  char pattern[FindCursor::kMaxKey + 2];
+  CopyText(pattern, FindCursor::kMaxKey + 1, key);
   const int length = LowerAscii(pattern);
   if (length == 0) return 0;
   pattern[length] = '=';
@@ -332,9 +328,9 @@ int CProfile::FindNthKey(const char* key, int32_t index, char* out, uint32_t siz
   const char* line = start;
   int32_t match = 0;
   // Asking for the items one after the other walks the block once in all.
-  if (findIndex_ >= 0 && index > findIndex_ && findPattern_ == pattern) {
-    line = start + findNext_;
-    match = findIndex_ + 1;
+  if (findCursor_.index >= 0 && index > findCursor_.index && findCursor_.pattern == pattern) {
+    line = start + findCursor_.next;
+    match = findCursor_.index + 1;
   }
   while (line < end && *line != '\0') {
     const size_t lineLength = std::strlen(line);
@@ -342,9 +338,9 @@ int CProfile::FindNthKey(const char* key, int32_t index, char* out, uint32_t siz
     if (found != nullptr) {
       if (match == index) {
         CopyText(out, size, found + length + 1);
-        findPattern_ = pattern;
-        findIndex_ = index;
-        findNext_ = static_cast<size_t>(line + lineLength + 1 - start);
+        findCursor_.pattern = pattern;
+        findCursor_.index = index;
+        findCursor_.next = static_cast<size_t>(line + lineLength + 1 - start);
         return 1;
       }
       ++match;

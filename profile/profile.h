@@ -105,7 +105,7 @@ class CProfile {
   // out may be text itself. Defined in expand.cpp.
   uint32_t ExpandText(char* out, uint32_t size, const char* text);
 
-  // One loading operation: while a scope is open (scopes nest), the store checks each file
+  // One loading operation: while a scope is open (scopes nest), the store reads each file
   // once (see BeginProfileBatch), and the profile keeps what it learnt about files (which have
   // data, which sections have lines, the full paths of include names, the country) instead of
   // asking again, so the operation sees its files in one state. A write through the profile
@@ -128,7 +128,17 @@ class CProfile {
   char filePath[kPathSize];
 
  private:
-  struct LoadMemo;
+  class LoadMemo;
+
+  // Where the last successful FindNthKey stopped in the block LoadSection placed, so that
+  // asking for the items one after the other walks the block once in all, not once per item.
+  struct FindCursor {
+    // Budget: one pattern. FindNthKey looks for at most this many characters of a key.
+    static constexpr size_t kMaxKey = 254;
+    std::string pattern;
+    int32_t index = -1;  // of the last match; -1: none to go on from
+    size_t next = 0;     // offset of the line after it
+  };
 
   // FileHasData, GetFullPath, UserCountryCode and "the section has lines in the current file",
   // answered from the memo while a LoadScope is open.
@@ -144,9 +154,5 @@ class CProfile {
 
   std::unique_ptr<LoadMemo> memo_;
   int loadDepth_ = 0;
-  // Where the last successful FindNthKey stopped in what LoadSection placed: the next index of
-  // the same key goes on from there instead of walking the block from its start again.
-  mutable std::string findPattern_;
-  mutable int32_t findIndex_ = -1;
-  mutable size_t findNext_ = 0;  // offset of the line after the match
+  mutable FindCursor findCursor_;
 };

@@ -58,7 +58,8 @@ class COffscreenImage {
 
  private:
   // Composing works in tiles of this size: small enough that a hover recomposes little more
-  // than the entry and the hint, large enough that a region is a few rectangles.
+  // than the entry and the hint, large enough that a region is a few rectangles. Budget: the
+  // image (the background's size at the screen's depth) and one byte per tile of it.
   static constexpr int32_t kTileWidth = 32;
   static constexpr int32_t kTileHeight = 16;
 

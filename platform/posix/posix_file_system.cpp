@@ -143,18 +143,6 @@ std::FILE* OpenFileForReading(const char* path, int* missing) {
   return file;
 }
 
-int GetFileStamp(const char* path, FileStamp* stamp) {
-  struct stat info {};
-  if (path == nullptr || *path == '\0' || stamp == nullptr) return 0;
-  if (stat(path, &info) != 0 || !S_ISREG(info.st_mode)) return 0;
-  stamp->device = static_cast<uint64_t>(info.st_dev);
-  stamp->inode = static_cast<uint64_t>(info.st_ino);
-  stamp->size = static_cast<uint64_t>(info.st_size);
-  stamp->seconds = static_cast<int64_t>(info.st_mtim.tv_sec);
-  stamp->nanoseconds = static_cast<int64_t>(info.st_mtim.tv_nsec);
-  return 1;
-}
-
 const char kPathSeparator = '/';
 
 int DeleteFileAt(const char* path) {

@@ -8,7 +8,6 @@
 
 #include "platform/draw.h"
 #include "platform/sdl/sdl_font_face.h"
-#include "platform/sdl/sdl_text_cache.h"
 
 namespace {
 
@@ -66,8 +65,6 @@ PlatformFont* MakeFont(const FontRequest& request) {
 
   PlatformFont* font = new (std::nothrow) PlatformFont;
   if (font == nullptr) return nullptr;
-  static uint64_t lastSerial = 0;
-  font->serial = ++lastSerial;
   font->ttf = std::move(ttf);
   font->cellHeight = cell;
   // ANTIALIASED_QUALITY, and the ClearType qualities after it, smooth the glyphs.
@@ -82,7 +79,6 @@ FontHandle CreateFontFor(const FontRequest& request) { return MakeFont(request);
 void DeleteFont(FontHandle font) {
   if (font == nullptr) return;
   for (DrawTarget* target : font->selectedIn) target->selectedFont = nullptr;
-  ForgetFontText(font->serial);
   delete font;
 }
 

@@ -10,7 +10,6 @@
 #include "platform/sdl/sdl_owned.h"
 
 struct PlatformFont {
-  uint64_t serial = 0;  // unique for the life of the process: what its cached text is kept by
   OwnedTtfFont ttf;
   int32_t cellHeight = 0;               // ascent + descent in pixels, as the text height
   bool antialiased = false;             // blended glyphs; else plain ones

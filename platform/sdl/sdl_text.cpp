@@ -1,6 +1,5 @@
 // Text on SDL surfaces with the contract of GetTextExtentPoint32A, DrawTextA (formats 0,
-// DT_WORDBREAK, DT_CENTER), SetTextColor and SetBkMode; what a text breaks into and its
-// rendered glyphs are kept for the next time it is drawn. Needs SDL and SDL_ttf; no video.
+// DT_WORDBREAK, DT_CENTER), SetTextColor and SetBkMode. Needs SDL and SDL_ttf; no video.
 #include <SDL_ttf.h>
 
 #include <algorithm>
@@ -10,11 +9,10 @@
 #include <vector>
 
 #include "platform/draw.h"
-#include "portable/code_page.h"
 #include "platform/sdl/sdl_draw_target.h"
 #include "platform/sdl/sdl_font.h"
 #include "platform/sdl/sdl_owned.h"
-#include "platform/sdl/sdl_text_cache.h"
+#include "portable/code_page.h"
 
 namespace {
 
@@ -115,113 +113,41 @@ size_t Utf8Bytes(const std::string& utf8, size_t offset, int count) {
 // that cannot be seen are not rendered, so nothing of the size of a whole long line is made.
 constexpr int kPiecePixels = 2048;
 
-// The lines of count bytes of text as BreakLines gives them, with their UTF-8; kept per font,
-// so a text drawn again is not measured again. scratch holds them when they are too many to
-// keep.
-const std::vector<LaidOutLine>& LinesOf(const PlatformFont& font, const char* text, size_t length,
-                                        bool wordBreak, int64_t width, size_t maxLines,
-                                        std::vector<LaidOutLine>* scratch) {
-  // Without word breaks the width plays no part.
-  TextCacheKey key{font.serial, wordBreak ? width : 0,
-                   static_cast<int64_t>(maxLines) * 2 + (wordBreak ? 1 : 0),
-                   std::string(text, length)};
-  BoundedTextCache<std::vector<LaidOutLine>>& cache = TextCache().layouts;
-  if (const std::vector<LaidOutLine>* kept = cache.Find(key)) return *kept;
-  std::vector<LaidOutLine> lines;
-  size_t bytes = 0;
-  for (const Line& line : BreakLines(font.ttf.get(), text, length, wordBreak, width, maxLines)) {
-    lines.push_back(LaidOutLine{line.begin, line.end, Utf8Of(text, line.begin, line.end)});
-    bytes += sizeof(LaidOutLine) + lines.back().utf8.size();
-  }
-  if (!cache.Fits(key, bytes)) {
-    *scratch = std::move(lines);
-    return *scratch;
-  }
-  return *cache.Keep(std::move(key), std::move(lines), bytes);
-}
-
-// The kept run of a line of UTF-8 in font; scratch holds it when it cannot be kept.
-LineRun& RunOf(const PlatformFont& font, const std::string& utf8, LineRun* scratch) {
-  TextCacheKey key{font.serial, 0, 0, utf8};
-  BoundedTextCache<LineRun>& cache = TextCache().lines;
-  if (LineRun* kept = cache.Find(key)) return *kept;
-  // The pieces are few: one per kPiecePixels of the line's width.
-  const size_t bytes = sizeof(TextPiece) * (utf8.size() / 64 + 4);
-  if (!cache.Fits(key, bytes)) {
-    *scratch = LineRun{};
-    return *scratch;
-  }
-  return *cache.Keep(std::move(key), LineRun{}, bytes);
-}
-
-int64_t WidthOf(const PlatformFont& font, const std::string& utf8, LineRun* run) {
-  if (!run->widthKnown) {
-    run->width = WidthOf(font.ttf.get(), utf8);
-    run->widthKnown = true;
-  }
-  return run->width;
-}
-
-// The glyphs of a piece of UTF-8 in font and colour, rendered once and kept; null when
-// rendering gives nothing. uncached holds them when they are too large to keep.
-SDL_Surface* GlyphsOf(const PlatformFont& font, ColorRef colour, std::string piece,
-                      OwnedSurface* uncached) {
-  TextCacheKey key{font.serial, static_cast<int64_t>(colour), 0, std::move(piece)};
-  BoundedTextCache<OwnedSurface>& cache = TextCache().glyphs;
-  if (const OwnedSurface* kept = cache.Find(key)) return kept->get();
-  const SDL_Color sdlColour{static_cast<Uint8>(colour), static_cast<Uint8>(colour >> 8),
-                            static_cast<Uint8>(colour >> 16), 255};
-  OwnedSurface glyphs(font.antialiased
-                          ? TTF_RenderUTF8_Blended(font.ttf.get(), key.text.c_str(), sdlColour)
-                          : TTF_RenderUTF8_Solid(font.ttf.get(), key.text.c_str(), sdlColour));
-  const size_t bytes =
-      glyphs ? sizeof(SDL_Surface) + static_cast<size_t>(glyphs->pitch) * glyphs->h : 0;
-  SDL_Surface* surface = glyphs.get();
-  if (cache.Fits(key, bytes)) {
-    cache.Keep(std::move(key), std::move(glyphs), bytes);
-  } else {
-    *uncached = std::move(glyphs);  // too large to keep: drawn this once and freed
-  }
-  return surface;
-}
-
-// Draws one line with its cell's top-left corner at x, y, clipped to the surface's clip
-// rectangle. run is the line's kept run; its pieces are divided as far as they are needed.
-void DrawLine(DrawTarget* target, const PlatformFont& font, const std::string& utf8, LineRun* run,
-              int64_t x, int64_t y) {
+// Draws one line of UTF-8 with its cell's top-left corner at x, y, clipped to the surface's clip
+// rectangle.
+void DrawLine(DrawTarget* target, const PlatformFont& font, const std::string& utf8, int64_t x,
+              int64_t y) {
   SDL_Surface* surface = target->surface;
   const SDL_Rect& clip = surface->clip_rect;
   const int64_t clipRight = int64_t{clip.x} + clip.w;
   const int64_t margin = font.cellHeight;  // room for glyphs that reach past their advance
   size_t at = 0;
-  size_t index = 0;
   while (at < utf8.size() && x < clipRight + margin) {
-    if (index == run->pieces.size()) {
-      if (run->failed) return;
-      int extent = 0;
-      int count = 0;
-      if (TTF_MeasureUTF8(font.ttf.get(), utf8.c_str() + at, kPiecePixels, &extent, &count) != 0) {
-        run->failed = true;
-        return;
-      }
-      const size_t bytes = Utf8Bytes(utf8, at, std::max(count, 1));
-      run->pieces.push_back(TextPiece{bytes, WidthOf(font.ttf.get(), utf8.substr(at, bytes))});
+    int extent = 0;
+    int count = 0;
+    if (TTF_MeasureUTF8(font.ttf.get(), utf8.c_str() + at, kPiecePixels, &extent, &count) != 0) {
+      return;
     }
-    const TextPiece piece = run->pieces[index++];
-    if (x + piece.width + margin > clip.x && x < clipRight + margin) {
-      SDL_Rect where{static_cast<int>(x), static_cast<int>(y), static_cast<int>(piece.width),
+    const std::string piece = utf8.substr(at, Utf8Bytes(utf8, at, std::max(count, 1)));
+    const int64_t width = WidthOf(font.ttf.get(), piece);
+    if (x + width + margin > clip.x && x < clipRight + margin) {
+      SDL_Rect where{static_cast<int>(x), static_cast<int>(y), static_cast<int>(width),
                      font.cellHeight};
       if (target->backgroundMode == BackgroundOpaque) {
         // The box behind the text in the background colour, white in a new device context.
         SDL_FillRect(surface, &where, SDL_MapRGB(surface->format, 255, 255, 255));
       }
-      OwnedSurface uncached;
-      SDL_Surface* glyphs =
-          GlyphsOf(font, target->textColour, utf8.substr(at, piece.bytes), &uncached);
-      if (glyphs != nullptr) SDL_BlitSurface(glyphs, nullptr, surface, &where);
+      const ColorRef colour = target->textColour;
+      const SDL_Color sdlColour{static_cast<Uint8>(colour), static_cast<Uint8>(colour >> 8),
+                                static_cast<Uint8>(colour >> 16), 255};
+      // Null when rendering gives nothing.
+      const OwnedSurface glyphs(
+          font.antialiased ? TTF_RenderUTF8_Blended(font.ttf.get(), piece.c_str(), sdlColour)
+                           : TTF_RenderUTF8_Solid(font.ttf.get(), piece.c_str(), sdlColour));
+      if (glyphs) SDL_BlitSurface(glyphs.get(), nullptr, surface, &where);
     }
-    at += piece.bytes;
-    x += piece.width;
+    at += piece.size();
+    x += width;
   }
 }
 
@@ -254,9 +180,8 @@ int32_t DrawTextIn(DrawTarget* target, const char* text, int32_t count, const Re
   const size_t maxLines =
       static_cast<size_t>(std::clamp<int64_t>(rows, 1, static_cast<int64_t>(length) + 1));
   const int64_t width = int64_t{rect.right} - rect.left;
-  std::vector<LaidOutLine> scratch;
-  const std::vector<LaidOutLine>& lines =
-      LinesOf(*font, text, length, (format & TextWordBreak) != 0, width, maxLines, &scratch);
+  const std::vector<Line> lines =
+      BreakLines(font->ttf.get(), text, length, (format & TextWordBreak) != 0, width, maxLines);
 
   // The visible part: the rectangle (right and bottom exclusive) within the surface's clip.
   SDL_Surface* surface = target->surface;
@@ -276,17 +201,16 @@ int32_t DrawTextIn(DrawTarget* target, const char* text, int32_t count, const Re
       // clip, gives the same pixels as when it is drawn whole.
       const int64_t firstRow = std::max<int64_t>(rect.top, 0);
       int64_t y = rect.top;
-      for (const LaidOutLine& line : lines) {
+      for (const Line& line : lines) {
         // Glyphs are drawn from the line's top down: from here on nothing reaches the clip.
         if (y >= bottom) break;
-        if (y + lineHeight > firstRow && !line.utf8.empty()) {
-          LineRun scratchRun;
-          LineRun& run = RunOf(*font, line.utf8, &scratchRun);
+        const std::string utf8 = Utf8Of(text, line.begin, line.end);
+        if (y + lineHeight > firstRow && !utf8.empty()) {
           int64_t x = rect.left;
           if ((format & TextCenter) != 0) {
-            x = (int64_t{rect.left} + rect.right - WidthOf(*font, line.utf8, &run)) / 2;
+            x = (int64_t{rect.left} + rect.right - WidthOf(font->ttf.get(), utf8)) / 2;
           }
-          DrawLine(target, *font, line.utf8, &run, x, y);
+          DrawLine(target, *font, utf8, x, y);
         }
         y += lineHeight;
       }

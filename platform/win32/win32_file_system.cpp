@@ -48,22 +48,6 @@ std::FILE* OpenFileForReading(const char* path, int* missing) {
   return file;
 }
 
-int GetFileStamp(const char* path, FileStamp* stamp) {
-  WIN32_FILE_ATTRIBUTE_DATA data;
-  if (path == nullptr || *path == '\0' || stamp == nullptr) return 0;
-  if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data)) return 0;
-  if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return 0;
-  // No inode without opening the file; the write time counts in 100 ns steps.
-  const uint64_t ticks = (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
-                         data.ftLastWriteTime.dwLowDateTime;
-  stamp->device = 0;
-  stamp->inode = 0;
-  stamp->size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-  stamp->seconds = static_cast<int64_t>(ticks / 10000000u);
-  stamp->nanoseconds = static_cast<int64_t>(ticks % 10000000u) * 100;
-  return 1;
-}
-
 const char kPathSeparator = '\\';
 
 int DeleteFileAt(const char* path) { return path != nullptr && DeleteFileA(path) ? 1 : 0; }

@@ -15,7 +15,6 @@
 #include "platform/sdl/sdl_draw_target.h"
 #include "platform/sdl/sdl_resources.h"
 #include "platform/sdl/sdl_scale.h"
-#include "platform/sdl/sdl_text_cache.h"
 #include "res/resource_ids.h"
 
 namespace {
@@ -349,55 +348,6 @@ TEST(SdlText, ColourAndBackgroundMode) {
   Draw(opaque.target(), "Ink", Rect{0, 0, 200, 40});
   EXPECT_EQ(1u, opaque.Colours().count(kWhite));  // the box behind the text
   EXPECT_EQ(0, SetBackgroundMode(opaque.target(), 3));
-}
-
-// Text drawn again comes from what was kept of it; it must still be drawn in the font and the
-// colour asked for now. What is kept stays within its budget and goes with its font.
-TEST(SdlText, KeptTextFollowsFontAndColourWithinItsBudget) {
-  const auto keptBytes = [] {
-    const TextCaches& caches = TextCache();
-    return caches.layouts.bytes() + caches.lines.bytes() + caches.glyphs.bytes();
-  };
-  const size_t before = keptBytes();
-  Canvas canvas(300, 60, 0x000000);
-  SetBackgroundMode(canvas.target(), BackgroundTransparent);
-  const auto drawInk = [&canvas](ColorRef colour) {
-    SDL_FillRect(canvas.target()->surface, nullptr, 0);
-    SetTextColour(canvas.target(), colour);
-    Draw(canvas.target(), "Ink", Rect{0, 0, 300, 60});
-    return canvas.Ink(0x000000);
-  };
-  {
-    ScopedFont font(canvas.target(), 24);
-    // Red, green, red again: plain glyphs come out in exactly the colour asked for.
-    for (const ColorRef colour : {0x0000FFu, 0x00FF00u, 0x0000FFu}) {
-      drawInk(colour);
-      const uint32_t rgb = (colour & 0xFF) << 16 | (colour & 0xFF00) | (colour >> 16 & 0xFF);
-      EXPECT_EQ((std::set<uint32_t>{0x000000, rgb}), canvas.Colours()) << colour;
-    }
-  }
-  // A font made after another was deleted may get its address; it must not get its glyphs.
-  int32_t smallHeight = 0;
-  {
-    ScopedFont font(canvas.target(), 12);
-    const Rect ink = drawInk(0xFFFFFF);
-    smallHeight = ink.bottom - ink.top;
-  }
-  {
-    ScopedFont font(canvas.target(), 40);
-    const Rect ink = drawInk(0xFFFFFF);
-    EXPECT_GT(ink.bottom - ink.top, 2 * smallHeight);
-  }
-  {
-    ScopedFont font(canvas.target(), 48, FontWeightNormal, 0, 0, FontQualityAntialiased);
-    for (int i = 0; i < 2000; ++i) {
-      Draw(canvas.target(), "Entry " + std::to_string(i) + " of a long list", Rect{0, 0, 300, 60},
-           TextWordBreak);
-    }
-    EXPECT_GT(keptBytes(), before);
-    EXPECT_LE(keptBytes() - before, size_t{6} << 20);
-  }
-  EXPECT_EQ(before, keptBytes());  // deleting the font let go of all that was kept for it
 }
 
 // --- Images and blits ------------------------------------------------------------------------
