@@ -209,9 +209,13 @@ LoadResult LoadFile(const char* path, std::string* content) {
   int missing = 0;
   std::FILE* f = OpenFileForReading(path, &missing);
   if (f == nullptr) return missing ? LoadResult::kMissing : LoadResult::kFailed;
+  // Only files on disk are opened, so their size is known at once: one too big is refused
+  // without reading it. Where the size cannot be told, reading stops past the limit.
+  const long end = std::fseek(f, 0, SEEK_END) == 0 ? std::ftell(f) : -1;
+  bool tooBig = end > 0 && static_cast<uint64_t>(end) > kMaxFileSize;
+  std::rewind(f);
   char chunk[65536];
   size_t got;
-  bool tooBig = false;
   while (!tooBig && (got = std::fread(chunk, 1, sizeof chunk, f)) > 0) {
     content->append(chunk, got);
     tooBig = content->size() > kMaxFileSize;
@@ -385,9 +389,6 @@ std::shared_ptr<const ParsedFile> ParsedFileAt(std::string_view path) {
   if (batchDepth != 0) {
     if (std::shared_ptr<const ParsedFile> kept = batchFiles.Find(path)) return kept;
   }
-  // A file too big to read is known by its size, without reading it.
-  const FileProbeResult probe = ProbeFile(path.data());
-  if (probe.opened && probe.sizeKnown && probe.size > kMaxFileSize) return nullptr;
   std::string content;
   if (LoadFile(path.data(), &content) != LoadResult::kLoaded) return nullptr;
   std::shared_ptr<const ParsedFile> parsed = Parse(std::move(content));
