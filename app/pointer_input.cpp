@@ -23,18 +23,6 @@ int64_t RowsPerColumn(const MenuSettings& settings) {
   return settings.itemsPerColumn < 1 ? 1 : settings.itemsPerColumn;
 }
 
-bool IsLinkVerb(const char* verb) {
-  if (verb == nullptr) return false;
-  static const char kLink[] = "link";
-  size_t i = 0;
-  for (; kLink[i] != '\0'; ++i) {
-    char c = verb[i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != kLink[i]) return false;  // also stops at the end of a shorter verb
-  }
-  return verb[i] == '\0';
-}
-
 // A copy that outlives the entry: opening a level frees the items, and the shell or a message
 // box can dispatch messages that do.
 struct OptionalText {

@@ -26,6 +26,10 @@ enum ItemFlag : uint32_t {
   ItemHasHint = 32,
 };
 
+// Whether an item's verb opens its target as a new menu level: "LINK" in any letter case. A
+// missing verb does not.
+bool IsLinkVerb(const char* verb);
+
 class CMenuItem {
  public:
   // Each field of a definition line is expanded into this many bytes.

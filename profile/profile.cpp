@@ -9,6 +9,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "platform/ascii_case.h"
 #include "platform/copy_text.h"
 #include "platform/file_system.h"
 #include "platform/profile_store.h"
@@ -150,9 +151,7 @@ ColorRef ParseColor(const char* text, ColorRef* out) {
 int LowerAscii(char* text) {
   if (text == nullptr) return 0;
   int length = 0;
-  for (; text[length] != '\0'; ++length) {
-    if (text[length] >= 'A' && text[length] <= 'Z') text[length] += 32;
-  }
+  for (; text[length] != '\0'; ++length) text[length] = FoldAscii(text[length]);
   return length;
 }
 

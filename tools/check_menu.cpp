@@ -97,8 +97,6 @@ std::string ReadValue(const SourceFile::Section* section, const char* key, uint3
   return value;
 }
 
-bool IsLink(const char* verb) { return verb != nullptr && SameName(verb, "LINK"); }
-
 struct LinkTarget {
   std::string fullPath;
   std::string workDir;
@@ -370,7 +368,7 @@ class Checker {
     int32_t index = 0;
     for (const CMenuItem* item = pass.app->page.firstItem; item != nullptr;
          item = item->next, ++index) {
-      if (!IsLink(item->verb) || item->target == nullptr) continue;
+      if (!IsLinkVerb(item->verb) || item->target == nullptr) continue;
       const std::string full = FullPathOf(item->target);
       // A target that is missing, or a working directory that is, has been reported.
       if (full.empty() || !CProfile::FileHasData(full.c_str())) continue;

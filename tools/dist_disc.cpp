@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ascii_case.h"
 #include "platform/file_system.h"
 #include "tools/check_menu.h"
 #include "tools/dist_image.h"
@@ -49,9 +50,7 @@ bool Inside(const fs::path& path, const fs::path& folder) {
 }
 
 std::string Lower(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
+  for (char& c : text) c = FoldAscii(c);
   return text;
 }
 

@@ -11,17 +11,7 @@ namespace {
 // The store reads nothing of a file past this size; neither does the check.
 constexpr size_t kMaxFileSize = size_t{64} << 20;
 
-char Fold(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
 }  // namespace
-
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (Fold(a[i]) != Fold(b[i])) return false;
-  }
-  return true;
-}
 
 std::shared_ptr<const SourceFile> SourceFile::Read(const std::string& path) {
   auto file = std::make_shared<SourceFile>();
@@ -62,7 +52,7 @@ std::shared_ptr<const SourceFile> SourceFile::Read(const std::string& path) {
     if (line.kind == PortableLineKind::kSection) {
       current = kNone;
       std::string folded(line.name);
-      for (char& c : folded) c = Fold(c);
+      for (char& c : folded) c = FoldAscii(c);
       if (seen.insert(std::move(folded)).second) {
         file->sections.push_back(
             Section{std::string(line.name), static_cast<int>(line.number), {}});
