@@ -72,9 +72,7 @@ int CMenuApp::ApplySettings(MenuSettings* newSettings, int centre) {
   const int32_t height = extent.height;
 
   DrawTarget* windowTarget = GetWindowTarget(window);
-  page.Layout(settings.itemArea[0], settings.itemArea[1], settings.itemArea[2],
-              settings.itemArea[3], height, itemFont, windowTarget, settings.columns,
-              settings.itemsPerColumn, page.currentPage);
+  page.Layout(PageFrameOf(settings, height, itemFont, windowTarget), page.currentPage);
   // A file without items lays out nothing; the buttons of the level before must not stay.
   if (page.itemCount == 0) page.KeepExitOrReturnOnly();
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/menu_app.h"
+#include "menu/page_grid.h"
 #include "platform/draw.h"
 #include "platform/headless/headless_control.h"
 #include "platform/window.h"
@@ -209,13 +210,7 @@ int RenderAll(const std::string& file, const std::string& outDir,
           status = 1;
           continue;
         }
-        const int32_t columns = record.columns < 1 ? 1 : record.columns;
-        const int32_t rows = record.itemsPerColumn < 1 ? 1 : record.itemsPerColumn;
-        const int64_t perPage = int64_t{columns} * rows;
-        const int32_t pages =
-            app->page.itemCount == 0
-                ? 1
-                : static_cast<int32_t>((app->page.itemCount + perPage - 1) / perPage);
+        const int32_t pages = GridOf(record).PageCount(app->page.itemCount);
         for (int32_t p = 0; p < pages; ++p) {
           app->page.currentPage = p;
           MenuSettings again = app->settings;
