@@ -11,7 +11,6 @@
 #include "platform/copy_text.h"
 #include "platform/cursor.h"
 #include "platform/draw.h"
-#include "platform/os_info.h"
 #include "platform/sound.h"
 #include "platform/window.h"
 #include "res/resource_ids.h"
@@ -53,6 +52,7 @@ CMenuApp::CMenuApp()
       settings(),
       offscreenSize(0),
       screenBitsSize(0) {
+  ReportFindingsTo(nullptr);
   std::memset(sessions, 0, sizeof sessions);
   std::memset(&settings, 0, sizeof settings);
 }
@@ -93,9 +93,9 @@ int CMenuApp::Initialize(void* moduleInstance, WindowHandle mainWindow) {
   window = mainWindow;
   instance = moduleInstance;
 
-  // The country code, cut so that it fits behind the point.
+  // The country code the profile loads with, cut so that it fits behind the point.
   char country[16];
-  std::snprintf(country, sizeof country, "%d", static_cast<int>(UserCountryCode()));
+  std::snprintf(country, sizeof country, "%d", static_cast<int>(profile.country));
   countrySuffix[0] = '.';
   CopyText(countrySuffix + 1, sizeof countrySuffix - 1, country);
   // The profile holds no file yet, so this normally keeps the string section as it is; the

@@ -9,6 +9,7 @@
 #include "menu/menu_page.h"
 #include "platform/handles.h"
 #include "platform/window_events.h"
+#include "profile/load_finding.h"
 #include "profile/menu_settings.h"
 #include "profile/profile.h"
 #include "render/dib.h"
@@ -51,7 +52,7 @@ class CMenuApp : public WindowEvents {
   CMenuApp& operator=(const CMenuApp&) = delete;
 
   // Reads the screen depth and size, allocates offscreenBuffer, stores window and instance,
-  // picks the string section for the user's country, loads the cursors and the page buttons.
+  // picks the string section for profile.country, loads the cursors and the page buttons.
   // 1, or 0 when the buffer cannot be allocated (window and instance are then not stored).
   int Initialize(void* instance, WindowHandle window);
 
@@ -70,6 +71,13 @@ class CMenuApp : public WindowEvents {
   // and the page's items. 1, or 0 when the path cannot be made full, the record is refused
   // or the file is missing or empty.
   int LoadDefinition(const char* fileName, MenuSettings* settings);
+  // Shows what the loader or the bitmap reader found as the menu's message box: the bitmap
+  // reader's in a box of its own (CDib::ReportError), the loader's as an error on the window.
+  void ShowFinding(const LoadFinding& finding);
+  // Hands what this object's loads find (definition files and backgrounds) to sink instead of
+  // showing it; an empty sink shows it again. Tools that load menus with nobody to answer a
+  // message box take the findings this way.
+  void ReportFindingsTo(FindingSink sink);
   // Save and restore the remembered page and visited marks of a definition file.
   void SavePageState(const char* definitionFile);
   void RestorePageState(const char* fullPath);
@@ -192,6 +200,8 @@ class CMenuApp : public WindowEvents {
   size_t screenBitsSize;
   // The picture paints compose, with the image it keeps between paints.
   CMenuPicture picture;
+  // Where loads report what they find: ShowFinding unless ReportFindingsTo said otherwise.
+  FindingSink findings_;
 
   // Asks for a repaint of entry's rectangle, and of the hint line.
   void InvalidateEntry(const CMenuItem& entry);

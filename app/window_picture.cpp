@@ -59,7 +59,7 @@ int CMenuApp::ApplySettings(MenuSettings* newSettings, int centre) {
   titleFont = MakeFont(settings.titleStyle);
 
   // A relative name is taken from the current directory: the working directory of the level.
-  if (!backgroundDib.LoadFromFile(settings.background)) {
+  if (!backgroundDib.LoadFromFile(settings.background, findings_)) {
     // CDib has shown its message. The items are those of the new file already, so only the
     // exit-or-return button is left to answer the pointer: it leads back to the level shown
     // before (or asks the exit question), and pointer input must not stay blocked for it.

@@ -8,7 +8,6 @@
 #include "menu/page_state.h"
 #include "platform/copy_text.h"
 #include "platform/file_system.h"
-#include "platform/message_box.h"
 
 namespace {
 
@@ -124,9 +123,9 @@ int LoadDefinitionFile(const DefinitionLoad& load, const char* fileName,
   profile.GetString("SameAs", "", sameAs, kSectionNameSize);
   // Followed once: a "SameAs" in the named section is not looked at.
   if (sameAs[0] != '\0' && !profile.SelectSection(sameAs, 0)) {
-    const std::string message =
-        std::string("Section not found - [") + sameAs + "]\nSet default to [Menu].";
-    ShowMessageBox(load.owner, message.c_str(), "Error", MessageOk | MessageIconError);
+    load.findings(
+        LoadFinding{LoadFindingCode::kSectionMissing, fullPath, 0, Severity::kError,
+                    std::string("Section not found - [") + sameAs + "]\nSet default to [Menu]."});
     profile.SelectSection("menu", 0);
   }
 

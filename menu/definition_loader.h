@@ -5,18 +5,18 @@
 #include <cstdint>
 
 #include "menu/menu_page.h"
-#include "platform/handles.h"
+#include "profile/load_finding.h"
 #include "profile/menu_settings.h"
 #include "profile/profile.h"
 
 // What a load reads with and writes to.
 struct DefinitionLoad {
-  CProfile& profile;         // the reader; names the loaded file afterwards
-  CMenuPage& page;           // receives the text styles and the items
-  int32_t& busy;             // 1 while the file is read
-  WindowHandle owner;        // of the message boxes a load shows
-  const char* defaultTitle;  // the title without a "title" key
-  const char* sessionFile;   // where page states are remembered
+  CProfile& profile;            // the reader; names the loaded file afterwards
+  CMenuPage& page;              // receives the text styles and the items
+  int32_t& busy;                // 1 while the file is read
+  const FindingSink& findings;  // what the load finds wrong, as it finds it
+  const char* defaultTitle;     // the title without a "title" key
+  const char* sessionFile;      // where page states are remembered
 };
 
 // Reads fileName into settings (a zeroed record, recordSize stamped) and the page's items,

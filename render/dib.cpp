@@ -193,7 +193,9 @@ int64_t MeasureFile(std::FILE* file, const FileProbeResult& probe) {
   return end;
 }
 
-void ReportNotFound(const char* path) {
+// The text of a file that cannot be opened: its full path, or the name as given when that
+// cannot be formed.
+std::string NotFoundText(const char* path) {
   char full[260];
   CopyText(full, sizeof full, path);
   char resolved[260];
@@ -201,7 +203,7 @@ void ReportNotFound(const char* path) {
   if (length > 0 && length < sizeof resolved) CopyText(full, sizeof full, resolved);
   char text[300];
   std::snprintf(text, sizeof text, "File not found - %s", full);
-  CDib::ReportError(text);
+  return text;
 }
 
 }  // namespace
@@ -237,7 +239,14 @@ void CDib::ReleaseAll() {
 }
 
 int CDib::LoadFromFile(const char* path) {
+  return LoadFromFile(path, [](const LoadFinding& finding) { ReportError(finding.text.c_str()); });
+}
+
+int CDib::LoadFromFile(const char* path, const FindingSink& findings) {
   if (path == nullptr) path = "";
+  const auto report = [&](const std::string& text) {
+    findings(LoadFinding{LoadFindingCode::kBitmapFile, path, 0, Severity::kError, text});
+  };
   // Names from definition files may use '\' as a separator; '/' serves on every system.
   std::string name(path);
   for (char& c : name)
@@ -247,30 +256,30 @@ int CDib::LoadFromFile(const char* path) {
   const FileProbeResult probe = ProbeFile(path);
   FilePtr file(probe.opened ? OpenFileForReading(name.c_str(), nullptr) : nullptr);
   if (!file) {
-    ReportNotFound(path);
+    report(NotFoundText(path));
     return 0;
   }
 
   ReleaseAll();
   uint8_t fileHeader[kFileHeaderSize];
   if (std::fread(fileHeader, 1, sizeof fileHeader, file.get()) != sizeof fileHeader) {
-    ReportError("read error 1");
+    report("read error 1");
     return 0;
   }
   if (ReadU16(fileHeader) != 0x4D42) {  // "BM"
-    ReportError("Invalid bitmap file");
+    report("Invalid bitmap file");
     return 0;
   }
   const int64_t fileSize = MeasureFile(file.get(), probe);
   if (fileSize < 0 || std::fseek(file.get(), kFileHeaderSize, SEEK_SET) != 0) {
-    ReportError("Read error 1");
+    report("Read error 1");
     return 0;
   }
   // The info block runs from the end of the file header to the pixel rows.
   const uint32_t offBits = ReadU32(fileHeader + 10);
   if (offBits < kFileHeaderSize + kCoreHeaderSize || offBits > fileSize ||
       offBits - kFileHeaderSize > kMaxInfoBlockSize) {
-    ReportError("Invalid bitmap file");
+    report("Invalid bitmap file");
     return 0;
   }
   const uint32_t blockSize = offBits - kFileHeaderSize;
@@ -278,7 +287,7 @@ int CDib::LoadFromFile(const char* path) {
   infoOwnership = 1;
   bitsOwnership = 1;
   if (info == nullptr || std::fread(info, 1, blockSize, file.get()) != blockSize) {
-    ReportError("Read error 1");
+    report("Read error 1");
     ReleaseAll();
     return 0;
   }
@@ -290,7 +299,7 @@ int CDib::LoadFromFile(const char* path) {
     size = PixelBytesToHold(facts, static_cast<uint64_t>(fileSize) - offBits);
   }
   if (size == 0) {
-    ReportError("Invalid bitmap file");
+    report("Invalid bitmap file");
     ReleaseAll();
     return 0;
   }
@@ -301,7 +310,7 @@ int CDib::LoadFromFile(const char* path) {
   const uint64_t present = static_cast<uint64_t>(fileSize) - offBits;
   const size_t wanted = static_cast<size_t>(size < present ? size : present);
   if (bits == nullptr || std::fread(bits, 1, wanted, file.get()) != wanted) {
-    ReportError("Read error 1");
+    report("Read error 1");
     ReleaseAll();
     return 0;
   }

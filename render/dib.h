@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "platform/handles.h"
+#include "profile/load_finding.h"
 
 // Width and height of an image in pixels.
 struct DibExtent {
@@ -23,6 +24,9 @@ class CDib {
   // message box. When the file cannot be opened the image held before stays; after any
   // other failure the object holds no image.
   int LoadFromFile(const char* path);
+  // The same, with the failure handed to findings (code kBitmapFile, the text ReportError
+  // would show) instead of shown.
+  int LoadFromFile(const char* path, const FindingSink& findings);
 
   // Frees everything held and zeroes every field.
   void ReleaseAll();

@@ -22,6 +22,7 @@
 #include "platform/headless/headless_control.h"
 #include "platform/profile_store.h"
 #include "tools/check_pass.h"
+#include "tools/headless_menu.h"
 
 namespace {
 
@@ -42,6 +43,12 @@ std::string CurrentDir() {
   char out[4096];
   const uint32_t length = GetCurrentDir(out, sizeof out);
   return length > 0 && length < sizeof out ? std::string(out, length) : std::string();
+}
+
+// text with its line breaks as blanks, as a finding's message is one line.
+std::string OneLine(std::string text) {
+  for (char& c : text) c = c == '\n' ? ' ' : c;
+  return text;
 }
 
 bool EndsWithName(const std::string& name, const char* suffix) {
@@ -137,12 +144,7 @@ class Checker {
   void Run() {
     const std::string start = CurrentDir();
     ShownPath(start);  // fixes the directory names are shown relative to
-    // The passes set the country the core reads; the caller's own setting comes back after.
-    const char* country = std::getenv("QUOREL_COUNTRY");
-    const std::string savedCountry = country != nullptr ? country : "";
-    HeadlessReset();
-    HeadlessConfigureScreen(1024, 768, 32);
-    LoadAppStrings();
+    ResetHeadlessMenu();
 
     std::error_code error;
     const fs::path given(options_.file);
@@ -156,11 +158,6 @@ class Checker {
     for (size_t index = 0; index < result_->levels.size(); ++index) CheckLevel(index);
     ReportUnexpanded();
     if (!start.empty()) SetCurrentDir(start.c_str());
-    if (country != nullptr) {
-      setenv("QUOREL_COUNTRY", savedCountry.c_str(), 1);
-    } else {
-      unsetenv("QUOREL_COUNTRY");
-    }
     HeadlessReset();
   }
 
@@ -239,45 +236,48 @@ class Checker {
   void CheckPass(const MenuLevel& level, const std::shared_ptr<const SourceFile>& source,
                  WindowsVariant variant, int32_t country, bool firstOfRelease,
                  std::vector<LinkTarget>* links) {
-    MenuSettings record = CreateMenuSettings();
-    bool applied = false;
-    const std::unique_ptr<CMenuApp> app = OpenLevel(level, variant, country, &record, &applied);
-    if (app == nullptr) {
+    std::vector<LoadFinding> found;
+    LoadedMenu menu = LoadMenuHeadless(
+        LevelLoad(level, variant, country, [&](const LoadFinding& f) { found.push_back(f); }));
+    if (menu.stage < LoadedMenu::Stage::kNotApplied) {
       Whole(level, "unreadable-file", "cannot be loaded");
       return;
     }
     loaded_ = true;
-    const std::vector<HeadlessEvent> events = HeadlessTakeEvents();
+    MenuSettings& record = menu.record;
 
     LevelPass pass;
     pass.level = &level;
-    pass.app = app.get();
-    pass.applied = applied;
+    pass.app = menu.app.get();
+    pass.applied = menu.stage == LoadedMenu::Stage::kApplied;
     pass.variant = variant;
     pass.country = country;
     pass.source = source;
     pass.report = report_;
     FindSections(&pass);
 
-    {
-      for (const HeadlessEvent& event : events) {
-        if (event.kind != HeadlessEvent::Kind::MessageBox) continue;
-        std::string text = event.text;
-        for (char& c : text) c = c == '\n' ? ' ' : c;
-        if (event.caption == "class CDib") {
-          pass.Add(pass.settingsShown, pass.SettingLine("bkBitmap"), Severity::kError, "background",
+    for (const LoadFinding& finding : found) {
+      const std::string text = OneLine(finding.text);
+      switch (finding.code) {
+        case LoadFindingCode::kBitmapFile:
+          pass.Add(pass.settingsShown, pass.SettingLine("bkBitmap"), finding.severity, "background",
                    "background '" + std::string(record.background) + "': " + text);
-        } else if (event.caption == "Error") {
+          break;
+        case LoadFindingCode::kSectionMissing:
           pass.Add(level.shown, KeyLine(*source, ChosenSection(*source, "menu", variant), "SameAs"),
-                   Severity::kError, "sameas-missing", text);
-        } else {
-          pass.Add(level.shown, 0, Severity::kError, "message", event.caption + ": " + text);
-        }
+                   finding.severity, "sameas-missing", text);
+          break;
       }
+    }
+    // Any other message box the load showed would stop the menu for an answer.
+    for (const HeadlessEvent& event : HeadlessTakeEvents()) {
+      if (event.kind != HeadlessEvent::Kind::MessageBox) continue;
+      pass.Add(level.shown, 0, Severity::kError, "message",
+               event.caption + ": " + OneLine(event.text));
     }
 
     if (firstOfRelease) CheckSourceLines(pass);
-    if (applied) CheckLayout(pass);
+    if (pass.applied) CheckLayout(pass);
     CheckFiles(pass);
     CollectUnexpanded(pass, record);
     CollectLinks(pass, links);
@@ -431,21 +431,25 @@ class Checker {
 
 }  // namespace
 
+MenuLoad LevelLoad(const MenuLevel& level, WindowsVariant variant, int32_t country,
+                   FindingSink findings) {
+  MenuLoad load;
+  load.file = level.fullPath;
+  load.workDir = level.workDir;
+  load.variant = variant;
+  load.country = country;
+  load.level = std::min(level.depth, kDeepestLevel);
+  load.findings = std::move(findings);
+  return load;
+}
+
 std::unique_ptr<CMenuApp> OpenLevel(const MenuLevel& level, WindowsVariant variant, int32_t country,
                                     MenuSettings* record, bool* applied) {
-  *applied = false;
-  setenv("QUOREL_COUNTRY", std::to_string(country).c_str(), 1);
-  if (!SetCurrentDir(level.workDir.c_str())) return nullptr;
-  HeadlessTakeEvents();
-  auto app = std::make_unique<CMenuApp>();
-  app->profile.variant = variant;
-  if (!app->Initialize(nullptr, HeadlessCreateWindow())) return nullptr;
-  HeadlessTakeEvents();  // what setting up the window asked for is no finding
-  app->sessionIndex = level.depth < kDeepestLevel ? level.depth : kDeepestLevel;
-  // A fresh object loads nothing before, so no remembered state is written anywhere.
-  if (!app->LoadDefinition(level.fullPath.c_str(), record)) return nullptr;
-  *applied = app->ApplySettings(record, 0) != 0;
-  return app;
+  LoadedMenu menu = LoadMenuHeadless(LevelLoad(level, variant, country, nullptr));
+  *record = menu.record;
+  *applied = menu.stage == LoadedMenu::Stage::kApplied;
+  if (menu.stage < LoadedMenu::Stage::kNotApplied) return nullptr;
+  return std::move(menu.app);
 }
 
 int LevelPass::SettingLine(const char* key) const {

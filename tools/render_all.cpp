@@ -19,6 +19,7 @@
 #include "platform/headless/headless_control.h"
 #include "platform/window.h"
 #include "tools/check_menu.h"
+#include "tools/headless_menu.h"
 #include "tools/png_writer.h"
 
 namespace {
@@ -186,9 +187,7 @@ int RenderAll(const std::string& file, const std::string& outDir,
   std::sort(countries.begin() + 1, countries.end());
 
   const fs::path start = fs::current_path();
-  HeadlessReset();
-  HeadlessConfigureScreen(1024, 768, 32);
-  LoadAppStrings();
+  ResetHeadlessMenu();
   // Level files are named relative to the first one's folder.
   const fs::path base = reach.levels.front().workDir;
   int status = 0;
