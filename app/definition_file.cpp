@@ -9,8 +9,9 @@
 #include "platform/message_box.h"
 #include "session/restart_recovery.h"
 
-int CMenuApp::LoadDefinition(const char* fileName, MenuSettings* newSettings) {
-  const DefinitionLoad load{profile, page, busy, findings_, appTitle, SessionFile()};
+int CMenuApp::LoadDefinition(const char* fileName, MenuSettings* newSettings,
+                             ChosenSections* chosen) {
+  const DefinitionLoad load{profile, page, busy, findings_, appTitle, SessionFile(), chosen};
   return LoadDefinitionFile(load, fileName, newSettings);
 }
 

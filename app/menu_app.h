@@ -35,6 +35,7 @@ extern void* appInstance;
 void LoadAppStrings();
 
 class CMenuApp;
+struct ChosenSections;
 // The one application object of the menu program (the window backends pass every event to
 // it through WindowEvents). Tests make their own objects.
 extern CMenuApp theApp;
@@ -68,9 +69,10 @@ class CMenuApp : public WindowEvents {
   void RedrawWithEffect(int32_t effect);
 
   // Reads the definition file fileName into settings (a zeroed record, recordSize stamped)
-  // and the page's items. 1, or 0 when the path cannot be made full, the record is refused
-  // or the file is missing or empty.
-  int LoadDefinition(const char* fileName, MenuSettings* settings);
+  // and the page's items; the sections read go to chosen when it is not null. 1, or 0 when the
+  // path cannot be made full, the record is refused or the file is missing or empty.
+  int LoadDefinition(const char* fileName, MenuSettings* settings,
+                     ChosenSections* chosen = nullptr);
   // Shows what the loader or the bitmap reader found as the menu's message box: the bitmap
   // reader's in a box of its own (CDib::ReportError), the loader's as an error on the window.
   void ShowFinding(const LoadFinding& finding);

@@ -86,24 +86,6 @@ std::set<int32_t> CountriesOf(const SourceFile& source) {
   return countries;
 }
 
-// The section SelectSection(name, 1) picks under variant.
-const SourceFile::Section* ChosenSection(const SourceFile& source, const char* name,
-                                         WindowsVariant variant) {
-  const std::string suffixed = std::string(name) + VariantSuffix(variant);
-  if (const SourceFile::Section* section = source.Find(suffixed)) return section;
-  return source.Find(name);
-}
-
-std::string ReadValue(const SourceFile::Section* section, const char* key, uint32_t size,
-                      const std::string& file) {
-  if (section == nullptr) return std::string();
-  std::string value(size, '\0');
-  const uint32_t count =
-      ReadProfileString(section->name.c_str(), key, "", &value[0], size, file.c_str());
-  value.resize(count);
-  return value;
-}
-
 struct LinkTarget {
   std::string fullPath;
   std::string workDir;
@@ -254,7 +236,7 @@ class Checker {
     pass.country = country;
     pass.source = source;
     pass.report = report_;
-    FindSections(&pass);
+    FindSections(menu.sections, &pass);
 
     for (const LoadFinding& finding : found) {
       const std::string text = OneLine(finding.text);
@@ -264,7 +246,8 @@ class Checker {
                    "background '" + std::string(record.background) + "': " + text);
           break;
         case LoadFindingCode::kSectionMissing:
-          pass.Add(level.shown, KeyLine(*source, ChosenSection(*source, "menu", variant), "SameAs"),
+          pass.Add(level.shown,
+                   KeyLine(*source, source->Find(menu.sections.sameAsSection), "SameAs"),
                    finding.severity, "sameas-missing", text);
           break;
       }
@@ -288,33 +271,23 @@ class Checker {
     return line != 0 ? line : (section != nullptr ? section->headerLine : 0);
   }
 
-  void FindSections(LevelPass* pass) {
+  // The lines of the sections the load read (chosen), and of its include file.
+  void FindSections(const ChosenSections& chosen, LevelPass* pass) {
     const SourceFile& source = *pass->source;
-    const std::string& file = pass->level->fullPath;
     pass->settingsFile = pass->source;
     pass->settingsShown = pass->level->shown;
-    pass->settingsSection = ChosenSection(source, "global", pass->variant);
-    const std::string include = ReadValue(pass->settingsSection, "#include", kPathSize, file);
-    if (!include.empty()) {
-      const std::string full = FullPathOf(include);
-      if (!full.empty() && CProfile::FileHasData(full.c_str())) {
-        std::shared_ptr<const SourceFile> included = SourceFile::Read(full);
-        if (included->state == SourceFile::State::kRead) {
-          const std::string name = pass->settingsSection->name;
-          pass->settingsFile = included;
-          pass->settingsShown = ShownPath(full);
-          pass->settingsSection = included->Find(name);
-          report_->CountFile(pass->settingsShown);
-        }
+    pass->settingsSection = source.Find(chosen.settingsSection);
+    if (!chosen.includeFile.empty()) {
+      std::shared_ptr<const SourceFile> included = SourceFile::Read(chosen.includeFile);
+      if (included->state == SourceFile::State::kRead) {
+        pass->settingsFile = included;
+        pass->settingsShown = ShownPath(chosen.includeFile);
+        pass->settingsSection = included->Find(chosen.settingsSection);
+        report_->CountFile(pass->settingsShown);
       }
     }
 
-    const SourceFile::Section* menu = ChosenSection(source, "menu", pass->variant);
-    const std::string sameAs = ReadValue(menu, "SameAs", CProfile::kSectionNameSize, file);
-    if (!sameAs.empty()) {
-      menu = source.Find(sameAs);
-      if (menu == nullptr) menu = source.Find("menu");
-    }
+    const SourceFile::Section* menu = source.Find(chosen.menuSection);
     pass->menuSection = menu;
     if (menu == nullptr) return;
     // The lines the menu's search for "item=" and "title=" finds, in the order it finds them.

@@ -28,7 +28,7 @@ LoadedMenu LoadMenuHeadless(const MenuLoad& load) {
   menu.app = std::move(app);
   menu.app->sessionIndex = load.level;
   // A fresh object loads nothing before, so no remembered state is written anywhere.
-  if (!menu.app->LoadDefinition(load.file.c_str(), &menu.record)) return menu;
+  if (!menu.app->LoadDefinition(load.file.c_str(), &menu.record, &menu.sections)) return menu;
   menu.stage = LoadedMenu::Stage::kNotApplied;
   if (load.page) menu.app->page.currentPage = *load.page;
   if (menu.app->ApplySettings(&menu.record, 0)) menu.stage = LoadedMenu::Stage::kApplied;

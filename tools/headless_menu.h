@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/menu_app.h"
+#include "menu/definition_loader.h"
 #include "profile/load_finding.h"
 
 // The screen the tool shows menus on: the common desktop of the menu's time, at a depth that
@@ -43,6 +44,7 @@ struct LoadedMenu {
   Stage stage = Stage::kNoWorkDir;
   std::unique_ptr<CMenuApp> app;  // from kNotLoaded on
   MenuSettings record{};          // what the load read
+  ChosenSections sections;        // the sections it read them from
 };
 
 // Loads as described. What setting up the window records is taken; what the load and the
