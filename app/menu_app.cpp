@@ -33,7 +33,7 @@ CMenuApp::CMenuApp()
     : bitmapWidth(0),
       bitmapHeight(0),
       screenBitmap(nullptr),
-      pendingEffect(-1),
+      pendingEffect(EffectNone),
       busy(0),
       sessionIndex(-1),
       titleFont(nullptr),

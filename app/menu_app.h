@@ -44,7 +44,7 @@ class CMenuApp : public WindowEvents {
  public:
   static constexpr int32_t kSessionCount = 16;
 
-  // Every field at its starting value: no window, no fonts, sessionIndex -1, pendingEffect -1.
+  // Every field at its starting value: no window, no fonts, sessionIndex -1, no pendingEffect.
   CMenuApp();
   // Frees the off-screen buffer, the screen bitmap and its bits, and the three fonts.
   ~CMenuApp() override;
@@ -105,12 +105,9 @@ class CMenuApp : public WindowEvents {
   void DisplayChanged(int32_t bitsPerPixel, int32_t screenWidth, int32_t screenHeight) override;
 
   // --- Transition effects ----------------------------------------------------------------
-  // Reveals the composed image of imageTarget in windowTarget with effect 0 to 3 (cells,
-  // opening box, closing border, interlaced lines); any other value copies nothing.
+  // Reveals the composed image of imageTarget in windowTarget with effect EffectCells to
+  // EffectInterlace (render/transition.h); any other value copies nothing.
   void RunTransition(int32_t effect, DrawTarget* windowTarget, DrawTarget* imageTarget);
-  void TransitionCells(DrawTarget* windowTarget, DrawTarget* imageTarget);
-  void TransitionOpenBox(DrawTarget* windowTarget, DrawTarget* imageTarget);
-  void TransitionCloseBorder(DrawTarget* windowTarget, DrawTarget* imageTarget);
   void TransitionInterlace(DrawTarget* windowTarget, DrawTarget* imageTarget);
 
   // --- Pointer input ---------------------------------------------------------------------
@@ -172,7 +169,7 @@ class CMenuApp : public WindowEvents {
   int32_t bitmapHeight;
   ImageHandle screenBitmap;               // owned: the background at the screen's depth
   std::unique_ptr<uint8_t[]> screenBits;  // owned: pixel store of screenBitmap
-  int32_t pendingEffect;                  // -1: none
+  int32_t pendingEffect;                  // EffectNone, or the effect of the next paint
   int32_t busy;                           // 1 while a definition file is loaded or applied
   std::unique_ptr<uint8_t[]> offscreenBuffer;
   SessionEntry sessions[kSessionCount];

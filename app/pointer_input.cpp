@@ -13,6 +13,7 @@
 #include "platform/sound.h"
 #include "platform/window.h"
 #include "platform/window_events.h"
+#include "render/transition.h"
 #include "res/resource_ids.h"
 
 namespace {
@@ -112,7 +113,7 @@ int CMenuApp::ActivateItem(CMenuItem* entry) {
       if (TurnPage(+1, &settings) != 1) return 0;
       SaveShownPageState();
       PlayMenuSound(SoundResourceName(IDW_PAGE), kResourceAsync);
-      RedrawWithEffect(3);
+      RedrawWithEffect(EffectInterlace);
       // Rows per column alone, as the turn itself counts pages.
       ChangeCursor((int64_t{page.currentPage} + 1) * GridOf(settings).rows < page.itemCount
                        ? handCursor
@@ -122,7 +123,7 @@ int CMenuApp::ActivateItem(CMenuItem* entry) {
       if (TurnPage(-1, &settings) != 1) return 0;
       SaveShownPageState();
       PlayMenuSound(SoundResourceName(IDW_PAGE), kResourceAsync);
-      RedrawWithEffect(3);
+      RedrawWithEffect(EffectInterlace);
       ChangeCursor(page.currentPage != 0 ? handCursor : arrowCursor);
       return 1;
     default:

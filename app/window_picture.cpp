@@ -118,7 +118,8 @@ int CMenuApp::PaintWindow(DrawTarget* target, const Rect* paintRect) {
   const int32_t variant = profile.variant;
   const bool windows9x = variant == Variant95 || variant == Variant98 || variant == Variant98SE ||
                          variant == VariantME;
-  picture.Paint(PictureInputs(), target, paintRect, screenDepth <= 4 && windows9x, &pendingEffect);
+  picture.Paint(PictureInputs(), target, paintRect, SixteenColoursOrFewer(screenDepth) && windows9x,
+                &pendingEffect);
   return 1;
 }
 
@@ -136,18 +137,6 @@ int CMenuApp::RealizeBackgroundPalette(DrawTarget* target) {
 void CMenuApp::RunTransition(int32_t effect, DrawTarget* windowTarget, DrawTarget* imageTarget) {
   RealizeBackgroundPalette(windowTarget);
   RevealPicture(effect, windowTarget, imageTarget, TransitionArea());
-}
-
-void CMenuApp::TransitionCells(DrawTarget* windowTarget, DrawTarget* imageTarget) {
-  RevealCells(windowTarget, imageTarget, TransitionArea());
-}
-
-void CMenuApp::TransitionOpenBox(DrawTarget* windowTarget, DrawTarget* imageTarget) {
-  RevealOpenBox(windowTarget, imageTarget, TransitionArea());
-}
-
-void CMenuApp::TransitionCloseBorder(DrawTarget* windowTarget, DrawTarget* imageTarget) {
-  RevealCloseBorder(windowTarget, imageTarget, TransitionArea());
 }
 
 void CMenuApp::TransitionInterlace(DrawTarget* windowTarget, DrawTarget* imageTarget) {

@@ -364,14 +364,8 @@ int CMenuPage::PaintItems(DrawTarget* dc, int32_t x, int32_t y, int32_t width, i
   for (VisibleNode* node = firstVisible; node != nullptr; node = node->next) {
     CMenuItem* entry = node->entry;
     if (!entry->Intersects(x, y, width, height)) continue;
-    int32_t state = 0;
-    if (entry == hoveredItem) {
-      state = 1;
-    } else if (entry->visited) {
-      state = 2;
-    }
-    entry->Paint(dc, itemStyle, state);
-    if (state == 1 && focusShown != 0) DrawFocusFrame(dc, FocusFrameOf(*entry));
+    entry->Paint(dc, itemStyle, PaintStateOf(*entry));
+    if (FramesFocusOn(*entry)) DrawFocusFrame(dc, FocusFrameOf(*entry));
   }
   SetBackgroundMode(dc, previousMode);
   return 1;
@@ -383,21 +377,36 @@ Rect CMenuPage::FocusFrameOf(const CMenuItem& entry) {
   return Rect{entry.left, entry.top, entry.right, entry.bottom};
 }
 
+int32_t CMenuPage::PaintStateOf(const CMenuItem& entry) const {
+  // The highlight wins over the visited mark.
+  if (&entry == hoveredItem) return ItemStateHovered;
+  return entry.visited ? ItemStateVisited : ItemStateNormal;
+}
+
+bool CMenuPage::FramesFocusOn(const CMenuItem& entry) const {
+  return &entry == hoveredItem && focusShown != 0;
+}
+
+TextDraw CMenuPage::HintDraw(int32_t x, int32_t y, int32_t width, int32_t height) const {
+  const char* hint = hoveredItem != nullptr ? hoveredItem->hint : nullptr;
+  return TextDraw{hint, -1, Rect{x, y, Wrap(int64_t{x} + width - 1), Wrap(int64_t{y} + height - 1)},
+                  (hintStyle.flags & StyleShadow) != 0};
+}
+
 void CMenuPage::PaintHint(DrawTarget* dc, int32_t x, int32_t y, int32_t width, int32_t height) {
-  if (hoveredItem == nullptr || hoveredItem->hint == nullptr) return;
-  const char* hint = hoveredItem->hint;
-  const int32_t length = static_cast<int32_t>(std::strlen(hint));
+  const TextDraw hint = HintDraw(x, y, width, height);
+  if (hint.text == nullptr) return;
+  const int32_t length = static_cast<int32_t>(std::strlen(hint.text));
   const int32_t previousMode = SetBackgroundMode(dc, BackgroundTransparent);
-  const Rect rect{x, y, Wrap(int64_t{x} + width - 1), Wrap(int64_t{y} + height - 1)};
   ColorRef previousColour;
-  if (hintStyle.flags & StyleShadow) {
+  if (hint.shadow) {
     previousColour = SetTextColour(dc, hintStyle.shadowColor);
-    DrawTextIn(dc, hint, length, ShadowOf(rect), TextWordBreak);
+    DrawTextIn(dc, hint.text, length, ShadowOf(hint.rect), TextWordBreak);
     SetTextColour(dc, hintStyle.color);
   } else {
     previousColour = SetTextColour(dc, hintStyle.color);
   }
-  DrawTextIn(dc, hint, length, rect, TextWordBreak);
+  DrawTextIn(dc, hint.text, length, hint.rect, TextWordBreak);
   SetTextColour(dc, previousColour);
   SetBackgroundMode(dc, previousMode);
 }

@@ -90,6 +90,13 @@ class CMenuPage {
   // Draws the hovered entry's hint, word-wrapped, in the rectangle x, y, width, height.
   void PaintHint(DrawTarget* dc, int32_t x, int32_t y, int32_t width, int32_t height);
 
+  // What the two paints draw, for them and for whoever must know what a paint will show: the
+  // state an entry is painted in, whether the focus frame goes over it, and the hint drawn in
+  // x, y, width, height (no text: none).
+  int32_t PaintStateOf(const CMenuItem& entry) const;
+  bool FramesFocusOn(const CMenuItem& entry) const;
+  TextDraw HintDraw(int32_t x, int32_t y, int32_t width, int32_t height) const;
+
   CMenuItem* firstItem;  // owned list, linked through next
   CMenuItem* lastItem;
   CMenuItem* hoveredItem;  // not owned: an item or a button
