@@ -32,13 +32,9 @@ uint64_t ScreenBufferSize(int64_t bitsPerPixel, int64_t width, int64_t height) {
 CMenuApp::CMenuApp()
     : bitmapWidth(0),
       bitmapHeight(0),
-      screenBitmap(nullptr),
       pendingEffect(EffectNone),
       busy(0),
       sessionIndex(-1),
-      titleFont(nullptr),
-      itemFont(nullptr),
-      hintFont(nullptr),
       pressCursor(nullptr),
       currentCursor(nullptr),
       arrowCursor(nullptr),
@@ -58,18 +54,15 @@ CMenuApp::CMenuApp()
 }
 
 CMenuApp::~CMenuApp() {
+  // In this order, ahead of the page, the profile and the background.
   offscreenBuffer.reset();
   offscreenSize = 0;
   screenBits.reset();
   screenBitsSize = 0;
-  DeleteImage(screenBitmap);
-  screenBitmap = nullptr;
-  DeleteFont(itemFont);
-  itemFont = nullptr;
-  DeleteFont(hintFont);
-  hintFont = nullptr;
-  DeleteFont(titleFont);
-  titleFont = nullptr;
+  screenBitmap.reset();
+  itemFont.reset();
+  hintFont.reset();
+  titleFont.reset();
   // Cursors are loaded once and never destroyed.
 }
 

@@ -8,6 +8,7 @@
 
 #include "menu/menu_page.h"
 #include "platform/handles.h"
+#include "platform/owned_handles.h"
 #include "platform/window_events.h"
 #include "profile/load_finding.h"
 #include "profile/menu_settings.h"
@@ -167,16 +168,16 @@ class CMenuApp : public WindowEvents {
 
   int32_t bitmapWidth;
   int32_t bitmapHeight;
-  ImageHandle screenBitmap;               // owned: the background at the screen's depth
+  OwnedImage screenBitmap;                // the background at the screen's depth
   std::unique_ptr<uint8_t[]> screenBits;  // owned: pixel store of screenBitmap
   int32_t pendingEffect;                  // EffectNone, or the effect of the next paint
   int32_t busy;                           // 1 while a definition file is loaded or applied
   std::unique_ptr<uint8_t[]> offscreenBuffer;
   SessionEntry sessions[kSessionCount];
   int32_t sessionIndex;  // -1 while no definition file is open
-  FontHandle titleFont;  // owned
-  FontHandle itemFont;   // owned
-  FontHandle hintFont;   // owned
+  OwnedFont titleFont;
+  OwnedFont itemFont;
+  OwnedFont hintFont;
   CursorHandle pressCursor;
   CursorHandle currentCursor;
   CursorHandle arrowCursor;
@@ -210,6 +211,13 @@ class CMenuApp : public WindowEvents {
   void HighlightByKey(CMenuItem* entry);
   // A click on entry by a key; a new page or level shown by it starts on its first entry.
   void ClickByKey(CMenuItem* entry);
+
+  // ApplySettings' steps: the exit-or-return button chosen and the page buttons' hints taken
+  // from newSettings; the three fonts of settings made anew; the background converted once to
+  // the screen's depth.
+  void SetButtonHints(const MenuSettings& newSettings);
+  void MakeFonts();
+  void MakeScreenBitmap(DrawTarget* windowTarget, int32_t width, int32_t height);
 
   // What the picture is drawn from now, for the render code.
   PictureSources PictureInputs();

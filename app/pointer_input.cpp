@@ -169,7 +169,7 @@ int CMenuApp::TurnPage(int32_t delta, MenuSettings* pageSettings) {
   if (first >= page.itemCount || first < 0) return 0;
   const int32_t newPage = static_cast<int32_t>(next);
   DrawTarget* target = GetWindowTarget(window);
-  page.Layout(PageFrameOf(*pageSettings, bitmapHeight, itemFont, target), newPage);
+  page.Layout(PageFrameOf(*pageSettings, bitmapHeight, itemFont.get(), target), newPage);
   ReleaseWindowTarget(window, target);
   page.currentPage = newPage;
   return 1;

@@ -333,7 +333,7 @@ void BM_LayoutPage(benchmark::State& state) {
   const int32_t page = static_cast<int32_t>(state.range(0));
   for (auto _ : state) {
     DrawTarget* target = GetWindowTarget(menu.window());
-    app.page.Layout(PageFrameOf(s, app.bitmapHeight, app.itemFont, target), page);
+    app.page.Layout(PageFrameOf(s, app.bitmapHeight, app.itemFont.get(), target), page);
     ReleaseWindowTarget(menu.window(), target);
   }
   state.SetLabel("page " + std::to_string(page));

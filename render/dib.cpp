@@ -179,6 +179,12 @@ uint64_t PixelBytesToHold(const HeaderFacts& f, uint64_t present) {
   return size;
 }
 
+// A block of size bytes, or null where there is no room for it (nothing is thrown across a
+// load).
+std::unique_ptr<uint8_t[]> Allocate(size_t size) {
+  return std::unique_ptr<uint8_t[]>(new (std::nothrow) uint8_t[size]);
+}
+
 struct FileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }
 };
@@ -208,31 +214,18 @@ std::string NotFoundText(const char* path) {
 
 }  // namespace
 
-CDib::CDib()
-    : colorTable(nullptr),
-      bits(nullptr),
-      info(nullptr),
-      infoSize(0),
-      infoOwnership(0),
-      bitsOwnership(0),
-      imageSize(0),
-      colorCount(0),
-      palette(nullptr) {
+CDib::CDib() : colorTable(nullptr), infoSize(0), imageSize(0), colorCount(0), palette(nullptr) {
   ReleaseAll();
 }
 
 CDib::~CDib() { ReleaseAll(); }
 
 void CDib::ReleaseAll() {
-  if (infoOwnership == 1) delete[] info;
-  if (bitsOwnership == 1) delete[] bits;
+  info.reset();
+  bits.reset();
   if (palette != nullptr) DeletePalette(palette);
   colorTable = nullptr;
-  bits = nullptr;
-  info = nullptr;
   infoSize = 0;
-  infoOwnership = 0;
-  bitsOwnership = 0;
   imageSize = 0;
   colorCount = 0;
   palette = nullptr;
@@ -283,10 +276,8 @@ int CDib::LoadFromFile(const char* path, const FindingSink& findings) {
     return 0;
   }
   const uint32_t blockSize = offBits - kFileHeaderSize;
-  info = new (std::nothrow) uint8_t[blockSize];
-  infoOwnership = 1;
-  bitsOwnership = 1;
-  if (info == nullptr || std::fread(info, 1, blockSize, file.get()) != blockSize) {
+  info = Allocate(blockSize);
+  if (info == nullptr || std::fread(info.get(), 1, blockSize, file.get()) != blockSize) {
     report("Read error 1");
     ReleaseAll();
     return 0;
@@ -295,7 +286,7 @@ int CDib::LoadFromFile(const char* path, const FindingSink& findings) {
 
   HeaderFacts facts;
   uint64_t size = 0;
-  if (ReadHeader(info, infoSize, &facts) && HeaderIsTrusted(facts, infoSize)) {
+  if (ReadHeader(info.get(), infoSize, &facts) && HeaderIsTrusted(facts, infoSize)) {
     size = PixelBytesToHold(facts, static_cast<uint64_t>(fileSize) - offBits);
   }
   if (size == 0) {
@@ -303,18 +294,18 @@ int CDib::LoadFromFile(const char* path, const FindingSink& findings) {
     ReleaseAll();
     return 0;
   }
-  colorTable = info + facts.tableOffset;
+  colorTable = info.get() + facts.tableOffset;
 
   imageSize = static_cast<uint32_t>(size);
-  bits = new (std::nothrow) uint8_t[imageSize];
+  bits = Allocate(imageSize);
   const uint64_t present = static_cast<uint64_t>(fileSize) - offBits;
   const size_t wanted = static_cast<size_t>(size < present ? size : present);
-  if (bits == nullptr || std::fread(bits, 1, wanted, file.get()) != wanted) {
+  if (bits == nullptr || std::fread(bits.get(), 1, wanted, file.get()) != wanted) {
     report("Read error 1");
     ReleaseAll();
     return 0;
   }
-  std::memset(bits + wanted, 0, imageSize - wanted);
+  std::memset(bits.get() + wanted, 0, imageSize - wanted);
 
   colorCount = static_cast<int32_t>(ColorCountOf(facts));
   RefreshPalette();
@@ -323,7 +314,7 @@ int CDib::LoadFromFile(const char* path, const FindingSink& findings) {
 
 DibExtent CDib::ImageExtent() const {
   HeaderFacts facts;
-  if (info == nullptr || !ReadHeader(info, infoSize, &facts)) return DibExtent{0, 0};
+  if (info == nullptr || !ReadHeader(info.get(), infoSize, &facts)) return DibExtent{0, 0};
   return DibExtent{static_cast<int32_t>(facts.width), static_cast<int32_t>(RowCountOf(facts))};
 }
 
@@ -348,14 +339,14 @@ int CDib::PaintImage(DrawTarget* target, int xDest, int yDest, uint32_t width, u
 int CDib::PaintScanRange(DrawTarget* target, int xDest, int yDest, uint32_t width, uint32_t height,
                          int xSrc, int ySrc, uint32_t startScan, uint32_t scanCount) {
   if (info == nullptr) return 0;
-  DrawDibBits(target, xDest, yDest, width, height, xSrc, ySrc, startScan, scanCount, bits,
-              imageSize, info, infoSize);
+  DrawDibBits(target, xDest, yDest, width, height, xSrc, ySrc, startScan, scanCount, bits.get(),
+              imageSize, info.get(), infoSize);
   return 1;
 }
 
 int CDib::BuildPalette(PaletteHandle* out) const {
   if (colorCount <= 0 || colorTable == nullptr || info == nullptr) return 0;
-  const size_t entrySize = ReadU32(info) == kCoreHeaderSize ? 3 : 4;
+  const size_t entrySize = ReadU32(info.get()) == kCoreHeaderSize ? 3 : 4;
   std::vector<PaletteColor> colors(static_cast<size_t>(colorCount));
   for (size_t i = 0; i < colors.size(); ++i) {
     const uint8_t* entry = colorTable + i * entrySize;  // blue, green, red[, reserved]

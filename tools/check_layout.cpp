@@ -153,7 +153,7 @@ void CheckHint(const LevelPass& pass, DrawTarget* target, const char* hint, cons
 void CheckHints(const LevelPass& pass) {
   CMenuApp& app = *pass.app;
   DrawTarget* target = GetWindowTarget(app.window);
-  const FontHandle previous = SelectFont(target, app.hintFont);
+  const FontHandle previous = SelectFont(target, app.hintFont.get());
   int32_t index = 0;
   for (const CMenuItem* item = app.page.firstItem; item != nullptr; item = item->next, ++index) {
     CheckHint(pass, target, item->hint, pass.level->shown, pass.ItemLine(index),
@@ -226,7 +226,7 @@ void CheckLayout(LevelPass& pass) {
   const int32_t pages = GridOf(settings).PageCount(page.itemCount);
 
   DrawTarget* target = GetWindowTarget(app.window);
-  const PageFrame frame = PageFrameOf(settings, app.bitmapHeight, app.itemFont, target);
+  const PageFrame frame = PageFrameOf(settings, app.bitmapHeight, app.itemFont.get(), target);
   const int32_t shownPage = page.currentPage;
   std::vector<PlacedEntry> placed;
   for (int32_t p = 0; p < pages && p < kMaxPages; ++p) {
