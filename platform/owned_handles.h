@@ -6,12 +6,12 @@
 
 #include "platform/draw.h"
 
-struct FontRelease {
+struct FontDeleter {
   void operator()(PlatformFont* font) const { DeleteFont(font); }
 };
-using OwnedFont = std::unique_ptr<PlatformFont, FontRelease>;
+using OwnedFont = std::unique_ptr<PlatformFont, FontDeleter>;
 
-struct ImageRelease {
+struct ImageDeleter {
   void operator()(PlatformImage* image) const { DeleteImage(image); }
 };
-using OwnedImage = std::unique_ptr<PlatformImage, ImageRelease>;
+using OwnedImage = std::unique_ptr<PlatformImage, ImageDeleter>;
