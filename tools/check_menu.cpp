@@ -22,6 +22,7 @@
 #include "platform/headless/headless_control.h"
 #include "platform/profile_store.h"
 #include "tools/check_pass.h"
+#include "tools/file_problem.h"
 
 namespace {
 
@@ -95,6 +96,16 @@ std::string ReadValue(const SourceFile::Section* section, const char* key, uint3
       ReadProfileString(section->name.c_str(), key, "", &value[0], size, file.c_str());
   value.resize(count);
   return value;
+}
+
+// The bitmap reader says "File not found - PATH" of any file it cannot open; a file that is
+// there but is no usable file is told as what it is.
+std::string BitmapProblem(const std::string& shown) {
+  const std::string prefix = "File not found - ";
+  if (shown.compare(0, prefix.size(), prefix) != 0) return shown;
+  const std::string problem = FileProblem(shown.substr(prefix.size()));
+  if (problem.empty() || problem == "no such file") return shown;
+  return shown.substr(prefix.size()) + " " + problem;
 }
 
 bool IsLink(const char* verb) { return verb != nullptr && SameName(verb, "LINK"); }
@@ -175,9 +186,12 @@ class Checker {
       case SourceFile::State::kMissing:
         Whole(level, "unreadable-file", "no such file");
         return;
-      case SourceFile::State::kUnreadable:
-        Whole(level, "unreadable-file", "cannot be read (a folder, a device or no permission)");
+      case SourceFile::State::kUnreadable: {
+        const std::string problem = FileProblem(level.fullPath);
+        Whole(level, "unreadable-file",
+              problem.empty() ? "cannot be read (a folder, a device or no permission)" : problem);
         return;
+      }
       case SourceFile::State::kTooLarge:
         Whole(level, "unreadable-file", "is larger than 64 MiB; the menu reads it as empty");
         return;
@@ -268,7 +282,7 @@ class Checker {
         for (char& c : text) c = c == '\n' ? ' ' : c;
         if (event.caption == "class CDib") {
           pass.Add(pass.settingsShown, pass.SettingLine("bkBitmap"), Severity::kError, "background",
-                   "background '" + std::string(record.background) + "': " + text);
+                   "background '" + std::string(record.background) + "': " + BitmapProblem(text));
         } else if (event.caption == "Error") {
           pass.Add(level.shown, KeyLine(*source, ChosenSection(*source, "menu", variant), "SameAs"),
                    Severity::kError, "sameas-missing", text);

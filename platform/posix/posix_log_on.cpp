@@ -215,10 +215,12 @@ uint32_t GetPerUserDir(char* out, uint32_t size, int create) {
 
 void RemovePerUserDir() {}
 
-void ReportRecoveryOff(const char* what) {
+void ReportRecoveryOff(const char* what, const char* reason) {
   const int error = errno;
   if (what == nullptr) return;
-  if (error != 0) {
+  if (reason != nullptr) {
+    std::fprintf(stderr, "quorel: no restart recovery: cannot write %s: %s\n", what, reason);
+  } else if (error != 0) {
     std::fprintf(stderr, "quorel: no restart recovery: cannot write %s: %s\n", what,
                  std::strerror(error));
   } else {

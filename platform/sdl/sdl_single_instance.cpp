@@ -79,6 +79,8 @@ std::string PrivateFolder() {
 // copy of one user walks the same list, so they meet at the same lock.
 std::vector<std::string> GuardDirectories() {
   std::vector<std::string> found;
+  // The menu keeps its files there anyway; made first so every copy finds it on the list.
+  MakeWindowsDir();
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
   if (runtime != nullptr && runtime[0] == '/' && IsDirectory(runtime)) found.emplace_back(runtime);
   std::vector<char> buffer(4096);
