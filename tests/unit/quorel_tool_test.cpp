@@ -513,6 +513,7 @@ TEST(Check, HostileFilesEndWithFindings) {
       << "\n\x1b]0;owned\x07=1\n[menu]\ntitle=\x1b[2J\n"
       << "item=Caf\xe9 \x81"
          "31m, open, \x1b[2Jmissing.exe,\n";
+  std::ofstream(folder / "fifo-background.ini") << "[global]\nbkBitmap=fifo.ini\n[menu]\n";
   // One 10 MB key: cut in the message, and no slow search for the key it resembles.
   std::ofstream(folder / "longkey.ini") << "[global]\n" << std::string(10 << 20, 'k') << "=1\n";
   const struct {
@@ -523,6 +524,7 @@ TEST(Check, HostileFilesEndWithFindings) {
   } cases[] = {
       {"folder.ini", false, 2, "folder.ini:1: error: is a folder, not a file\n"},
       {"fifo.ini", false, 2, "fifo.ini:1: error: is a FIFO, not a file\n"},
+      {"fifo-background.ini", false, 2, "/hostile/fifo.ini is a FIFO, not a file\n"},
       {"huge.ini", true, 2, "larger than 64 MiB"},
       {"missing.ini", true, 2, "no such file"},
       {"binary.ini", true, 2, "background"},
