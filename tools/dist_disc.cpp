@@ -342,10 +342,13 @@ bool CheckPlaces(const DistOptions& options, std::ostream& err, Places* places) 
   if (fs::is_directory(image, error))
     return Refuse(err, options.iso, "is a folder; --iso names the image file to write");
   if (real == menu || Inside(real, menu) || Inside(image, menu))
-    return Refuse(err, options.iso, "lies in the menu folder; the image goes elsewhere");
+    return Refuse(err, options.iso,
+                  "lies in the menu folder; nothing was copied (write the image "
+                  "elsewhere)");
   if (real == out || Inside(real, out) || Inside(image, out))
     return Refuse(err, options.iso,
-                  "lies in the output folder, which the image is made of; it goes elsewhere");
+                  "lies in the output folder, which the image is made of; nothing was copied "
+                  "(write the image elsewhere)");
   if (fs::exists(fs::symlink_status(image, error)) && !options.force)
     return Refuse(err, options.iso, "exists; nothing was copied (--force replaces it)");
   return true;
