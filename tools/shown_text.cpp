@@ -7,32 +7,6 @@
 
 namespace {
 
-// Length of the valid UTF-8 sequence at text[at], 0 when there is none.
-size_t SequenceLength(std::string_view text, size_t at) {
-  const auto c = static_cast<unsigned char>(text[at]);
-  if (c < 0x80) return 1;
-  size_t more = 0;
-  unsigned long least = 0;
-  unsigned long point = 0;
-  if (c >= 0xc2 && c <= 0xdf) {
-    more = 1, least = 0x80, point = c & 0x1f;
-  } else if (c >= 0xe0 && c <= 0xef) {
-    more = 2, least = 0x800, point = c & 0x0f;
-  } else if (c >= 0xf0 && c <= 0xf4) {
-    more = 3, least = 0x10000, point = c & 0x07;
-  } else {
-    return 0;
-  }
-  if (more > text.size() - at - 1) return 0;
-  for (size_t k = 1; k <= more; ++k) {
-    const auto next = static_cast<unsigned char>(text[at + k]);
-    if ((next & 0xc0) != 0x80) return 0;
-    point = (point << 6) | (next & 0x3f);
-  }
-  if (point < least || point > 0x10ffff || (point >= 0xd800 && point <= 0xdfff)) return 0;
-  return more + 1;
-}
-
 void AppendEscape(const char* format, unsigned value, std::string* out) {
   char escape[8];
   std::snprintf(escape, sizeof escape, format, value);
@@ -52,12 +26,10 @@ std::string TerminalSafe(std::string_view text, bool keepLineBreaks) {
   std::string out;
   out.reserve(text.size());
   for (size_t i = 0; i < text.size();) {
-    const size_t length = SequenceLength(text, i);
+    const size_t length = Utf8SequenceLength(text, i);
     const auto c = static_cast<unsigned char>(text[i]);
-    if (length == 0) {
-      AppendEscape("\\x%02x", c, &out);
-      ++i;
-    } else if ((c < 0x20 && !(c == '\n' && keepLineBreaks)) || c == 0x7f) {
+    const bool control = (c < 0x20 && !(c == '\n' && keepLineBreaks)) || c == 0x7f;
+    if (length == 0 || control) {
       AppendEscape("\\x%02x", c, &out);
       ++i;
     } else if (c == 0xc2 && static_cast<unsigned char>(text[i + 1]) < 0xa0) {
@@ -74,7 +46,7 @@ std::string TerminalSafe(std::string_view text, bool keepLineBreaks) {
 
 std::string ShownUtf8(std::string_view text) {
   for (size_t i = 0; i < text.size();) {
-    const size_t length = SequenceLength(text, i);
+    const size_t length = Utf8SequenceLength(text, i);
     if (length == 0) return CodePageToUtf8(text);
     i += length;
   }
