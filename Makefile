@@ -3,11 +3,16 @@
 # `make run` builds the Linux menu program and shows the demo menu (without a
 # display: on a private Xvfb display, saving the picture to build/run.png).
 # `make dist` makes the demo's disc folder build/dist/demo and its image build/dist/demo.iso.
-.PHONY: test run dist bootstrap linux linux-asan win32 fuzz test-linux test-linux-asan test-win32 test-fuzz clean
+.PHONY: test temp-record run dist bootstrap linux linux-asan win32 fuzz test-linux test-linux-asan test-win32 test-fuzz clean
 
 FUZZ_SECONDS ?= 30
 
-test: bootstrap test-linux test-linux-asan test-win32 test-fuzz
+# The tests leave the temporary folder as they found it: what they leave of ours fails the run.
+test: bootstrap temp-record test-linux test-linux-asan test-win32 test-fuzz
+	@bash scripts/check-temp.sh compare build/temp-before.txt
+
+temp-record:
+	@mkdir -p build && bash scripts/check-temp.sh record build/temp-before.txt
 
 bootstrap:
 	@bash scripts/bootstrap.sh

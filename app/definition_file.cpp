@@ -17,7 +17,8 @@ int CMenuApp::LoadDefinition(const char* fileName, MenuSettings* newSettings,
 
 void CMenuApp::ShowFinding(const LoadFinding& finding) {
   switch (finding.code) {
-    case LoadFindingCode::kBitmapFile:
+    case LoadFindingCode::kBitmapNotFound:
+    case LoadFindingCode::kBitmapInvalid:
       CDib::ReportError(finding.text.c_str());
       return;
     case LoadFindingCode::kSectionMissing:

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <string>
 
+#include "tests/support/scratch_folder.h"
 #include "tools/check_menu.h"
 
 namespace {
@@ -21,8 +22,9 @@ constexpr int kItems = 256;
 
 // The generated menu's folder; its background is the demo's.
 const fs::path& DeepMenu() {
+  static const quorel_test::ScratchFolder scratch("quorel_check_bench_");
   static const fs::path folder = [] {
-    fs::path path = fs::temp_directory_path() / ("quorel_check_bench_" + std::to_string(getpid()));
+    fs::path path = scratch.path();
     fs::create_directories(path / "state");
     setenv("QUOREL_WINDIR", (path / "state").c_str(), 1);
     std::ofstream(path / "target.txt") << "A target.\n";
@@ -68,6 +70,24 @@ void BM_CheckSixteenLevelsOf256Items(benchmark::State& state) {
   RunOn(state, DeepMenu() / "level00.ini");
 }
 BENCHMARK(BM_CheckSixteenLevelsOf256Items)->Unit(benchmark::kMillisecond);
+
+// Files a careless author may hand over: one key of 10 MB (0), 500,000 unknown keys in
+// [global] (1). The first stays under a second, the second at a few (one finding per line).
+void BM_CheckHugeSettings(benchmark::State& state) {
+  const fs::path file = DeepMenu() / (state.range(0) == 0 ? "long-key.ini" : "many-keys.ini");
+  if (!fs::exists(file)) {
+    std::ofstream out(file);
+    out << "[global]\nbkBitmap=" << (fs::path(QUOREL_DEMO_DIR) / "background.bmp").string() << "\n";
+    if (state.range(0) == 0) {
+      out << std::string(10 << 20, 'k') << "=1\n";
+    } else {
+      for (int i = 0; i < 500000; ++i) out << "key" << i << "=" << i << "\n";
+    }
+    out << "[menu]\ntitle=Huge\n";
+  }
+  RunOn(state, file);
+}
+BENCHMARK(BM_CheckHugeSettings)->DenseRange(0, 1)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace
 

@@ -23,6 +23,7 @@
 #include "platform/sdl/sdl_update_area.h"
 #include "platform/window.h"
 #include "tests/support/bmp_writer.h"
+#include "tests/support/scratch_folder.h"
 
 namespace {
 
@@ -385,15 +386,11 @@ BENCHMARK(BM_Transition)->DenseRange(0, 3)->Unit(benchmark::kMicrosecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  char pattern[] = "/tmp/quorel_bench_XXXXXX";
-  const char* made = mkdtemp(pattern);
-  if (made == nullptr) {
-    std::perror("quorel bench: temporary folder");
-    return 1;
-  }
+  const quorel_test::ScratchFolder scratch("quorel_bench_");
+  const std::string made = scratch.path().string();
   Folder() = made;
   // The menu keeps remembered state beside the reload program; keep it in the temporary folder.
-  setenv("QUOREL_WINDIR", made, 1);
+  setenv("QUOREL_WINDIR", made.c_str(), 1);
   MakeInputs();
   // Relative names in the files (backgrounds, includes) are read from the current directory.
   fs::current_path(Folder());
@@ -408,6 +405,5 @@ int main(int argc, char** argv) {
   }
   std::error_code ignored;
   fs::current_path(fs::temp_directory_path(), ignored);
-  fs::remove_all(Folder(), ignored);
   return result;
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 // c with 'A'..'Z' made lower case; every other byte unchanged.
@@ -19,4 +20,10 @@ constexpr bool SameName(std::string_view a, std::string_view b) {
     if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
   }
   return true;
+}
+
+// text with every 'A'..'Z' made lower case, for comparing and keying names as the rule does.
+inline std::string FoldedName(std::string text) {
+  for (char& c : text) c = FoldAscii(c);
+  return text;
 }

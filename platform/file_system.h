@@ -39,9 +39,13 @@ uint32_t GetCurrentDir(char* out, uint32_t size);
 // Makes path the current directory; 1 on success, 0 on failure.
 int SetCurrentDir(const char* path);
 
-// The Windows directory (on Linux the directory that stands in for it, created
-// when missing). Returns its length, or the size needed, or 0 on failure.
+// The Windows directory (on Linux the directory that stands in for it, which need not exist
+// yet: asking makes nothing). Returns its length, or the size needed, or 0 on failure.
 uint32_t GetWindowsDir(char* out, uint32_t size);
+
+// Makes the Windows directory exist before something is kept there: on Windows it always
+// does; on Linux it is made (mode 0700) when missing. 1 when it exists.
+int MakeWindowsDir();
 
 // The separator this system puts between a folder and a name: '\\' on Windows (which the
 // Windows 95 family needs, at a drive root too), '/' on Linux.

@@ -47,6 +47,6 @@ uint32_t GetPerUserDir(char* out, uint32_t size, int create);
 void RemovePerUserDir();
 
 // Says, where the system has a place for it (standard error on Linux, nowhere on Windows),
-// that the restart recovery is off because what could not be written; the system's last
-// error gives the reason. Call it right after the failed write.
-void ReportRecoveryOff(const char* what);
+// that the restart recovery is off because what could not be written, and why: reason, or
+// when it is null the system's last error. Call it right after the failed write.
+void ReportRecoveryOff(const char* what, const char* reason = nullptr);

@@ -1,4 +1,5 @@
-// Conversion of Western Windows code-page bytes to UTF-8. Standard library only.
+// Conversion of Western Windows code-page bytes to UTF-8, and the UTF-8 sequence rule. Standard
+// library only.
 #include "portable/code_page.h"
 
 #include <cstdint>
@@ -30,4 +31,30 @@ std::string CodePageToUtf8(std::string_view text) {
     }
   }
   return out;
+}
+
+size_t Utf8SequenceLength(std::string_view text, size_t at) {
+  const auto c = static_cast<unsigned char>(text[at]);
+  if (c < 0x80) return 1;
+  // Lead byte: the count of continuation bytes and the smallest code point it may start.
+  size_t more = 0;
+  uint32_t least = 0;
+  uint32_t point = 0;
+  if (c >= 0xc2 && c <= 0xdf) {
+    more = 1, least = 0x80, point = c & 0x1f;
+  } else if (c >= 0xe0 && c <= 0xef) {
+    more = 2, least = 0x800, point = c & 0x0f;
+  } else if (c >= 0xf0 && c <= 0xf4) {
+    more = 3, least = 0x10000, point = c & 0x07;
+  } else {
+    return 0;
+  }
+  if (more > text.size() - at - 1) return 0;
+  for (size_t k = 1; k <= more; ++k) {
+    const auto next = static_cast<unsigned char>(text[at + k]);
+    if ((next & 0xc0) != 0x80) return 0;
+    point = (point << 6) | (next & 0x3f);
+  }
+  if (point < least || point > 0x10ffff || (point >= 0xd800 && point <= 0xdfff)) return 0;
+  return more + 1;
 }

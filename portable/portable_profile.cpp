@@ -568,6 +568,8 @@ int PortableWriteProfileString(const char* section, const char* key, const char*
   // Names and values are written verbatim, blanks included and never quoted; but a CR or LF
   // would split the line and could forge other keys or sections, so such a write fails.
   if (HasLineBreak(sectionName) || HasLineBreak(keyName) || HasLineBreak(text)) return 0;
+  // A bare name lies in the Windows directory, which is made when the first file goes there.
+  if (std::strpbrk(file, "\\/") == nullptr && !MakeWindowsDir()) return 0;
 
   try {
     // Whatever happens, the next read looks at the file as it then is.

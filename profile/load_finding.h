@@ -9,8 +9,9 @@
 enum class Severity { kNote, kWarning, kError };
 
 enum class LoadFindingCode {
-  kBitmapFile,     // the bitmap reader: the file cannot be opened, read or trusted
-  kSectionMissing  // the loader: a "SameAs" names a section the file does not have
+  kBitmapNotFound,  // the bitmap reader: the file cannot be opened (file: as the text names it)
+  kBitmapInvalid,   // the bitmap reader: the file is opened but cannot be read or trusted
+  kSectionMissing   // the loader: a "SameAs" names a section the file does not have
 };
 
 struct LoadFinding {

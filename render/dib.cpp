@@ -199,17 +199,15 @@ int64_t MeasureFile(std::FILE* file, const FileProbeResult& probe) {
   return end;
 }
 
-// The text of a file that cannot be opened: its full path, or the name as given when that
-// cannot be formed.
-std::string NotFoundText(const char* path) {
+// How a file that cannot be opened is named: its full path, or the name as given when that
+// cannot be formed (cut to a path's size either way).
+std::string NameOfMissing(const char* path) {
   char full[260];
   CopyText(full, sizeof full, path);
   char resolved[260];
   const uint32_t length = GetFullPath(path, resolved, sizeof resolved);
   if (length > 0 && length < sizeof resolved) CopyText(full, sizeof full, resolved);
-  char text[300];
-  std::snprintf(text, sizeof text, "File not found - %s", full);
-  return text;
+  return full;
 }
 
 }  // namespace
@@ -238,7 +236,7 @@ int CDib::LoadFromFile(const char* path) {
 int CDib::LoadFromFile(const char* path, const FindingSink& findings) {
   if (path == nullptr) path = "";
   const auto report = [&](const std::string& text) {
-    findings(LoadFinding{LoadFindingCode::kBitmapFile, path, 0, Severity::kError, text});
+    findings(LoadFinding{LoadFindingCode::kBitmapInvalid, path, 0, Severity::kError, text});
   };
   // Names from definition files may use '\' as a separator; '/' serves on every system.
   std::string name(path);
@@ -249,7 +247,9 @@ int CDib::LoadFromFile(const char* path, const FindingSink& findings) {
   const FileProbeResult probe = ProbeFile(path);
   FilePtr file(probe.opened ? OpenFileForReading(name.c_str(), nullptr) : nullptr);
   if (!file) {
-    report(NotFoundText(path));
+    const std::string missing = NameOfMissing(path);
+    findings(LoadFinding{LoadFindingCode::kBitmapNotFound, missing, 0, Severity::kError,
+                         "File not found - " + missing});
     return 0;
   }
 

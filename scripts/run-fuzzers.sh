@@ -7,6 +7,11 @@ seconds=$2
 shopt -s nullglob
 targets=("$build"/tests/fuzz/fuzz_*)
 [ ${#targets[@]} -gt 0 ] || { echo "run-fuzzers: no fuzz targets in $build" >&2; exit 1; }
+# The targets' scratch folders go into a temporary folder of this run's, removed at its end
+# also when a target dies on a finding.
+work=$(mktemp -d -t quorel-fuzz-run-XXXXXX)
+trap 'rm -rf "$work"' EXIT
+export TMPDIR=$work
 status=0
 for target in "${targets[@]}"; do
   [ -x "$target" ] || continue

@@ -66,7 +66,9 @@ std::string SessionFilePath() {
                                                   : std::string(name);
 }
 
-void Report(const std::string& what) { ReportRecoveryOff(what.c_str()); }
+void Report(const std::string& what, const char* reason = nullptr) {
+  ReportRecoveryOff(what.c_str(), reason);
+}
 
 // Writes the reload program into folder; its path, or "" when that failed.
 std::string WriteReloadProgram(const std::string& folder) {
@@ -110,6 +112,11 @@ void RegisterRestart(const char* workPath) {
   bool complete = GetProgramPath(program, sizeof program) != 0;
   if (!complete) {
     Report("Exec (the program's own path)");
+  } else if (std::strpbrk(program, "\r\n") != nullptr ||
+             (workPath != nullptr && std::strpbrk(workPath, "\r\n") != nullptr)) {
+    // One line per value: the session file cannot keep such a path, so no recovery.
+    complete = false;
+    Report(SessionFilePath(), "the path of the menu's folder or program holds a line break");
   } else if (!WriteProfileValue(kSessionSection, "Exec", program, session) ||
              !WriteProfileValue(kSessionSection, "Workpath", workPath, session)) {
     complete = false;
@@ -121,7 +128,7 @@ void RegisterRestart(const char* workPath) {
   std::string reload;
   bool inWindowsDirectory = false;
   if (complete) {
-    const std::string windows = WindowsDirectory();
+    const std::string windows = MakeWindowsDir() ? WindowsDirectory() : std::string();
     reload = WriteReloadProgram(windows);
     inWindowsDirectory = !reload.empty();
     if (reload.empty()) reload = WriteReloadProgram(PerUserDirectory(1));

@@ -6,9 +6,9 @@
 
 #include "platform/file_system.h"
 #include "tools/check_pass.h"
+#include "tools/file_problem.h"
 
 namespace {
-
 
 std::string WorkDirShown(const LevelPass& pass) { return pass.level->workDir; }
 
@@ -38,9 +38,15 @@ void CheckFiles(const LevelPass& pass) {
       std::error_code error;
       const bool found = formed && (folder ? std::filesystem::is_directory(full, error)
                                            : CProfile::FileHasData(full) != 0);
-      if (!found) {
+      // A file that is there but cannot be opened is told as what it is (a FIFO, say).
+      const std::string problem = formed && !folder ? FileProblem(full) : std::string();
+      if (!found && (problem.empty() || problem == "no such file")) {
         pass.Add(pass.level->shown, line, Severity::kError, "missing-target",
                  name + ": target '" + item->target + "' not found in " + WorkDirShown(pass));
+      } else if (!found) {
+        pass.Add(pass.level->shown, line, Severity::kError, "missing-target",
+                 name + ": target '" + item->target + "' in " + WorkDirShown(pass) + " " + problem +
+                     "; the menu reports it as not found");
       }
     }
     if (item->workDir != nullptr) {

@@ -3,6 +3,8 @@
 
 #include <tuple>
 
+#include "tools/shown_text.h"
+
 const char* SeverityName(Severity severity) {
   switch (severity) {
     case Severity::kNote:
@@ -21,6 +23,7 @@ bool operator<(const Finding& a, const Finding& b) {
 
 void CheckReport::Add(Finding finding) {
   // The same finding from another language or release pass keeps its first severity.
+  if (finding.line <= 0) finding.line = 1;
   findings_.insert(std::move(finding));
 }
 
@@ -44,18 +47,11 @@ int CheckReport::ExitCode() const {
 }
 
 std::string FormatFinding(const Finding& finding) {
-  std::string text = finding.file + ":";
+  std::string text = TerminalSafe(finding.file) + ":";
   if (finding.line > 0) text += std::to_string(finding.line) + ":";
-  return text + " " + SeverityName(finding.severity) + ": " + finding.message;
+  return text + " " + SeverityName(finding.severity) + ": " +
+         TerminalSafe(ShownUtf8(finding.message));
 }
-
-namespace {
-
-std::string Counted(size_t count, const char* one, const char* many) {
-  return std::to_string(count) + " " + (count == 1 ? one : many);
-}
-
-}  // namespace
 
 std::string FormatSummary(const CheckReport& report) {
   return Counted(report.Count(Severity::kError), "error", "errors") + ", " +

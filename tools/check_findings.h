@@ -15,7 +15,8 @@ const char* SeverityName(Severity severity);
 
 struct Finding {
   std::string file;  // as shown to the author (relative to where the tool was started)
-  int line;          // from 1; 0 when the finding is about the file as a whole
+  int line;  // from 1 (a finding of check about a file as a whole is at line 1); 0 for a finding
+             // about a path that is no text file (dist's refusals of folders and links)
   Severity severity;
   std::string code;  // stable short name of the family, for CI filters and tests
   std::string message;
@@ -25,7 +26,8 @@ bool operator<(const Finding& a, const Finding& b);
 
 class CheckReport {
  public:
-  // Adds a finding unless the same one (file, line, code, message) is already there.
+  // Adds a finding unless the same one (file, line, code, message) is already there. One about
+  // the file as a whole (line 0) is put at line 1, where editors and CI can point to it.
   void Add(Finding finding);
   // Notes that a file was read, for the summary.
   void CountFile(const std::string& file) { files_.insert(file); }
@@ -42,7 +44,9 @@ class CheckReport {
   std::set<std::string> files_;
 };
 
-// "file:line: severity: message" (line left out when it is 0).
+// "file:line: severity: message" (line left out when it is 0), the message as UTF-8; the
+// file's and the message's control characters escaped (TerminalSafe): no file's bytes can
+// steer the terminal.
 std::string FormatFinding(const Finding& finding);
 // "2 errors, 3 warnings in 4 files".
 std::string FormatSummary(const CheckReport& report);

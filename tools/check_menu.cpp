@@ -22,6 +22,7 @@
 #include "platform/headless/headless_control.h"
 #include "platform/profile_store.h"
 #include "tools/check_pass.h"
+#include "tools/file_problem.h"
 #include "tools/headless_menu.h"
 
 namespace {
@@ -84,6 +85,15 @@ std::set<int32_t> CountriesOf(const SourceFile& source) {
     }
   }
   return countries;
+}
+
+// What the bitmap reader found, told as the menu tells it; a file that is there but cannot be
+// opened as one is told as what it is.
+std::string BitmapProblem(const LoadFinding& finding) {
+  if (finding.code != LoadFindingCode::kBitmapNotFound) return OneLine(finding.text);
+  const std::string problem = FileProblem(finding.file);
+  if (problem.empty() || problem == "no such file") return OneLine(finding.text);
+  return finding.file + " " + problem;
 }
 
 struct LinkTarget {
@@ -152,9 +162,12 @@ class Checker {
       case SourceFile::State::kMissing:
         Whole(level, "unreadable-file", "no such file");
         return;
-      case SourceFile::State::kUnreadable:
-        Whole(level, "unreadable-file", "cannot be read (a folder, a device or no permission)");
+      case SourceFile::State::kUnreadable: {
+        const std::string problem = FileProblem(level.fullPath);
+        Whole(level, "unreadable-file",
+              problem.empty() ? "cannot be read (a folder, a device or no permission)" : problem);
         return;
+      }
       case SourceFile::State::kTooLarge:
         Whole(level, "unreadable-file", "is larger than 64 MiB; the menu reads it as empty");
         return;
@@ -241,9 +254,11 @@ class Checker {
     for (const LoadFinding& finding : found) {
       const std::string text = OneLine(finding.text);
       switch (finding.code) {
-        case LoadFindingCode::kBitmapFile:
-          pass.Add(pass.settingsShown, pass.SettingLine("bkBitmap"), finding.severity, "background",
-                   "background '" + std::string(record.background) + "': " + text);
+        case LoadFindingCode::kBitmapNotFound:
+        case LoadFindingCode::kBitmapInvalid:
+          pass.Add(
+              pass.settingsShown, pass.SettingLine("bkBitmap"), finding.severity, "background",
+              "background '" + std::string(record.background) + "': " + BitmapProblem(finding));
           break;
         case LoadFindingCode::kSectionMissing:
           pass.Add(level.shown,

@@ -3,12 +3,14 @@
 // lead nowhere, values and item lines longer than the menu reads, a menu section longer than
 // the reader takes.
 #include <algorithm>
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "platform/ascii_case.h"
 #include "platform/file_system.h"
 #include "tools/check_pass.h"
+#include "tools/shown_text.h"
 
 namespace {
 
@@ -42,11 +44,41 @@ const SettingKey* KnownKey(std::string_view name) {
   return nullptr;
 }
 
+// Folded letters and digits of a name, counted: the bound below needs no more.
+struct LetterCounts {
+  explicit LetterCounts(std::string_view text) {
+    for (const char c : text) ++counts[static_cast<unsigned char>(FoldAscii(c)) % 64];
+  }
+  uint32_t counts[64] = {};
+};
+
+// A lower bound of the edit distance: every character the two do not share must change.
+size_t DistanceAtLeast(const LetterCounts& a, size_t aLength, const LetterCounts& b,
+                       size_t bLength) {
+  size_t shared = 0;
+  for (int i = 0; i < 64; ++i) shared += std::min(a.counts[i], b.counts[i]);
+  return std::max(aLength, bLength) - shared;
+}
+
 std::string Nearest(std::string_view name) {
   std::string best;
   size_t bestDistance = name.size() / 3 + 2;  // farther than this is no likely misspelling
+  // The distance is at least the difference in length: a long name (a 10 MB key) is measured
+  // against no key, and a short one only against keys that share enough of its letters.
+  static const std::vector<LetterCounts> keyLetters = [] {
+    std::vector<LetterCounts> counts;
+    for (size_t i = 0; i < kSettingKeyCount; ++i) counts.emplace_back(kSettingKeys[i].key);
+    return counts;
+  }();
+  const LetterCounts letters(name);
   for (size_t i = 0; i < kSettingKeyCount; ++i) {
-    const size_t distance = Distance(name, kSettingKeys[i].key);
+    const std::string_view key = kSettingKeys[i].key;
+    const size_t apart =
+        name.size() > key.size() ? name.size() - key.size() : key.size() - name.size();
+    if (apart >= bestDistance ||
+        DistanceAtLeast(letters, name.size(), keyLetters[i], key.size()) >= bestDistance)
+      continue;
+    const size_t distance = Distance(name, key);
     if (distance < bestDistance) {
       bestDistance = distance;
       best = kSettingKeys[i].key;
@@ -70,7 +102,7 @@ void CheckSettingsSection(const LevelPass& pass, const std::string& shown,
     const int number = static_cast<int>(line->number);
     if (line->kind != PortableLineKind::kKey) {
       pass.Add(shown, number, Severity::kWarning, "unknown-key",
-               "line without '=' in [" + section.name + "] is not a setting");
+               "line without '=' in [" + CutPiece(section.name) + "] is not a setting");
       continue;
     }
     if (SameName(line->name, "#include")) continue;
@@ -78,7 +110,7 @@ void CheckSettingsSection(const LevelPass& pass, const std::string& shown,
     if (key == nullptr) {
       const std::string nearest = Nearest(line->name);
       pass.Add(shown, number, Severity::kWarning, "unknown-key",
-               "unknown key '" + std::string(line->name) + "' in [" + section.name + "]" +
+               "unknown key '" + CutPiece(line->name) + "' in [" + CutPiece(section.name) + "]" +
                    (nearest.empty() ? std::string() : "; did you mean '" + nearest + "'?"));
       continue;
     }
@@ -106,14 +138,14 @@ void CheckReleaseSection(const LevelPass& pass) {
     const int plainLine = source.KeyLine(plain, line->name);
     if (plainLine == 0) continue;
     pass.Add(pass.level->shown, static_cast<int>(line->number), Severity::kNote, "release-key",
-             "on " + name + " '" + std::string(line->name) + "' of [" + release->name +
+             "on " + name + " '" + CutPiece(line->name) + "' of [" + CutPiece(release->name) +
                  "] is used in place of [global]'s (line " + std::to_string(plainLine) + ")");
   }
   for (const PortableLine* line : plain->entries) {
     if (line->kind != PortableLineKind::kKey || source.KeyLine(release, line->name) != 0) continue;
     pass.Add(pass.level->shown, static_cast<int>(line->number), Severity::kNote, "release-key",
-             "on " + name + " '" + std::string(line->name) + "' is not read: [" + release->name +
-                 "] replaces [global] and lacks it");
+             "on " + name + " '" + CutPiece(line->name) + "' is not read: [" +
+                 CutPiece(release->name) + "] replaces [global] and lacks it");
   }
 }
 
@@ -131,10 +163,10 @@ void CheckIncludes(const LevelPass& pass) {
       const uint32_t length = GetFullPath(name.c_str(), full, sizeof full);
       const bool usable = length > 0 && length < sizeof full && CProfile::FileHasData(full);
       if (!usable) {
-        pass.Add(
-            pass.level->shown, static_cast<int>(line->number), Severity::kError,
-            "unreadable-include",
-            "include file '" + name + "' cannot be read (missing or empty); it is passed over");
+        pass.Add(pass.level->shown, static_cast<int>(line->number), Severity::kError,
+                 "unreadable-include",
+                 "include file '" + CutPiece(name) +
+                     "' cannot be read (missing or empty); it is passed over");
       }
     }
   }
@@ -153,7 +185,8 @@ void CheckMenuSection(const LevelPass& pass) {
     if (!cut && offset + text.size() > kSectionRead) {
       cut = true;
       pass.Add(shown, number, Severity::kWarning, "section-cut",
-               "[" + menu->name + "] is longer than the " + std::to_string(kSectionRead + 2) +
+               "[" + CutPiece(menu->name) + "] is longer than the " +
+                   std::to_string(kSectionRead + 2) +
                    " bytes the menu reads; its lines stop being read here");
     }
     offset += text.size() + 1;

@@ -11,7 +11,6 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <set>
 #include <string>
@@ -21,6 +20,9 @@
 #include "platform/file_system.h"
 #include "tools/check_menu.h"
 #include "tools/dist_image.h"
+#include "tools/file_problem.h"
+#include "tools/output_file.h"
+#include "tools/shown_text.h"
 
 namespace {
 
@@ -47,11 +49,6 @@ struct Plan {
 bool Inside(const fs::path& path, const fs::path& folder) {
   const fs::path relative = path.lexically_relative(folder);
   return !relative.empty() && *relative.begin() != "..";
-}
-
-std::string Lower(std::string text) {
-  for (char& c : text) c = FoldAscii(c);
-  return text;
 }
 
 void Problem(Plan* plan, const fs::path& file, const char* code, const std::string& message) {
@@ -81,7 +78,7 @@ void Collect(const fs::path& menu, const fs::path& folder, const fs::path& relat
     if (entry.is_symlink(error)) {
       const fs::path real = fs::canonical(entry.path(), error);
       if (error) {
-        Problem(plan, shown, "dist-broken-link", "symbolic link to nothing");
+        Problem(plan, shown, "dist-broken-link", FileProblem(entry.path().string()));
         continue;
       }
       if (!Inside(real, menu)) {
@@ -116,7 +113,7 @@ void CheckRootNames(const fs::path& menu, Plan* plan) {
   std::vector<PlannedFile> kept;
   for (const PlannedFile& file : plan->files) {
     if (file.relative.has_parent_path()) continue;
-    const std::string name = Lower(file.relative.string());
+    const std::string name = FoldedName(file.relative.string());
     if (name == "quorel.exe" || name == "autorun.sh") {
       Problem(plan, menu / file.relative, "dist-runtime-name",
               "the menu folder already holds " + file.relative.string() + ", which dist adds");
@@ -124,7 +121,7 @@ void CheckRootNames(const fs::path& menu, Plan* plan) {
     if (name == "autorun.inf") plan->autorunKept = file.relative;
   }
   for (const fs::path& folder : plan->folders) {
-    if (!folder.has_parent_path() && Lower(folder.string()) == "linux") {
+    if (!folder.has_parent_path() && FoldedName(folder.string()) == "linux") {
       Problem(plan, menu / folder, "dist-runtime-name",
               "the menu folder already holds a folder " + folder.string() +
                   ", where dist puts the Linux program");
@@ -266,12 +263,13 @@ void CopyTree(const fs::path& from, const fs::path& to) {
   }
 }
 
-bool WriteText(const fs::path& file, const std::string& text, bool executable) {
-  std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  out << text;
-  out.close();
-  if (!out) return false;
-  return chmod(file.c_str(), executable ? 0755 : 0644) == 0;
+// The disc's start-up files get their modes whatever the umask: the disc is for everyone.
+void WriteText(const fs::path& file, const std::string& text, bool executable) {
+  const mode_t mode = executable ? 0755 : 0644;
+  std::string error;
+  if (!WriteOutputText(file.string(), text, mode, &error))
+    throw CopyFailure{file, error.substr(error.rfind(": ") + 2)};
+  if (chmod(file.c_str(), mode) != 0) throw CopyFailure{file, std::strerror(errno)};
 }
 
 void Report(std::ostream& err, const std::vector<Finding>& findings) {
@@ -289,115 +287,187 @@ std::string FirstTitle(const CheckResult& result) {
 
 }  // namespace
 
-int RunDist(const DistOptions& options, std::ostream& err, DistSummary* summary) {
+namespace {
+
+// A refusal about a path: "path: error: message", escaped as findings are.
+bool Refuse(std::ostream& err, const std::string& path, const std::string& message) {
+  err << FormatFinding(Finding{path, 0, Severity::kError, "dist", message}) << '\n';
+  return false;
+}
+
+struct Places {
+  fs::path menu;
+  fs::path out;
+  fs::path exe;
+  fs::path linuxDir;
+  fs::path image;  // empty: no image
+};
+
+// What the command line names, tested before anything is read or written: the folders may not
+// hold each other, OUTDIR is new or empty, the runtime is there, and the image goes to a new
+// file (or, with --force, over a file) outside both folders.
+bool CheckPlaces(const DistOptions& options, std::ostream& err, Places* places) {
   std::error_code error;
-  const fs::path menu = fs::canonical(options.menuDir, error);
-  if (error || !fs::is_directory(menu)) {
-    err << options.menuDir << ": error: not a folder\n";
-    return 1;
-  }
-  const fs::path out = fs::weakly_canonical(fs::absolute(options.outDir), error);
-  if (out == menu || Inside(out, menu) || Inside(menu, out)) {
-    err << options.outDir
-        << ": error: the output folder and the menu folder may not hold each other\n";
-    return 1;
-  }
-  if (fs::exists(out) && (!fs::is_directory(out) || !fs::is_empty(out, error))) {
-    err << options.outDir << ": error: exists and is not an empty folder; nothing was changed\n";
-    return 1;
-  }
-  const fs::path exe = fs::absolute(options.windowsProgram);
-  const fs::path linuxDir = fs::absolute(options.linuxDir);
-  if (!fs::is_regular_file(exe, error)) {
-    err << exe.string()
-        << ": error: the Windows program is missing (build the win32 preset, or give --exe)\n";
-    return 1;
-  }
-  if (!fs::is_regular_file(linuxDir / "quorel", error)) {
-    err << (linuxDir / "quorel").string()
-        << ": error: the portable Linux program is missing (build quorel-portable, or give "
-           "--linux)\n";
-    return 1;
-  }
+  places->menu = fs::canonical(options.menuDir, error);
+  if (error || !fs::is_directory(places->menu)) return Refuse(err, options.menuDir, "not a folder");
+  const fs::path& menu = places->menu;
+  const fs::path out = places->out = fs::weakly_canonical(fs::absolute(options.outDir), error);
+  if (out == menu || Inside(out, menu) || Inside(menu, out))
+    return Refuse(err, options.outDir,
+                  "the output folder and the menu folder may not hold each other");
+  if (fs::exists(out) && (!fs::is_directory(out) || !fs::is_empty(out, error)))
+    return Refuse(err, options.outDir, "exists and is not an empty folder; nothing was changed");
+  places->exe = fs::absolute(options.windowsProgram);
+  places->linuxDir = fs::absolute(options.linuxDir);
+  if (!fs::is_regular_file(places->exe, error))
+    return Refuse(err, places->exe.string(),
+                  "the Windows program is missing (build the win32 preset, or give --exe)");
+  if (!fs::is_regular_file(places->linuxDir / "quorel", error))
+    return Refuse(err, (places->linuxDir / "quorel").string(),
+                  "the portable Linux program is missing (build quorel-portable, or give --linux)");
+  if (options.iso.empty()) return true;
 
-  if (!options.iso.empty() && !fs::is_directory(fs::absolute(options.iso).parent_path(), error)) {
-    err << options.iso << ": error: the folder " << fs::absolute(options.iso).parent_path().string()
-        << " does not exist; nothing was copied\n";
-    return 1;
-  }
+  const fs::path image = places->image = fs::absolute(options.iso);
+  const fs::path real = fs::weakly_canonical(image, error);
+  if (!fs::is_directory(image.parent_path(), error))
+    return Refuse(
+        err, options.iso,
+        "the folder " + image.parent_path().string() + " does not exist; nothing was copied");
+  if (fs::is_directory(image, error))
+    return Refuse(err, options.iso, "is a folder; --iso names the image file to write");
+  if (real == menu || Inside(real, menu) || Inside(image, menu))
+    return Refuse(err, options.iso,
+                  "lies in the menu folder; nothing was copied (write the image "
+                  "elsewhere)");
+  if (real == out || Inside(real, out) || Inside(image, out))
+    return Refuse(err, options.iso,
+                  "lies in the output folder, which the image is made of; nothing was copied "
+                  "(write the image elsewhere)");
+  if (fs::exists(fs::symlink_status(image, error)) && !options.force)
+    return Refuse(err, options.iso, "exists; nothing was copied (--force replaces it)");
+  return true;
+}
 
+// Errors check finds in the menu, and the plan of the copy with what it refuses.
+int PlanCopy(const DistOptions& options, const Places& places, std::ostream& err, Plan* plan,
+             std::string* title) {
+  std::error_code error;
   const fs::path startDir = fs::current_path(error);
   CheckOptions checkOptions;
-  checkOptions.file = (menu / "Quorel.ini").string();
+  checkOptions.file = (places.menu / "Quorel.ini").string();
   const CheckResult result = RunCheck(checkOptions);
-  const std::vector<Finding> errors = [&] {
-    std::vector<Finding> list;
-    for (const Finding& finding : result.report.Sorted(false))
-      if (finding.severity == Severity::kError) list.push_back(finding);
-    return list;
-  }();
-  Plan plan;
-  CheckTargets(result, menu, &plan);
-  const std::string title = FirstTitle(result);
+  std::vector<Finding> errors;
+  for (const Finding& finding : result.report.Sorted(false))
+    if (finding.severity == Severity::kError) errors.push_back(finding);
+  CheckTargets(result, places.menu, plan);
+  *title = FirstTitle(result);
   fs::current_path(startDir, error);
   if (!errors.empty()) {
     Report(err, errors);
     if (!options.force) {
-      err << "dist: check found " << errors.size()
-          << " errors; nothing was copied (--force goes on)\n";
+      err << "dist: check found " << Counted(errors.size(), "error", "errors")
+          << "; nothing was copied (--force goes on)\n";
       return 2;
     }
   }
-
-  Collect(menu, menu, fs::path(), 0, &plan);
-  CheckRootNames(menu, &plan);
-  if (!options.iso.empty()) CheckForImage(menu, &plan);
-  if (!plan.problems.empty()) {
-    Report(err, plan.problems);
-    err << "dist: " << plan.problems.size() << " problems; nothing was copied\n";
+  Collect(places.menu, places.menu, fs::path(), 0, plan);
+  CheckRootNames(places.menu, plan);
+  if (!options.iso.empty()) CheckForImage(places.menu, plan);
+  if (!plan->problems.empty()) {
+    Report(err, plan->problems);
+    err << "dist: " << Counted(plan->problems.size(), "problem", "problems")
+        << "; nothing was copied\n";
     return 1;
   }
+  return 0;
+}
 
+// What dist made, removed again when a later step fails: the outermost folder it created, or
+// the files it put into the empty OUTDIR it was given.
+class MadeOutput {
+ public:
+  explicit MadeOutput(const fs::path& out) : out_(out) {
+    made_ = out;
+    std::error_code error;
+    while (made_.has_parent_path() && made_.parent_path() != made_ &&
+           !fs::exists(fs::symlink_status(made_.parent_path(), error)))
+      made_ = made_.parent_path();
+    if (fs::exists(fs::symlink_status(out, error))) made_.clear();
+  }
+  ~MadeOutput() {
+    if (kept_) return;
+    std::error_code error;
+    if (!made_.empty()) {
+      fs::remove_all(made_, error);
+      return;
+    }
+    // The folder was empty before: all it holds now is ours.
+    for (const fs::directory_entry& entry : fs::directory_iterator(out_, error))
+      fs::remove_all(entry.path(), error);
+  }
+  void Keep() { kept_ = true; }
+
+ private:
+  fs::path out_;
+  fs::path made_;  // empty when OUTDIR was there
+  bool kept_ = false;
+};
+
+// Copies the plan, the runtime and writes the start-up files into places.out.
+void Build(const Plan& plan, const Places& places, const std::string& label, std::ostream& err) {
+  const fs::path& out = places.out;
+  std::error_code made;
+  fs::create_directories(out, made);
+  if (made) throw CopyFailure{out, made.message()};
+  for (const fs::path& folder : plan.folders) {
+    if (!fs::create_directory(out / folder, made) && made)
+      throw CopyFailure{out / folder, made.message()};
+  }
+  Progress progress(err, plan.files.size(), plan.bytes);
+  for (size_t i = 0; i < plan.files.size(); ++i) {
+    const PlannedFile& file = plan.files[i];
+    CopyOne(file.from, out / file.relative);
+    progress.Add(file.size, i + 1 == plan.files.size());
+  }
+  CopyOne(places.exe, out / "quorel.exe");
+  CopyTree(places.linuxDir, out / "linux");
+  if (chmod((out / "linux" / "quorel").c_str(), 0755) != 0)
+    throw CopyFailure{out / "linux" / "quorel", std::strerror(errno)};
+  if (!plan.autorunKept.empty()) {
+    err << (places.menu / plan.autorunKept).string() << ": note: the menu folder's own "
+        << plan.autorunKept.string() << " is kept\n";
+  } else {
+    WriteText(out / "autorun.inf", AutorunInf(label), false);
+  }
+  WriteText(out / "autorun.sh", AutorunScript(), true);
+}
+
+}  // namespace
+
+int RunDist(const DistOptions& options, std::ostream& err, DistSummary* summary) {
+  Places places;
+  if (!CheckPlaces(options, err, &places)) return 1;
+  Plan plan;
+  std::string title;
+  if (const int refused = PlanCopy(options, places, err, &plan, &title)) return refused;
+
+  const std::string label = options.label.empty() ? title : Utf8ToCodePageLine(options.label);
+  MadeOutput made(places.out);
   try {
-    std::error_code made;
-    fs::create_directories(out, made);
-    if (made) throw CopyFailure{out, made.message()};
-    for (const fs::path& folder : plan.folders) {
-      if (!fs::create_directory(out / folder, made) && made)
-        throw CopyFailure{out / folder, made.message()};
-    }
-    Progress progress(err, plan.files.size(), plan.bytes);
-    for (size_t i = 0; i < plan.files.size(); ++i) {
-      const PlannedFile& file = plan.files[i];
-      CopyOne(file.from, out / file.relative);
-      progress.Add(file.size, i + 1 == plan.files.size());
-    }
-    CopyOne(exe, out / "quorel.exe");
-    CopyTree(linuxDir, out / "linux");
-    if (chmod((out / "linux" / "quorel").c_str(), 0755) != 0)
-      throw CopyFailure{out / "linux" / "quorel", std::strerror(errno)};
+    Build(plan, places, label, err);
   } catch (const CopyFailure& failure) {
-    err << failure.file.string() << ": error: cannot copy: " << failure.reason << '\n';
+    err << FormatFinding(Finding{failure.file.string(), 0, Severity::kError, "dist",
+                                 "cannot copy: " + failure.reason})
+        << '\n';
     return 1;
   } catch (const fs::filesystem_error& failure) {
-    err << failure.path1().string() << ": error: cannot copy: " << failure.code().message() << '\n';
+    err << FormatFinding(Finding{failure.path1().string(), 0, Severity::kError, "dist",
+                                 "cannot copy: " + failure.code().message()})
+        << '\n';
     return 1;
   }
-  const std::string label = options.label.empty() ? title : Utf8ToCodePageLine(options.label);
-  if (!plan.autorunKept.empty()) {
-    err << (menu / plan.autorunKept).string() << ": note: the menu folder's own "
-        << plan.autorunKept.string() << " is kept\n";
-  } else if (!WriteText(out / "autorun.inf", AutorunInf(label), false)) {
-    err << (out / "autorun.inf").string() << ": error: cannot write\n";
-    return 1;
-  }
-  if (!WriteText(out / "autorun.sh", AutorunScript(), true)) {
-    err << (out / "autorun.sh").string() << ": error: cannot write\n";
-    return 1;
-  }
-
   summary->autorunKept = !plan.autorunKept.empty();
-  for (const fs::directory_entry& entry : fs::recursive_directory_iterator(out)) {
+  for (const fs::directory_entry& entry : fs::recursive_directory_iterator(places.out)) {
     if (entry.is_regular_file()) {
       ++summary->files;
       summary->bytes += entry.file_size();
@@ -405,13 +475,16 @@ int RunDist(const DistOptions& options, std::ostream& err, DistSummary* summary)
   }
   if (!options.iso.empty()) {
     std::string problem;
-    if (!WriteImage(out.string(), options.iso, VolumeId(label), err, &problem)) {
-      err << options.iso << ": error: " << problem << '\n';
+    if (!WriteImage(places.out.string(), options.iso, VolumeId(label), err, &problem)) {
+      Refuse(err, options.iso, problem + "; the disc folder was removed again");
       return 1;
     }
+    std::error_code error;
     summary->imageBytes = fs::file_size(options.iso, error);
   }
-  err << "dist: " << summary->files << " files, " << summary->bytes << " bytes in " << out.string();
+  made.Keep();
+  err << "dist: " << Counted(summary->files, "file", "files") << ", " << summary->bytes
+      << " bytes in " << places.out.string();
   if (!options.iso.empty())
     err << "; image " << options.iso << ", " << summary->imageBytes << " bytes";
   err << '\n';

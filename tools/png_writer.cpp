@@ -1,5 +1,5 @@
-// Writing an SDL surface to a PNG file with libpng's simplified API. Needs SDL and libpng;
-// nothing of the core.
+// Writing an SDL surface to a PNG file with libpng's simplified API, through the tool's safe
+// output file. Needs SDL and libpng; nothing of the core.
 #include "tools/png_writer.h"
 
 #include <SDL.h>
@@ -7,6 +7,8 @@
 
 #include <cstring>
 #include <memory>
+
+#include "tools/output_file.h"
 
 namespace {
 
@@ -35,14 +37,16 @@ bool WritePng(SDL_Surface* surface, const std::string& path, std::string* error)
   image.height = static_cast<png_uint_32>(rgb->h);
   image.format = PNG_FORMAT_RGB;
   const bool locked = SDL_MUSTLOCK(rgb.get()) && SDL_LockSurface(rgb.get()) == 0;
-  const int written = png_image_write_to_file(&image, path.c_str(), 0, rgb->pixels,
-                                              static_cast<png_int_32>(rgb->pitch), nullptr);
+  const bool written = WriteOutputFile(
+      path, 0666,
+      [&](std::FILE* file, std::string* why) {
+        const int done = png_image_write_to_stdio(&image, file, 0, rgb->pixels,
+                                                  static_cast<png_int_32>(rgb->pitch), nullptr);
+        if (!done) *why = image.message;
+        png_image_free(&image);
+        return done != 0;
+      },
+      error);
   if (locked) SDL_UnlockSurface(rgb.get());
-  if (!written) {
-    *error = std::string("cannot write ") + path + ": " + image.message;
-    png_image_free(&image);
-    return false;
-  }
-  png_image_free(&image);
-  return true;
+  return written;
 }

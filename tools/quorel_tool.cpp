@@ -17,15 +17,16 @@
 #include "app/menu_app.h"
 #include "platform/file_system.h"
 #include "platform/headless/headless_control.h"
-#include "portable/code_page.h"
 #include "platform/window.h"
 #include "tools/check_menu.h"
 #include "tools/dist_disc.h"
+#include "tools/file_problem.h"
 #include "tools/headless_menu.h"
 #include "tools/key_reference.h"
 #include "tools/menu_json.h"
 #include "tools/png_writer.h"
 #include "tools/render_all.h"
+#include "tools/shown_text.h"
 
 namespace {
 
@@ -235,8 +236,9 @@ std::string WithMessages(std::string text) {
 std::unique_ptr<CMenuApp> LoadMenu(const Options& options) {
   std::error_code error;
   const fs::path file(options.file);
-  if (!fs::exists(file, error)) throw ToolError{options.file + ": no such file"};
-  if (!fs::is_regular_file(file, error)) throw ToolError{options.file + ": not a file"};
+  const std::string problem = FileProblem(options.file);
+  // An empty file is the loader's to refuse, with the messages it shows.
+  if (!problem.empty() && problem != "is empty") throw ToolError{options.file + ": " + problem};
   const fs::path directory = fs::absolute(file, error).parent_path();
   MenuLoad load;
   load.file = file.filename().string();
@@ -296,7 +298,10 @@ int Render(const Options& options) {
   if (options.hover) Hover(*options.hover, app.get());
   if (options.focus) app->page.focusShown = 1;
   for (const ShownMessage& message : ShownMessages())
-    std::cerr << "quorel-tool: message \"" << message.caption << "\": " << message.text << '\n';
+    std::cerr << TerminalSafe(
+                     ShownUtf8("quorel-tool: message \"" + message.caption + "\": " + message.text),
+                     true)
+              << '\n';
 
   const WindowHandle window = HeadlessCreateWindow();
   DrawTarget* target = GetWindowTarget(window);
@@ -322,7 +327,7 @@ int Check(const Options& options) {
                       {"line", finding.line},
                       {"severity", SeverityName(finding.severity)},
                       {"code", finding.code},
-                      {"message", CodePageToUtf8(finding.message)}});
+                      {"message", ShownUtf8(finding.message)}});
     }
     // File names are the system's bytes; what is no UTF-8 is replaced rather than refused.
     std::cout << list.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
@@ -402,13 +407,14 @@ int main(int argc, char** argv) {
     if (options.all) return RenderAll(options.file, options.output, options.releases);
     return Render(options);
   } catch (const UsageError& error) {
-    std::cerr << "quorel-tool: " << error.message << '\n' << kSynopsis;
+    std::cerr << "quorel-tool: " << TerminalSafe(ShownUtf8(error.message), true) << '\n'
+              << kSynopsis;
     return kExitUsage;
   } catch (const ToolError& error) {
-    std::cerr << "quorel-tool: " << error.message << '\n';
+    std::cerr << "quorel-tool: " << TerminalSafe(ShownUtf8(error.message), true) << '\n';
     return kExitError;
   } catch (const std::exception& error) {
-    std::cerr << "quorel-tool: " << error.what() << '\n';
+    std::cerr << "quorel-tool: " << TerminalSafe(ShownUtf8(error.what()), true) << '\n';
     return kExitError;
   }
 }

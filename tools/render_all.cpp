@@ -7,14 +7,17 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <iostream>
+#include <map>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "app/menu_app.h"
 #include "menu/page_grid.h"
+#include "platform/ascii_case.h"
 #include "platform/draw.h"
 #include "platform/headless/headless_control.h"
 #include "platform/window.h"
@@ -163,12 +166,86 @@ int ReleaseVariant(const std::string& name) {
   return -1;
 }
 
+namespace {
+
+// FNV-1a of text: the same menu gives the same names on every run.
+uint32_t StableHash(const std::string& text) {
+  uint32_t hash = 2166136261u;
+  for (const char c : text) hash = (hash ^ static_cast<uint8_t>(c)) * 16777619u;
+  return hash;
+}
+
+// A file-name part per level: its path relative to the first level's folder, with the level's
+// file and working directory hashed in where two levels would otherwise share a name (in any
+// letter case: "sub\deep.ini" and "sub_deep.ini", or one file opened with two folders).
+std::vector<std::string> LevelNames(const std::vector<MenuLevel>& levels) {
+  const fs::path base = levels.front().workDir;
+  std::vector<std::string> names;
+  std::map<std::string, int> uses;
+  for (const MenuLevel& level : levels) {
+    names.push_back(FileLabel(fs::path(level.fullPath).lexically_proximate(base).string()));
+    ++uses[FoldedName(names.back())];  // as file systems that ignore case compare names
+  }
+  for (size_t i = 0; i < levels.size(); ++i) {
+    if (uses[FoldedName(names[i])] < 2) continue;
+    char hash[16];
+    std::snprintf(hash, sizeof hash, "~%06x",
+                  StableHash(levels[i].fullPath + '\n' + levels[i].workDir) & 0xFFFFFFu);
+    names[i] += hash;
+  }
+  return names;
+}
+
+struct RenderRun {
+  fs::path out;
+  std::vector<Thumbnail> thumbs;
+  size_t done = 0;
+  int status = 0;
+};
+
+// Every page of one level in one country and release: a PNG each and their thumbnails; a gap
+// when the level or its background cannot be loaded.
+void RenderLevel(const MenuLevel& level, int32_t country, WindowsVariant variant,
+                 const std::string& stem, RenderRun* run) {
+  MenuSettings record = CreateMenuSettings();
+  bool applied = false;
+  std::unique_ptr<CMenuApp> app = OpenLevel(level, variant, country, &record, &applied);
+  if (app == nullptr || !applied) {
+    run->thumbs.push_back(
+        Thumbnail{(app == nullptr ? "missing: " : "no background: ") + stem, 0, 0, {}});
+    run->status = 1;
+    return;
+  }
+  const int32_t pages = GridOf(record).PageCount(app->page.itemCount);
+  for (int32_t p = 0; p < pages; ++p) {
+    app->page.currentPage = p;
+    MenuSettings again = app->settings;
+    app->ApplySettings(&again, 0);
+    DrawTarget* target = GetWindowTarget(app->window);
+    app->PaintWindow(target, nullptr);
+    ReleaseWindowTarget(app->window, target);
+    const std::string name = stem + "-p" + std::to_string(p);
+    std::string writeError;
+    if (!WritePng(HeadlessWindowSurface(), (run->out / (name + ".png")).string(), &writeError)) {
+      throw std::runtime_error(writeError);
+    }
+    run->thumbs.push_back(Shrink(HeadlessWindowSurface(), name));
+    if (++run->done > kQuietPages) {
+      std::cerr << "render: " << run->done << " pages, " << name << '\n';
+    }
+  }
+  HeadlessTakeEvents();
+}
+
+}  // namespace
+
 int RenderAll(const std::string& file, const std::string& outDir,
               const std::vector<std::string>& releases) {
+  RenderRun run;
   std::error_code error;
-  const fs::path out = fs::absolute(outDir, error);
-  fs::create_directories(out, error);
-  if (!fs::is_directory(out, error)) throw std::runtime_error("cannot make " + outDir);
+  run.out = fs::absolute(outDir, error);
+  fs::create_directories(run.out, error);
+  if (!fs::is_directory(run.out, error)) throw std::runtime_error("cannot make " + outDir);
 
   std::vector<WindowsVariant> variants;
   variants.reserve(releases.size() + 1);
@@ -188,51 +265,19 @@ int RenderAll(const std::string& file, const std::string& outDir,
 
   const fs::path start = fs::current_path();
   ResetHeadlessMenu();
-  // Level files are named relative to the first one's folder.
-  const fs::path base = reach.levels.front().workDir;
-  int status = 0;
-  std::vector<Thumbnail> thumbs;
-  size_t done = 0;
-  for (const MenuLevel& level : reach.levels) {
+  const std::vector<std::string> levelNames = LevelNames(reach.levels);
+  for (size_t i = 0; i < reach.levels.size(); ++i) {
     for (const int32_t country : countries) {
       for (const WindowsVariant variant : variants) {
-        const std::string stem =
-            FileLabel(fs::path(level.fullPath).lexically_proximate(base).string()) + "-" +
-            (country == 0 ? std::string("default") : std::to_string(country)) + "-" +
-            kReleaseNames[variant];
-        MenuSettings record = CreateMenuSettings();
-        bool applied = false;
-        std::unique_ptr<CMenuApp> app = OpenLevel(level, variant, country, &record, &applied);
-        if (app == nullptr || !applied) {
-          thumbs.push_back(
-              Thumbnail{(app == nullptr ? "missing: " : "no background: ") + stem, 0, 0, {}});
-          status = 1;
-          continue;
-        }
-        const int32_t pages = GridOf(record).PageCount(app->page.itemCount);
-        for (int32_t p = 0; p < pages; ++p) {
-          app->page.currentPage = p;
-          MenuSettings again = app->settings;
-          app->ApplySettings(&again, 0);
-          DrawTarget* target = GetWindowTarget(app->window);
-          app->PaintWindow(target, nullptr);
-          ReleaseWindowTarget(app->window, target);
-          const std::string name = stem + "-p" + std::to_string(p);
-          std::string writeError;
-          if (!WritePng(HeadlessWindowSurface(), (out / (name + ".png")).string(), &writeError)) {
-            throw std::runtime_error(writeError);
-          }
-          thumbs.push_back(Shrink(HeadlessWindowSurface(), name));
-          if (++done > kQuietPages) {
-            std::cerr << "render: " << done << " pages, " << name << '\n';
-          }
-        }
-        HeadlessTakeEvents();
+        const std::string stem = levelNames[i] + "-" +
+                                 (country == 0 ? std::string("default") : std::to_string(country)) +
+                                 "-" + kReleaseNames[variant];
+        RenderLevel(reach.levels[i], country, variant, stem, &run);
       }
     }
   }
   fs::current_path(start, error);
-  WriteSheet(thumbs, out / "contact-sheet.png");
+  WriteSheet(run.thumbs, run.out / "contact-sheet.png");
   HeadlessReset();
-  return status;
+  return run.status;
 }

@@ -167,20 +167,33 @@ int SetCurrentDir(const char* path) {
   return !full.empty() && chdir(full.c_str()) == 0 ? 1 : 0;
 }
 
-uint32_t GetWindowsDir(char* out, uint32_t size) {
+namespace {
+
+std::string WindowsDirPath() {
   std::string dir = EnvironmentValue("QUOREL_WINDIR");
   if (dir.empty()) {
     std::string state = EnvironmentValue("XDG_STATE_HOME");
     if (state.empty()) {
       const std::string home = EnvironmentValue("HOME");
-      if (home.empty()) return 0;
+      if (home.empty()) return std::string();
       state = home + "/.local/state";
     }
     dir = state + "/quorel";
   }
   while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
-  if (!MakeDirectories(dir, 0700)) return 0;
-  return PlaceResult(dir, out, size);
+  return dir;
+}
+
+}  // namespace
+
+uint32_t GetWindowsDir(char* out, uint32_t size) {
+  const std::string dir = WindowsDirPath();
+  return dir.empty() ? 0 : PlaceResult(dir, out, size);
+}
+
+int MakeWindowsDir() {
+  const std::string dir = WindowsDirPath();
+  return !dir.empty() && MakeDirectories(dir, 0700) ? 1 : 0;
 }
 
 uint32_t GetProgramPath(char* out, uint32_t size) {

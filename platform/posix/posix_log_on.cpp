@@ -14,6 +14,7 @@
 
 #include "platform/file_system.h"
 #include "platform/log_on.h"
+#include "portable/code_page.h"
 
 const char kReloadProgramName[] = "pindrel";
 
@@ -26,35 +27,11 @@ bool IsReserved(char c) {
 // No control characters (a newline would end the value, the others have no place in an entry)
 // and well-formed UTF-8 (entries are UTF-8; a reader may refuse the whole file otherwise).
 bool IsSafeText(const std::string& text) {
-  size_t i = 0;
-  while (i < text.size()) {
+  for (size_t i = 0; i < text.size();) {
     const unsigned char c = static_cast<unsigned char>(text[i]);
-    if (c < 0x20 || c == 0x7f) return false;
-    if (c < 0x80) {
-      ++i;
-      continue;
-    }
-    // Lead byte: the count of continuation bytes and the smallest code point it may start.
-    size_t more = 0;
-    unsigned long least = 0;
-    unsigned long point = 0;
-    if (c >= 0xc2 && c <= 0xdf) {
-      more = 1, least = 0x80, point = c & 0x1f;
-    } else if (c >= 0xe0 && c <= 0xef) {
-      more = 2, least = 0x800, point = c & 0x0f;
-    } else if (c >= 0xf0 && c <= 0xf4) {
-      more = 3, least = 0x10000, point = c & 0x07;
-    } else {
-      return false;
-    }
-    if (more > text.size() - i - 1) return false;
-    for (size_t k = 1; k <= more; ++k) {
-      const unsigned char next = static_cast<unsigned char>(text[i + k]);
-      if ((next & 0xc0) != 0x80) return false;
-      point = (point << 6) | (next & 0x3f);
-    }
-    if (point < least || point > 0x10ffff || (point >= 0xd800 && point <= 0xdfff)) return false;
-    i += more + 1;
+    const size_t length = Utf8SequenceLength(text, i);
+    if (c < 0x20 || c == 0x7f || length == 0) return false;
+    i += length;
   }
   return true;
 }
@@ -215,10 +192,12 @@ uint32_t GetPerUserDir(char* out, uint32_t size, int create) {
 
 void RemovePerUserDir() {}
 
-void ReportRecoveryOff(const char* what) {
+void ReportRecoveryOff(const char* what, const char* reason) {
   const int error = errno;
   if (what == nullptr) return;
-  if (error != 0) {
+  if (reason != nullptr) {
+    std::fprintf(stderr, "quorel: no restart recovery: cannot write %s: %s\n", what, reason);
+  } else if (error != 0) {
     std::fprintf(stderr, "quorel: no restart recovery: cannot write %s: %s\n", what,
                  std::strerror(error));
   } else {

@@ -75,17 +75,19 @@ std::string PrivateFolder() {
 }
 
 // Where the lock may be kept, in order: $XDG_RUNTIME_DIR when it is an absolute directory (a
-// relative one is to be ignored), the Windows-directory stand-in, the private folder. Every
-// copy of one user walks the same list, so they meet at the same lock.
+// relative one is to be ignored), the Windows-directory stand-in, the private folder (""
+// here). Every copy of one user walks the same list, so they meet at the same lock.
 std::vector<std::string> GuardDirectories() {
   std::vector<std::string> found;
+  // The menu keeps its files there anyway; made first so every copy finds it on the list.
+  MakeWindowsDir();
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
   if (runtime != nullptr && runtime[0] == '/' && IsDirectory(runtime)) found.emplace_back(runtime);
   std::vector<char> buffer(4096);
   const uint32_t length = GetWindowsDir(buffer.data(), static_cast<uint32_t>(buffer.size()));
   if (length != 0 && length < buffer.size()) found.emplace_back(buffer.data(), length);
-  std::string own = PrivateFolder();
-  if (!own.empty()) found.push_back(std::move(own));
+  // The private folder, made only when it is reached.
+  found.emplace_back();
   return found;
 }
 
@@ -144,7 +146,9 @@ int ClaimSingleInstance(const char* name) {
   if (guard.lockFd >= 0) return 1;
   // A lock path that is a link, a folder, a file that cannot be opened or another user's file
   // is passed over for the next place; two copies must never both run for want of a lock.
-  for (const std::string& directory : GuardDirectories()) {
+  for (const std::string& place : GuardDirectories()) {
+    const std::string directory = place.empty() ? PrivateFolder() : place;
+    if (directory.empty()) continue;
     // Close-on-exec: programs the menu starts must not hold the lock after it has ended.
     const int fd = open(GuardPath(directory, guard.name, ".lock").c_str(),
                         O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);

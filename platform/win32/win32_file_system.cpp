@@ -63,6 +63,8 @@ int SetCurrentDir(const char* path) { return SetCurrentDirectoryA(path) ? 1 : 0;
 
 uint32_t GetWindowsDir(char* out, uint32_t size) { return GetWindowsDirectoryA(out, size); }
 
+int MakeWindowsDir() { return 1; }
+
 uint32_t GetProgramPath(char* out, uint32_t size) {
   if (out == nullptr || size == 0) return 0;
   // A result that fills the buffer was cut (XP does not even terminate it).

@@ -111,4 +111,4 @@ void RemovePerUserDir() {
 
 // A Windows program has no standard error to write to, and the menu has never told the user
 // about its recovery: nothing is said.
-void ReportRecoveryOff(const char* what) { (void)what; }
+void ReportRecoveryOff(const char* what, const char* reason) { (void)what, (void)reason; }

@@ -1,5 +1,6 @@
 // Fuzzes the whole of `quorel-tool check`: any three files (a menu, the menu its LINK items
-// lead to, and an include file) give findings and an exit code, never a crash or a hang.
+// lead to, and an include file) give findings and an exit code, never a crash or a hang, and
+// findings whose printed form holds no control character.
 // Input: the three files, split at the byte 0x01.
 #include <cstdint>
 #include <cstdlib>
@@ -34,7 +35,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Check(exitCode >= 0 && exitCode <= 2);
   Check(!result.levels.empty() && result.levels.size() <= 3);
   for (const Finding& finding : result.report.Sorted(true)) {
-    Check(finding.line >= 0 && !finding.code.empty() && !finding.message.empty());
+    Check(finding.line >= 1 && !finding.code.empty() && !finding.message.empty());
+    // What a terminal shows holds no control character of the files.
+    for (const char c : FormatFinding(finding))
+      Check(static_cast<unsigned char>(c) >= 0x20 && c != 0x7f);
   }
   return 0;
 }

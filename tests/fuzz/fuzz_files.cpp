@@ -6,17 +6,19 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "tests/support/scratch_folder.h"
+
 namespace {
 
+// Removed when the run ends (libFuzzer leaves by exit, which runs the destructor).
 const std::string& ScratchFolder() {
+  static const quorel_test::ScratchFolder scratch("quorel-fuzz-");
   static const std::string folder = [] {
-    char pattern[] = "/tmp/quorel-fuzz-XXXXXX";
-    const char* made = mkdtemp(pattern);
-    if (made == nullptr) std::abort();
-    setenv("QUOREL_WINDIR", made, 1);
+    const std::string made = scratch.path().string();
+    setenv("QUOREL_WINDIR", made.c_str(), 1);
     // Relative include names resolve inside the scratch folder.
-    if (chdir(made) != 0) std::abort();
-    return std::string(made);
+    if (chdir(made.c_str()) != 0) std::abort();
+    return made;
   }();
   return folder;
 }

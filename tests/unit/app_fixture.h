@@ -22,6 +22,7 @@
 #include "platform/window.h"
 #include "tests/support/bmp_writer.h"
 #include "tests/support/scoped_env.h"
+#include "tests/support/scratch_folder.h"
 
 namespace app_test {
 
@@ -97,9 +98,11 @@ class AppTest : public testing::Test {
   void SetUp() override {
     HeadlessReset();
     previous_ = fs::current_path();
-    folder_ = fs::temp_directory_path() / ("quorel_app_" + std::to_string(::getpid()));
-    fs::remove_all(folder_);
-    fs::create_directories(folder_);
+    // One folder for the fixture's life, emptied at each set-up (a test may set up again).
+    if (!scratch_) scratch_.emplace("quorel_app_");
+    folder_ = scratch_->path();
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder_))
+      fs::remove_all(entry.path());
     fs::current_path(folder_);
     windowsDirectory_.emplace(folder_ / "windir");
     window_ = HeadlessCreateWindow();
@@ -111,7 +114,6 @@ class AppTest : public testing::Test {
   void TearDown() override {
     app_.reset();
     fs::current_path(previous_);
-    fs::remove_all(folder_);
     windowsDirectory_.reset();
     HeadlessReset();
   }
@@ -135,6 +137,7 @@ class AppTest : public testing::Test {
     return texts;
   }
 
+  std::optional<quorel_test::ScratchFolder> scratch_;
   fs::path folder_, previous_;
   std::optional<TestWindowsDirectory> windowsDirectory_;
   WindowHandle window_ = nullptr;

@@ -71,14 +71,20 @@ TEST_F(RestartRecoveryTest, AllOrNothingWhateverTheStandInIs) {
     bool configIsFile;    // the autostart folder cannot be made
     bool registered;
     const char* reported;  // what standard error names, "" for nothing
+    std::string start;     // the menu's folder
   } cases[] = {
-      {"a backslash belongs to the folder's name", folder_ / "win\\dir", nullptr, false, true, ""},
-      {"a path longer than 260 bytes", deep / "windir", nullptr, false, true, ""},
+      {"a backslash belongs to the folder's name", folder_ / "win\\dir", nullptr, false, true, "",
+       a_},
+      {"a path longer than 260 bytes", deep / "windir", nullptr, false, true, "", a_},
       // Refuses writes even to root.
-      {"a read-only folder", "/proc/self", nullptr, false, false, "/proc/self/quorel~.tmp"},
-      {"the reload program refused", folder_ / "windir", "pindrel", false, false, "/pindrel"},
-      {"the session file refused", folder_ / "windir", "quorel~.tmp", false, false, "/quorel~.tmp"},
-      {"no autostart folder", folder_ / "windir", nullptr, true, false, "log-on registration"},
+      {"a read-only folder", "/proc/self", nullptr, false, false, "/proc/self/quorel~.tmp", a_},
+      {"the reload program refused", folder_ / "windir", "pindrel", false, false, "/pindrel", a_},
+      {"the session file refused", folder_ / "windir", "quorel~.tmp", false, false, "/quorel~.tmp",
+       a_},
+      {"no autostart folder", folder_ / "windir", nullptr, true, false, "log-on registration", a_},
+      // The reason is the path, not whatever the last failed call left behind.
+      {"a line break in the menu's folder", folder_ / "windir", nullptr, false, false,
+       "/quorel~.tmp: the path of the menu's folder or program holds a line break\n", a_ + "\nx"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -93,7 +99,7 @@ TEST_F(RestartRecoveryTest, AllOrNothingWhateverTheStandInIs) {
       fs::remove_all(folder_ / "config");
       WriteText((folder_ / "config").string(), "");
     }
-    CopyText(startDirectory, sizeof startDirectory, a_.c_str());
+    CopyText(startDirectory, sizeof startDirectory, c.start.c_str());
     testing::internal::CaptureStderr();
     ChooseSessionFile(nullptr);
     RegisterRestart(startDirectory);

@@ -4,28 +4,23 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "tests/support/scratch_folder.h"
+
 class TempFolderTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    static std::atomic<unsigned> counter{0};
-    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    root_ = std::filesystem::temp_directory_path() /
-            ("quorel-test-" + std::to_string(stamp) + "-" + std::to_string(++counter));
-    std::filesystem::create_directories(root_);
+    folder_.emplace("quorel-test-");
+    root_ = folder_->path();
   }
-  void TearDown() override {
-    std::error_code ignored;
-    std::filesystem::remove_all(root_, ignored);
-  }
+  void TearDown() override { folder_.reset(); }
 
   std::string PathOf(const std::string& name) const { return (root_ / name).string(); }
 
@@ -47,4 +42,7 @@ class TempFolderTest : public ::testing::Test {
   }
 
   std::filesystem::path root_;
+
+ private:
+  std::optional<quorel_test::ScratchFolder> folder_;
 };
