@@ -25,8 +25,8 @@ class CDib {
   // message box. When the file cannot be opened the image held before stays; after any
   // other failure the object holds no image.
   int LoadFromFile(const char* path);
-  // The same, with the failure handed to findings (code kBitmapFile, the text ReportError
-  // would show) instead of shown.
+  // The same, with the failure handed to findings instead of shown: kBitmapNotFound for a file
+  // that cannot be opened, else kBitmapInvalid, each with the text ReportError would show.
   int LoadFromFile(const char* path, const FindingSink& findings);
 
   // Frees everything held and zeroes every field.

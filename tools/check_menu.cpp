@@ -96,6 +96,21 @@ std::string BitmapProblem(const LoadFinding& finding) {
   return finding.file + " " + problem;
 }
 
+// The load of level as the session stack opens it: its working directory current, the country
+// and release given, the return button below the first level; findings to the sink given
+// (empty: the menu's message boxes).
+MenuLoad LevelLoad(const MenuLevel& level, WindowsVariant variant, int32_t country,
+                   FindingSink findings) {
+  MenuLoad load;
+  load.file = level.fullPath;
+  load.workDir = level.workDir;
+  load.variant = variant;
+  load.country = country;
+  load.level = std::min(level.depth, kDeepestLevel);
+  load.findings = std::move(findings);
+  return load;
+}
+
 struct LinkTarget {
   std::string fullPath;
   std::string workDir;
@@ -252,7 +267,6 @@ class Checker {
     FindSections(menu.sections, &pass);
 
     for (const LoadFinding& finding : found) {
-      const std::string text = OneLine(finding.text);
       switch (finding.code) {
         case LoadFindingCode::kBitmapNotFound:
         case LoadFindingCode::kBitmapInvalid:
@@ -263,7 +277,7 @@ class Checker {
         case LoadFindingCode::kSectionMissing:
           pass.Add(level.shown,
                    KeyLine(*source, source->Find(menu.sections.sameAsSection), "SameAs"),
-                   finding.severity, "sameas-missing", text);
+                   finding.severity, "sameas-missing", OneLine(finding.text));
           break;
       }
     }
@@ -418,18 +432,6 @@ class Checker {
 };
 
 }  // namespace
-
-MenuLoad LevelLoad(const MenuLevel& level, WindowsVariant variant, int32_t country,
-                   FindingSink findings) {
-  MenuLoad load;
-  load.file = level.fullPath;
-  load.workDir = level.workDir;
-  load.variant = variant;
-  load.country = country;
-  load.level = std::min(level.depth, kDeepestLevel);
-  load.findings = std::move(findings);
-  return load;
-}
 
 std::unique_ptr<CMenuApp> OpenLevel(const MenuLevel& level, WindowsVariant variant, int32_t country,
                                     MenuSettings* record, bool* applied) {

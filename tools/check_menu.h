@@ -11,7 +11,6 @@
 
 #include "app/menu_app.h"
 #include "tools/check_findings.h"
-#include "tools/headless_menu.h"
 
 struct CheckOptions {
   std::string file;                // the first definition file
@@ -38,13 +37,9 @@ struct CheckResult {
 // and restores it at the end.
 CheckResult RunCheck(const CheckOptions& options);
 
-// The load of level as the session stack opens it: its working directory current, the country
-// and release given, the return button below the first level; findings to the sink given
-// (null: the menu's message boxes).
-MenuLoad LevelLoad(const MenuLevel& level, WindowsVariant variant, int32_t country,
-                   FindingSink findings);
-// That load into a fresh application object. Null when the file cannot be loaded; *applied
-// tells whether its settings went in force.
+// Loads level into a fresh application object as the session stack opens it: its working
+// directory current, the country and release given, the return button below the first level.
+// Null when the file cannot be loaded; *applied tells whether its settings went in force.
 std::unique_ptr<CMenuApp> OpenLevel(const MenuLevel& level, WindowsVariant variant, int32_t country,
                                     MenuSettings* record, bool* applied);
 
