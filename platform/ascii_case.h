@@ -1,7 +1,6 @@
-// The one rule for letter case in names: section and key names, verbs and file names compare
-// with 'A'..'Z' folded to 'a'..'z' and every other byte as it is (the system folds by its code
-// page, which byte-oriented code cannot know). Header-only and free of any OS dependency, so
-// the core, portable/, the backends and the tools share it.
+// The one rule for letter case in names (sections, keys, verbs, file names): 'A'..'Z' fold to
+// 'a'..'z', every other byte stays, as byte-oriented code cannot know the system's code page.
+// Header-only and free of any OS dependency: the core, portable/, backends and tools share it.
 #pragma once
 
 #include <cstddef>
