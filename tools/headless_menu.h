@@ -32,7 +32,8 @@ struct MenuLoad {
   // The release and country to load for; unset: the running system's and the user's.
   std::optional<WindowsVariant> variant;
   std::optional<int32_t> country;
-  int32_t level = 0;            // the session level: 0 shows the exit button, 1 on the return
+  // The session level: 0 shows the exit button, 1 and deeper the return button.
+  int32_t level = 0;
   std::optional<int32_t> page;  // the page to lay out instead of the one the load restores
   FindingSink findings;         // empty: the menu's message boxes
 };

@@ -51,9 +51,7 @@ std::shared_ptr<const SourceFile> SourceFile::Read(const std::string& path) {
   for (const PortableLine& line : file->lines) {
     if (line.kind == PortableLineKind::kSection) {
       current = kNone;
-      std::string folded(line.name);
-      for (char& c : folded) c = FoldAscii(c);
-      if (seen.insert(std::move(folded)).second) {
+      if (seen.insert(FoldedName(std::string(line.name))).second) {
         file->sections.push_back(
             Section{std::string(line.name), static_cast<int>(line.number), {}});
         current = file->sections.size() - 1;
