@@ -15,9 +15,11 @@ if(QUOREL_DISC_PROGRAM)
   pkg_check_modules(QUOREL_FONTCONFIG REQUIRED IMPORTED_TARGET fontconfig)
   set(QUOREL_SDL_LIBRARIES SDL2_ttf::SDL2_ttf-static SDL2::SDL2-static
                            PkgConfig::QUOREL_FONTCONFIG)
-  # libstdc++ and libgcc inside the programs; no symbol tables (shipped on discs). Nothing of
-  # the static archives is exported: the system's fontconfig keeps to the system's FreeType.
-  add_link_options(-static-libstdc++ -static-libgcc -s -Wl,--as-needed -Wl,--exclude-libs,ALL)
+  # libstdc++ and libgcc inside the programs; no symbol tables and no unused code (shipped on
+  # discs). Nothing of the static archives is exported: the system's fontconfig keeps to the
+  # system's FreeType.
+  add_link_options(-static-libstdc++ -static-libgcc -s -Wl,--gc-sections -Wl,--as-needed
+                   -Wl,--exclude-libs,ALL)
   return()
 endif()
 
