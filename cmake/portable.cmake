@@ -4,11 +4,11 @@
 # It is compiled inside a Debian 11 root (glibc 2.31) with that root's gcc 10 and CMake 3.18, in
 # a chroot rather than with the host's compiler and a --sysroot: everything it links, the static
 # libstdc++ included, is then built for that glibc. scripts/build-disc-program.sh makes the root
-# once (debootstrap, kept under build/roots), builds SDL2 and SDL2_ttf there as static libraries
-# that load X11, Wayland and the sound libraries at run time, and runs this project's build in
-# the root with QUOREL_DISC_PROGRAM, which builds the menu program (with its reload program)
-# alone. FreeType and HarfBuzz are linked in too (the system's versions would draw text a little
-# differently); fontconfig is taken from the system, which every desktop has.
+# once (debootstrap, kept under build/roots), builds FreeType, HarfBuzz, SDL2 and SDL2_ttf there
+# as static libraries (SDL loading X11, Wayland and the sound libraries at run time; the
+# system's FreeType and HarfBuzz would draw text a little differently), and runs this project's
+# build in the root with QUOREL_DISC_PROGRAM, which builds the menu program (with its reload
+# program) alone. fontconfig is taken from the system, which every desktop has.
 if(QUOREL_DISC_PROGRAM)
   find_package(SDL2 CONFIG REQUIRED)
   find_package(SDL2_ttf CONFIG REQUIRED)

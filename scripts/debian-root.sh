@@ -27,6 +27,14 @@ command -v debootstrap >/dev/null || {
 
 parent=$(dirname "$dir")
 mkdir -p "$parent"
+# One maker of a root at a time; a second one waits and then finds it ready. Holding the lock,
+# what an interrupted maker left under a temporary name is taken away.
+exec 9>"$parent/.$(basename "$dir").lock"
+flock 9
+if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$wanted" ]; then
+  exit 0
+fi
+rm -rf --one-file-system "$parent/.$(basename "$dir")".??????*
 work=$(mktemp -d "$parent/.$(basename "$dir").XXXXXX")
 log=$work.log
 # Mounts live only in the namespaces below, so nothing is mounted inside $work when it goes.
@@ -36,7 +44,7 @@ started=$(date +%s)
 echo "debian-root: making the Debian $suite root $dir (once; it is kept)" >&2
 if ! debootstrap --variant=minbase "$suite" "$work" "$mirror" >"$log" 2>&1; then
   tail -n 20 "$log" >&2
-  echo "debian-root: debootstrap of $suite failed (full log above)" >&2
+  echo "debian-root: debootstrap of $suite failed (the end of its log above)" >&2
   exit 1
 fi
 if [ $# -gt 0 ]; then
@@ -51,7 +59,8 @@ if [ $# -gt 0 ]; then
         apt-get install -y -qq --no-install-recommends "$@" &&
       chroot "$root" apt-get clean' sh "$work" "$@" >>"$log" 2>&1; then
     tail -n 20 "$log" >&2
-    echo "debian-root: installing packages into the $suite root failed (log above)" >&2
+    echo "debian-root: installing packages into the $suite root failed (the end of its log" \
+      "above)" >&2
     exit 1
   fi
 fi
