@@ -55,7 +55,8 @@ freetype_flags="--disable-shared --enable-static --with-zlib=no --with-bzip2=no 
 freetype_flags+=" --with-harfbuzz=no --with-brotli=no"
 sdl_flags="--disable-shared --enable-static --disable-joystick --disable-haptic --disable-hidapi"
 sdl_flags+=" --disable-sensor --disable-video-kmsdrm --disable-video-vulkan --disable-jack"
-sdl_flags+=" --disable-sndio --disable-esd --disable-arts --disable-nas --disable-oss --disable-pipewire"
+sdl_flags+=" --disable-sndio --disable-esd --disable-arts --disable-nas --disable-oss"
+sdl_flags+=" --disable-pipewire"
 # Small rather than fast (every byte is read from the disc before the menu shows), each function
 # in a section of its own so the program's link drops what it does not call.
 small="-Os -ffunction-sections -fdata-sections"
