@@ -936,7 +936,7 @@ std::vector<fs::path> ElfImages(const fs::path& file, const fs::path& folder) {
 TEST(Dist, LinuxFolderRunsOnGlibc231AndHoldsNoSystemLibrary) {
   const fs::path program = fs::path(QUOREL_PORTABLE_DIR) / "quorel";
   if (!fs::exists(program))
-    GTEST_SKIP() << "quorel-portable is not built here (it is built as root, in a chroot)";
+    GTEST_SKIP() << "quorel-portable is not built here (the linux preset builds it, as root)";
   const DistFixture fixture("elf");
   const fs::path out = fixture.root / "out";
   const RunResult run = fixture.Run(out);
