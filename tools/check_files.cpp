@@ -46,9 +46,9 @@ void CheckFiles(const LevelPass& pass) {
         pass.Add(pass.level->shown, line, Severity::kError, "missing-target",
                  name + ": target '" + item->target + "' not found in " + WorkDirShown(pass));
       } else if (!found) {
-        pass.Add(pass.level->shown, line, Severity::kError, "missing-target",
-                 name + ": target '" + item->target + "' in " + WorkDirShown(pass) + " " + problem +
-                     "; the menu reports it as not found");
+        std::string text = name + ": target '" + item->target + "' in " + WorkDirShown(pass);
+        text += " " + problem + "; the menu reports it as not found";
+        pass.Add(pass.level->shown, line, Severity::kError, "missing-target", text);
       }
     }
     if (item->workDir != nullptr) {

@@ -14,7 +14,7 @@ namespace {
 const std::string& ScratchFolder() {
   static const quorel_test::ScratchFolder scratch("quorel-fuzz-");
   static const std::string folder = [] {
-    const std::string made = scratch.path().string();
+    std::string made = scratch.path().string();
     setenv("QUOREL_WINDIR", made.c_str(), 1);
     // Relative include names resolve inside the scratch folder.
     if (chdir(made.c_str()) != 0) std::abort();
