@@ -27,6 +27,7 @@ def focus_dots(picture, plain, rect):
 # MSAA's numbers: the role of every entry and the states told.
 ROLE_PUSHBUTTON = 0x2B
 STATE_FOCUSED, STATE_FOCUSABLE, STATE_TRAVERSED = 0x4, 0x100000, 0x800000
+SIZE_SLACK = 8  # pixels an entry's size may differ by where the build's fonts are not the tool's
 BUTTON_NAMES = {"exitButton": ("hintExit", "Exit"), "returnButton": ("hintReturn", "Back"),
                 "forwardButton": ("hintForward", "Next page"),
                 "backwardButton": ("hintBackward", "Previous page")}
@@ -46,12 +47,18 @@ def told_entries(dump):
     return told
 
 
-def check_access(build, results, menu, window, dump, label, focused=0, visited=()):
+def check_access(build, results, menu, window, dump, label, focused=0, visited=(), scale=1):
     """The client object's children against the dump: names, descriptions, one role, the
     states (focused: the child id with the highlight, 0 for none, when the focus is the window
-    itself or elsewhere; visited: child ids), the locations on the screen, the default action,
-    hit tests and navigation."""
+    itself or elsewhere; visited: child ids), the locations on the screen (in a window enlarged
+    scale times), the default action, hit tests and navigation."""
     whole, children = build.access(menu)
+    print("# %s: %r (role %d, state 0x%x, focus %d)" % (label, whole["name"], whole["role"],
+                                                        whole["state"], whole["focus"]))
+    for c in children:
+        print("#   %d %r %r role 0x%x state 0x%x at %r %r" % (
+            c["child"], c["name"], c["description"], c["role"], c["state"], c["location"],
+            c["action"]))
     told = told_entries(dump)
     results.check("%s: the client object carries the title and the entries, named and "
                   "described" % label,
@@ -66,10 +73,14 @@ def check_access(build, results, menu, window, dump, label, focused=0, visited=(
             (STATE_TRAVERSED if number in visited else 0)
         expected = {"role": ROLE_PUSHBUTTON, "state": state, "action": "Press", "hit": number,
                     "next": number + 1 if number < len(told) else 0,
-                    "location": (window.x + left, window.y + top, right - left + 1,
-                                 bottom - top + 1)}
-        wrong += ["%d %s: %r, not %r" % (number, key, child[key], value)
-                  for key, value in expected.items() if child[key] != value]
+                    "corner": (window.x + scale * left, window.y + scale * top)}
+        got = dict(child, corner=child["location"][:2])
+        wrong += ["%d %s: %r, not %r" % (number, key, got[key], value)
+                  for key, value in expected.items() if got[key] != value]
+        # The size is the caption's: another build's fonts measure a few pixels apart.
+        size = (scale * (right - left + 1), scale * (bottom - top + 1))
+        if any(abs(a - b) > scale * SIZE_SLACK for a, b in zip(child["location"][2:], size)):
+            wrong.append("%d size: %r, not about %r" % (number, child["location"][2:], size))
     results.check("%s: one role, the states, screen locations, Press, hit tests and "
                   "navigation of each entry" % label,
                   not wrong and whole["focus"] in ((focused,) if focused else (0, -1)),

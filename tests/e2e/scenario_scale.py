@@ -1,12 +1,14 @@
 # A factor of 2 (QUOREL_SCALE=2 on Linux, 192 dots per inch under Wine): the window twice the
 # menu's size showing its picture enlarged pixel for pixel, and a doubled point hovering and
-# clicking the right entry.
+# clicking the right entry; where the build offers accessibility objects, their locations
+# enlarged as well.
 import os
 import shutil
 
 from kit import DEMO, Pointer, dump as tool_dump, picture_report, tool
 from menus import MARKER_ARGUMENTS, check_marker, write_definition
 from pictures import crop, enlarge, read_bmp24, read_png, write_bmp24
+from scenario_keyboard import check_access
 
 
 def scenario_scale(build, options, results, work):
@@ -55,6 +57,9 @@ def scenario_scale(build, options, results, work):
         picture_report(build, results, "%s: a doubled point hovers the second item" % how,
                        window, expected["hover1"], background, dump, options.out, "scale hover",
                        drawn_check=False, ignore=inexact)
+        if build.access_skip_reason is None:
+            check_access(build, results, menu, window, dump, "%s: access" % how, focused=2,
+                         scale=2)
         pointer.click((2 * left, 2 * top, 2 * right, 2 * bottom))
         check_marker(build, results, workdir, "%s: a click at the doubled point" % how)
     finally:
