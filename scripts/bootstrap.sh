@@ -21,8 +21,9 @@ packages=(
   xdg-utils
   # 32-bit code on kernels that cannot run it themselves
   qemu-user-static
-  # quorel-tool dist: the disc image, and the run paths of the Linux program's bundled libraries
-  xorriso patchelf
+  # quorel-tool dist: the disc image; the Debian roots that build the disc's Linux program and
+  # that the end-to-end test starts it in; objdump for the test of its glibc versions
+  xorriso debootstrap binutils
 )
 
 missing=()

@@ -14,7 +14,7 @@ struct DistOptions {
   std::string iso;             // empty: no image
   std::string label;           // empty: the first level's title
   std::string windowsProgram;  // quorel.exe to ship
-  std::string linuxDir;        // the portable program and its lib/ folder
+  std::string linuxDir;        // the folder of the portable program, copied as linux/
   bool force = false;          // go on despite errors from check
   bool json = false;           // summary as JSON on standard output
 };

@@ -70,10 +70,17 @@ std::string AutorunInf(const std::string& label) {
 }
 
 std::string AutorunScript() {
-  // Parameter expansion alone finds the medium's root, so blanks, quotes and even line ends
-  // in the mount point cannot split or cut it.
+  // The program is built for x86-64 alone; elsewhere the system would say only "Exec format
+  // error". Parameter expansion alone finds the medium's root, so blanks, quotes and even line
+  // ends in the mount point cannot split or cut it.
   return "#!/bin/sh\n"
          "# Starts the menu from this medium, with the medium's root as current directory.\n"
+         "machine=$(uname -m)\n"
+         "if [ \"$machine\" != x86_64 ]; then\n"
+         "  echo \"The menu on this medium runs on 64-bit PCs (x86-64) only, not on this "
+         "$machine machine.\" >&2\n"
+         "  exit 1\n"
+         "fi\n"
          "case $0 in\n"
          "  */*) root=${0%/*} ;;\n"
          "  *) root=. ;;\n"

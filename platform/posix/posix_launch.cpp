@@ -3,14 +3,18 @@
 // from the menu, and what could not start is explained. POSIX and the C++ library only.
 #include "platform/posix/posix_launch.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <system_error>
 #include <thread>
@@ -41,6 +45,34 @@ std::string CurrentDirectory() {
     if (errno != ERANGE || buffer.size() > (1u << 20)) return std::string();
     buffer.resize(buffer.size() * 2);
   }
+}
+
+// Adds a close action for each descriptor above standard error that is open now. (glibc's
+// closefrom action would do it in one, but only from 2.34 on, and the disc's program runs on
+// 2.31.) A descriptor that is closed again before the start is skipped there without error.
+bool CloseAllAboveStandardError(posix_spawn_file_actions_t* actions) {
+  if (DIR* listing = opendir("/proc/self/fd")) {
+    bool ok = true;
+    while (const dirent* entry = readdir(listing)) {
+      char* end = nullptr;
+      const long fd = std::strtol(entry->d_name, &end, 10);
+      if (end == entry->d_name || *end != '\0' || fd < 3 || fd == dirfd(listing)) continue;
+      ok = ok && posix_spawn_file_actions_addclose(actions, static_cast<int>(fd)) == 0;
+    }
+    closedir(listing);
+    return ok;
+  }
+  // Without /proc: every number up to the limit of open descriptors (capped, so a huge limit
+  // costs no noticeable time).
+  rlimit limit{};
+  rlim_t highest = 1024;
+  if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY)
+    highest = std::min<rlim_t>(limit.rlim_cur, 65536);
+  for (int fd = 3; static_cast<rlim_t>(fd) < highest; ++fd) {
+    if (fcntl(fd, F_GETFD) != -1 && posix_spawn_file_actions_addclose(actions, fd) != 0)
+      return false;
+  }
+  return true;
 }
 
 // Owns the spawn attributes and file actions for one start.
@@ -77,7 +109,7 @@ class SpawnSetup {
            posix_spawnattr_setsigmask(&attributes_, &none) == 0 &&
            posix_spawnattr_setsigdefault(&attributes_, &all) == 0 &&
            posix_spawn_file_actions_addopen(&actions_, 0, "/dev/null", O_RDONLY, 0) == 0 &&
-           posix_spawn_file_actions_addclosefrom_np(&actions_, 3) == 0 &&
+           CloseAllAboveStandardError(&actions_) &&
            (directory.empty() ||
             posix_spawn_file_actions_addchdir_np(&actions_, directory.c_str()) == 0);
   }

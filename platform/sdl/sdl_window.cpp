@@ -7,6 +7,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <string>
 #include <vector>
 
 #include <SDL_syswm.h>
@@ -74,6 +75,38 @@ Frame FrameOf(const PlatformWindow* window) {
     frame = Frame{};
   }
   return frame;
+}
+
+// The first X client library that SDL's X11 driver needs and cannot load, or null. Only SDL
+// builds that load them at run time (the disc's program) name them; elsewhere they are linked.
+const char* MissingXLibrary() {
+#ifdef SDL_VIDEO_DRIVER_X11_DYNAMIC
+  static const char* const kNeeded[] = {
+      SDL_VIDEO_DRIVER_X11_DYNAMIC,
+#ifdef SDL_VIDEO_DRIVER_X11_DYNAMIC_XEXT
+      SDL_VIDEO_DRIVER_X11_DYNAMIC_XEXT,
+#endif
+  };
+  for (const char* name : kNeeded) {
+    void* library = SDL_LoadObject(name);
+    if (library == nullptr) return name;
+    SDL_UnloadObject(library);
+  }
+#endif
+  return nullptr;
+}
+
+// Without a display nothing can be shown. The failed start of the shared code ends with 0, which
+// a desktop or a script would take for success: the program ends here with 1, after one line
+// that says why (a missing X client library first: SDL itself then only finds no driver).
+[[noreturn]] void EndWithoutDisplay(const std::string& why) {
+  if (const char* missing = MissingXLibrary()) {
+    std::fprintf(stderr, "quorel: no display: the X client library %s is missing\n", missing);
+  } else {
+    std::fprintf(stderr, "quorel: no display: %s\n", why.c_str());
+  }
+  ReleaseSingleInstance();
+  std::exit(1);
 }
 
 // Whether the video driver shows windows on a screen, or was asked for by name.
@@ -263,17 +296,12 @@ void RegisterMainClass(void* instance, const char* className) {
     SDL_setenv("SDL_VIDEO_X11_WMCLASS", className, 0);
   }
   if (SDL_WasInit(SDL_INIT_VIDEO) != 0) return;
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-    // Window creation fails next and the program ends with no message box; say why here.
-    std::fprintf(stderr, "quorel: no display: %s\n", SDL_GetError());
-    return;
-  }
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) EndWithoutDisplay(SDL_GetError());
   if (!OnScreen()) {
     // SDL falls back to a driver without a screen; a window nobody can see or close would
     // keep the program running for ever. Asked for by name (SDL_VIDEODRIVER) it is taken.
-    std::fprintf(stderr, "quorel: no display\n");
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
-    return;
+    EndWithoutDisplay("no video driver with a screen");
   }
   // SDL lets go of the display, the audio device and its helpers at process exit, after the
   // entry has returned.

@@ -1,26 +1,64 @@
 # The native build as the scenarios see it: SDL windows and message boxes under Xvfb, box texts
 # read back through X RECORD, pictures exact to the pixel.
-import glob
+import ctypes
 import os
 import signal
+import struct
 import subprocess
 
 from kit import ABOUT_TEXT, HERE, SESSION_FILE, Menu
 from xdisplay import repeat_until, wait_for
 
-# The build machine's copies that the portable program must not need.
-HIDDEN = ("libSDL2-2.0.so.0", "libSDL2_ttf-2.0.so.0", "libfreetype.so.6", "libharfbuzz.so.0",
-          "libfontconfig.so.1")
+# The systems the disc's program is started in, each a Debian root under --roots: the oldest it
+# is for and a current one, with a desktop's X client libraries, fontconfig and a font, and no
+# sound library (tests/e2e/CMakeLists.txt makes them).
+DISC_SYSTEMS = (("debian 11", "debian11-desktop"), ("debian 13", "debian13-desktop"))
+# Where the disc is mounted inside a root: a name with a blank, as desktops make them.
+DISC_MOUNT = "/media/user/Quorel demo"
+# What the menu may open from the disc before its first picture (a CD reads about 1 MB a second
+# at its slowest).
+DISC_START_BYTES = 6 * 1000 * 1000
 
 
-def system_copies():
-    found = set()
-    for name in HIDDEN:
-        for folder in ("/usr/lib/x86_64-linux-gnu", "/lib/x86_64-linux-gnu", "/usr/lib64",
-                       "/usr/lib"):
-            for path in glob.glob(os.path.join(folder, name + "*")):
-                found.add(os.path.realpath(path))
-    return sorted(found)
+class OpenedFiles:
+    """The files opened in a folder tree from now on, through inotify (which sees them opened
+    through any mount of the tree, a chroot's included)."""
+
+    IN_OPEN = 0x20
+
+    def __init__(self, top):
+        libc = ctypes.CDLL(None, use_errno=True)
+        self.fd = libc.inotify_init1(os.O_NONBLOCK | os.O_CLOEXEC)
+        if self.fd < 0:
+            raise OSError(ctypes.get_errno(), "inotify_init1")
+        self.folders = {}
+        for folder, _, _ in os.walk(top):
+            watch = libc.inotify_add_watch(self.fd, os.fsencode(folder), self.IN_OPEN)
+            if watch < 0:
+                os.close(self.fd)
+                raise OSError(ctypes.get_errno(), "inotify_add_watch " + folder)
+            self.folders[watch] = folder
+        self.opened = set()
+
+    def files(self):
+        """Every file opened so far (folders left out)."""
+        while True:
+            try:
+                data = os.read(self.fd, 65536)
+            except BlockingIOError:
+                break
+            at = 0
+            while at < len(data):
+                watch, _, _, length = struct.unpack_from("iIII", data, at)
+                name = data[at + 16:at + 16 + length].rstrip(b"\0")
+                at += 16 + length
+                path = os.path.join(self.folders[watch], os.fsdecode(name))
+                if name and os.path.isfile(path):
+                    self.opened.add(path)
+        return sorted(self.opened)
+
+    def close(self):
+        os.close(self.fd)
 
 
 class LinuxBuild:
@@ -253,9 +291,9 @@ class LinuxBuild:
 
     def dist_skip_reason(self, options):
         if not options.portable or not os.path.exists(os.path.join(options.portable, "quorel")):
-            return "the portable program is not built here (the linux preset builds it)"
-        if os.geteuid() != 0 or subprocess.run(["unshare", "-m", "true"]).returncode != 0:
-            return "covering the system libraries needs a mount namespace (root)"
+            return "the portable program is not built here (the linux preset builds it as root)"
+        if os.geteuid() != 0:
+            return "starting the disc in Debian roots needs root (chroot, mounts)"
         return None
 
     def dist_programs(self, options, work):
@@ -266,30 +304,85 @@ class LinuxBuild:
             f.write(b"MZ")
         return exe, options.portable
 
-    def start_disc(self, results, disc, work):
-        """autorun.sh in a mount namespace of its own where each of the build machine's
-        libraries is /dev/null; unshare and the shells exec, so the menu keeps the started
-        process id. Returns the menu and the label of its checks."""
-        self.hidden = system_copies()
-        results.check("dist: the build machine's SDL2, SDL2_ttf, FreeType, HarfBuzz, fontconfig "
-                      "found to cover", len(self.hidden) >= len(HIDDEN), repr(self.hidden))
-        covers = "".join("mount --bind /dev/null '%s' && " % path for path in self.hidden)
-        command = ["unshare", "-m", "--propagation", "private", "sh", "-c",
-                   covers + 'exec sh "$0"', os.path.join(disc, "autorun.sh")]
-        environment = {k: v for k, v in self.environment.items() if k != "LD_LIBRARY_PATH"}
-        log = os.path.join(work, "dist.log")
-        with open(log, "wb") as errors:
-            process = subprocess.Popen(command, cwd="/", env=environment,
-                                       stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                                       stderr=errors)
-        return Menu(process, log), "dist autorun.sh"
+    def disc_systems(self, options):
+        """(label, Debian root) of each system the disc is started in."""
+        systems = []
+        for name, folder in DISC_SYSTEMS:
+            root = os.path.join(options.roots or "", folder)
+            if not os.path.exists(os.path.join(root, ".quorel-root")):
+                raise AssertionError("the Debian root %s is missing (ctest's e2e_root tests "
+                                     "make it)" % root)
+            systems.append((name, root))
+        return systems
 
-    def check_disc_libraries(self, results, menu, disc):
-        with open("/proc/%d/maps" % menu.process.pid) as f:
-            maps = f.read()
-        bundled = os.path.join(disc, "linux", "lib") + "/"
-        results.check("dist autorun.sh: HarfBuzz and FreeType come from the disc",
-                      all(bundled + name in maps for name in ("libharfbuzz.so.0",
-                                                               "libfreetype.so.6")))
-        results.check("dist autorun.sh: no covered library is used",
-                      not any(path in maps for path in self.hidden))
+    def _start_in_root(self, disc, root, log, hidden=None):
+        """autorun.sh from the disc mounted (read-only) at DISC_MOUNT inside root, with the X
+        socket and /proc bound in and the user's folders on a scratch file system: a mount
+        namespace of its own keeps all of it out of the kept root. hidden, a library of the
+        root, is covered by an empty file. unshare, sh, chroot and env exec, so the menu keeps
+        the started process id."""
+        inside = {"PATH": "/usr/bin:/bin", "DISPLAY": self.screen.name, "HOME": "/tmp/home",
+                  "XDG_RUNTIME_DIR": "/tmp/runtime", "QUOREL_WINDIR": "/tmp/windir"}
+        for name in ("LANG", "LC_ALL", "LC_MESSAGES", "QUOREL_COUNTRY"):
+            if name in self.environment:
+                inside[name] = self.environment[name]
+        script = """
+            set -e
+            mount -t tmpfs tmpfs "$1/tmp"
+            mkdir -m 700 "$1/tmp/home" "$1/tmp/runtime" "$1/tmp/windir"
+            mkdir "$1/tmp/.X11-unix"
+            mount --bind /tmp/.X11-unix "$1/tmp/.X11-unix"
+            mount --bind /proc "$1/proc"
+            mount -t tmpfs tmpfs "$1/media"
+            mkdir -p "$1$3"
+            mount --bind "$2" "$1$3"
+            mount -o remount,bind,ro "$1$3"
+            [ -z "$4" ] || mount --bind /dev/null "$1$4"
+            root=$1 mountpoint=$3
+            shift 4
+            exec chroot "$root" env -i "$@" sh "$mountpoint/autorun.sh"
+        """
+        command = ["unshare", "-m", "--propagation", "private", "sh", "-c", script, "sh", root,
+                   disc, DISC_MOUNT, hidden or ""] + ["%s=%s" % kv for kv in inside.items()]
+        with open(log, "wb") as errors:
+            return Menu(subprocess.Popen(command, cwd="/", stdin=subprocess.DEVNULL,
+                                         stdout=subprocess.DEVNULL, stderr=errors), log)
+
+    def start_disc(self, results, disc, work, system):
+        """The disc started in one system's root; returns the menu and the label of its
+        checks. What it opens from the disc is recorded from here on."""
+        name, root = system
+        self.opened = OpenedFiles(disc)
+        label = "dist %s" % name
+        return self._start_in_root(disc, root, os.path.join(work, "dist-%s.log" % name.replace(
+            " ", "")), None), label
+
+    def check_disc_start(self, results, menu, disc, label):
+        """Called once its picture is shown: what it opened from the disc by then."""
+        files = self.opened.files()
+        self.opened.close()
+        size = sum(os.path.getsize(f) for f in files)
+        print("     %s: opened %d files, %d bytes from the disc before its first picture" % (
+            label, len(files), size), flush=True)
+        results.check("%s: at most %d bytes opened from the disc before the first picture" % (
+            label, DISC_START_BYTES), size <= DISC_START_BYTES, "%d bytes: %r" % (size, files))
+
+    def check_disc_end(self, results, menu, disc, work, system, label):
+        """Nothing on standard error all along (no sound library, no device: silence). Then,
+        with the root's X client library covered, one line that names it and exit code 1."""
+        with open(menu.log, "rb") as f:
+            said = f.read().decode(errors="replace")
+        results.check("%s: nothing on standard error" % label, said == "", repr(said))
+        name, root = system
+        log = os.path.join(work, "dist-nox.log")
+        missing = "libX11.so.6"
+        lonely = self._start_in_root(disc, root, log, "/usr/lib/x86_64-linux-gnu/" + missing)
+        try:
+            code = lonely.exit_code(self.start_timeout)
+        finally:
+            lonely.kill()
+        with open(log, "rb") as f:
+            lines = f.read().decode(errors="replace").splitlines()
+        results.check("%s: without %s one line names it, exit code 1" % (label, missing),
+                      code == 1 and len(lines) == 1 and missing in lines[0],
+                      "exit code %s, %r" % (code, lines))

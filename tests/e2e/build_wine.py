@@ -341,9 +341,16 @@ class WineBuild:
                 f.write("#!/bin/sh\n")
         return os.path.abspath(options.quorel), portable
 
-    def start_disc(self, results, disc, work):
+    def disc_systems(self, options):
+        """One start, in this build's Wine prefix."""
+        return [None]
+
+    def start_disc(self, results, disc, work, system):
         return Menu(self.prefix.start(os.path.join(disc, "quorel.exe"), [], cwd=disc)), \
             "dist quorel.exe"
 
-    def check_disc_libraries(self, results, menu, disc):
-        """The Windows program links only system libraries: nothing to look at."""
+    def check_disc_start(self, results, menu, disc, label):
+        """A disc's Windows program is one file, started as it is: nothing to look at."""
+
+    def check_disc_end(self, results, menu, disc, work, system, label):
+        """Wine's own messages go to standard error: nothing to look at."""

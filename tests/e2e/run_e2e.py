@@ -66,6 +66,8 @@ def main():
     parser.add_argument("--exec-parser",
                         help="quorel_e2e_exec_parser, which reads Exec lines (Linux restart)")
     parser.add_argument("--portable", help="the portable Linux program's folder (for dist)")
+    parser.add_argument("--roots", help="the folder of the Debian roots dist starts the portable "
+                        "program in (Linux)")
     parser.add_argument("--out", default=None, help="folder for screenshots (default: build/e2e-BUILD)")
     parser.add_argument("--keep", action="store_true", help="keep the temporary folder")
     options = parser.parse_args()

@@ -1,12 +1,13 @@
 # A disc folder made by `quorel-tool dist`, copied to a path with a blank and quotes, started
-# as a desktop starts it: through autorun.sh natively, with the build machine's SDL2, SDL2_ttf,
-# FreeType, HarfBuzz and fontconfig covered so only the bundled copies can load; its quorel.exe
-# under Wine (one Wine start).
+# as a desktop starts it: natively through autorun.sh in each Debian root of the build (the
+# oldest system the program is for and a current one, none with SDL, sound libraries or anything
+# the disc would carry); its quorel.exe under Wine (one Wine start).
 import os
 import shutil
 
-from kit import DEMO, close_with_yes, dump as tool_dump, picture_report, tool
-from pictures import read_bmp24, read_png
+from kit import DEMO, Pointer, close_with_yes, dump as tool_dump, entry_rect, picture_report, tool
+from pictures import count_inside, read_bmp24, read_png
+from xdisplay import wait_for
 
 
 def make_disc(build, options, work):
@@ -30,14 +31,23 @@ def scenario_dist(build, options, results, work):
     tool(build, options, disc, "render", "Quorel.ini", "-o", expected_path)
     expected = read_png(expected_path)
     background = read_bmp24(os.path.join(disc, "background.bmp"))
+    item = entry_rect(dump, "item", 0)
 
-    menu, label = build.start_disc(results, disc, work)
-    try:
-        window = build.wait_main(menu)
-        picture_report(build, results, "%s: picture matches quorel-tool render%s" % (
-                           label, build.picture_scope),
-                       window, expected, background, dump, options.out, label)
-        build.check_disc_libraries(results, menu, disc)
-        close_with_yes(build, results, menu, window, dump["settings"], label)
-    finally:
-        menu.kill()
+    for system in build.disc_systems(options):
+        menu, label = build.start_disc(results, disc, work, system)
+        try:
+            window = build.wait_main(menu)
+            picture_report(build, results, "%s: picture matches quorel-tool render%s" % (
+                               label, build.picture_scope),
+                           window, expected, background, dump, options.out, label)
+            build.check_disc_start(results, menu, disc, label)
+            # The highlight follows the pointer, and its sound plays (or, without sound, the
+            # menu goes on silently).
+            Pointer(build, window).move((item[0] + item[2]) // 2, (item[1] + item[3]) // 2)
+            wait_for("the highlight of %s" % label, lambda: count_inside(
+                build.screen.picture(window), expected, item) > 0, build.state_timeout, 0.2)
+            build.screen.move_pointer(0, 0)  # away from where the next start's window comes
+            close_with_yes(build, results, menu, window, dump["settings"], label)
+            build.check_disc_end(results, menu, disc, work, system, label)
+        finally:
+            menu.kill()
