@@ -30,7 +30,7 @@ LONG HighlightedChild() {
   const size_t count = shownView->EntryCount();
   for (size_t i = 0; i < count; ++i) {
     AccessEntry entry;
-    if (shownView->EntryAt(i, &entry) && entry.highlighted) return static_cast<LONG>(i + 1);
+    if (shownView->EntryAt(i, &entry) && entry.highlighted) return static_cast<LONG>(i) + 1;
   }
   return kSelf;
 }
