@@ -3,14 +3,15 @@
 
 #include <cstring>
 
+#include "platform/copy_text.h"
+
 HMODULE LoadSystemLibrary(const char* fileName) {
   char path[MAX_PATH];
   const UINT length = GetSystemDirectoryA(path, MAX_PATH);
-  const size_t nameLength = std::strlen(fileName);
-  // The folder, a backslash, the name and the terminator must fit.
-  if (length == 0 || length + 1 + nameLength + 1 > MAX_PATH) return nullptr;
+  // The folder, a backslash and the whole name must fit: a cut name would be another file.
+  if (length == 0 || length + 1 + std::strlen(fileName) >= MAX_PATH) return nullptr;
   path[length] = '\\';
-  std::memcpy(path + length + 1, fileName, nameLength + 1);
+  CopyText(path + length + 1, MAX_PATH - length - 1, fileName);
   // No box about a missing file on the old systems: a miss is answered by going without.
   const UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
   HMODULE module = LoadLibraryA(path);
