@@ -17,9 +17,14 @@ class EntryAccess : public WindowEvents, public AccessView {
   EntryAccess& operator=(const EntryAccess&) = delete;
 
   // --- AccessView ----------------------------------------------------------------------------
-  size_t EntryCount() const override { return ShownEntries(app_.page).entries.size(); }
+  // While a level is loaded (a message box may be up meanwhile) the list is being rebuilt: no
+  // entries are shown then.
+  size_t EntryCount() const override {
+    return app_.busy != 0 ? 0 : ShownEntries(app_.page).entries.size();
+  }
 
   bool EntryAt(size_t index, AccessEntry* entry) const override {
+    if (app_.busy != 0) return false;
     const ShownEntries shown(app_.page);
     if (index >= shown.entries.size()) return false;
     const CMenuItem* item = shown.entries[index];

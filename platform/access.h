@@ -18,7 +18,7 @@ struct AccessEntry {
 };
 
 // The entries in the order of the visible list (the items of the page, then its buttons): the
-// order Tab walks.
+// order Tab walks. None while the menu is busy loading a level.
 class AccessView {
  public:
   virtual ~AccessView() = default;

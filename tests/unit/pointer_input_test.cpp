@@ -738,6 +738,14 @@ TEST_F(KeyboardInputTest, TheAccessViewFollowsTheVisibleListAndTellsItsChanges) 
   EXPECT_EQ(sub.right + 1, first.rect.right);
   EXPECT_EQ(sub.bottom + 1, first.rect.bottom);
   EXPECT_FALSE(view->EntryAt(view->EntryCount(), &first));
+  // A level being loaded shows nothing, and nothing is pressed meanwhile.
+  app_->busy = 1;
+  EXPECT_EQ(0u, view->EntryCount());
+  EXPECT_FALSE(view->EntryAt(0, &first));
+  view->Press(0);
+  app_->busy = 0;
+  EXPECT_EQ(0, app_->sessionIndex);
+  EXPECT_EQ("", notice());
 }
 
 }  // namespace
