@@ -6,6 +6,7 @@
 
 #include "app/menu_app.h"
 #include "menu/entry_order.h"
+#include "menu/page_grid.h"
 #include "platform/keys.h"
 #include "platform/sound.h"
 #include "res/resource_ids.h"
@@ -56,8 +57,8 @@ int CMenuApp::OnKey(uint32_t message, uintptr_t key, intptr_t flags) {
         HighlightByKey(shown.entries[0]);
         return 1;
       }
-      const int32_t rows = settings.itemsPerColumn < 1 ? 1 : settings.itemsPerColumn;
-      HighlightByKey(shown.entries[GridStep(at, shown.items, static_cast<size_t>(rows), key)]);
+      const size_t rows = static_cast<size_t>(GridOf(settings).rows);
+      HighlightByKey(shown.entries[GridStep(at, shown.items, rows, key)]);
       return 1;
     }
     case KeyEnter:

@@ -11,7 +11,6 @@
 #include "platform/copy_text.h"
 #include "platform/cursor.h"
 #include "platform/draw.h"
-#include "platform/os_info.h"
 #include "platform/sound.h"
 #include "platform/window.h"
 #include "res/resource_ids.h"
@@ -33,13 +32,9 @@ uint64_t ScreenBufferSize(int64_t bitsPerPixel, int64_t width, int64_t height) {
 CMenuApp::CMenuApp()
     : bitmapWidth(0),
       bitmapHeight(0),
-      screenBitmap(nullptr),
-      pendingEffect(-1),
+      pendingEffect(EffectNone),
       busy(0),
       sessionIndex(-1),
-      titleFont(nullptr),
-      itemFont(nullptr),
-      hintFont(nullptr),
       pressCursor(nullptr),
       currentCursor(nullptr),
       arrowCursor(nullptr),
@@ -53,23 +48,21 @@ CMenuApp::CMenuApp()
       settings(),
       offscreenSize(0),
       screenBitsSize(0) {
+  ReportFindingsTo(nullptr);
   std::memset(sessions, 0, sizeof sessions);
   std::memset(&settings, 0, sizeof settings);
 }
 
 CMenuApp::~CMenuApp() {
+  // In this order, ahead of the page, the profile and the background.
   offscreenBuffer.reset();
   offscreenSize = 0;
   screenBits.reset();
   screenBitsSize = 0;
-  DeleteImage(screenBitmap);
-  screenBitmap = nullptr;
-  DeleteFont(itemFont);
-  itemFont = nullptr;
-  DeleteFont(hintFont);
-  hintFont = nullptr;
-  DeleteFont(titleFont);
-  titleFont = nullptr;
+  screenBitmap.reset();
+  itemFont.reset();
+  hintFont.reset();
+  titleFont.reset();
   // Cursors are loaded once and never destroyed.
 }
 
@@ -93,9 +86,9 @@ int CMenuApp::Initialize(void* moduleInstance, WindowHandle mainWindow) {
   window = mainWindow;
   instance = moduleInstance;
 
-  // The country code, cut so that it fits behind the point.
+  // The country code the profile loads with, cut so that it fits behind the point.
   char country[16];
-  std::snprintf(country, sizeof country, "%d", static_cast<int>(UserCountryCode()));
+  std::snprintf(country, sizeof country, "%d", static_cast<int>(profile.country));
   countrySuffix[0] = '.';
   CopyText(countrySuffix + 1, sizeof countrySuffix - 1, country);
   // The profile holds no file yet, so this normally keeps the string section as it is; the

@@ -8,7 +8,9 @@
 
 #include "menu/menu_page.h"
 #include "platform/handles.h"
+#include "platform/owned_handles.h"
 #include "platform/window_events.h"
+#include "profile/load_finding.h"
 #include "profile/menu_settings.h"
 #include "profile/profile.h"
 #include "render/dib.h"
@@ -34,6 +36,7 @@ extern void* appInstance;
 void LoadAppStrings();
 
 class CMenuApp;
+struct ChosenSections;
 // The one application object of the menu program (the window backends pass every event to
 // it through WindowEvents). Tests make their own objects.
 extern CMenuApp theApp;
@@ -42,7 +45,7 @@ class CMenuApp : public WindowEvents {
  public:
   static constexpr int32_t kSessionCount = 16;
 
-  // Every field at its starting value: no window, no fonts, sessionIndex -1, pendingEffect -1.
+  // Every field at its starting value: no window, no fonts, sessionIndex -1, no pendingEffect.
   CMenuApp();
   // Frees the off-screen buffer, the screen bitmap and its bits, and the three fonts.
   ~CMenuApp() override;
@@ -51,7 +54,7 @@ class CMenuApp : public WindowEvents {
   CMenuApp& operator=(const CMenuApp&) = delete;
 
   // Reads the screen depth and size, allocates offscreenBuffer, stores window and instance,
-  // picks the string section for the user's country, loads the cursors and the page buttons.
+  // picks the string section for profile.country, loads the cursors and the page buttons.
   // 1, or 0 when the buffer cannot be allocated (window and instance are then not stored).
   int Initialize(void* instance, WindowHandle window);
 
@@ -67,9 +70,17 @@ class CMenuApp : public WindowEvents {
   void RedrawWithEffect(int32_t effect);
 
   // Reads the definition file fileName into settings (a zeroed record, recordSize stamped)
-  // and the page's items. 1, or 0 when the path cannot be made full, the record is refused
-  // or the file is missing or empty.
-  int LoadDefinition(const char* fileName, MenuSettings* settings);
+  // and the page's items; the sections read go to chosen when it is not null. 1, or 0 when the
+  // path cannot be made full, the record is refused or the file is missing or empty.
+  int LoadDefinition(const char* fileName, MenuSettings* settings,
+                     ChosenSections* chosen = nullptr);
+  // Shows what the loader or the bitmap reader found as the menu's message box: the bitmap
+  // reader's in a box of its own (CDib::ReportError), the loader's as an error on the window.
+  void ShowFinding(const LoadFinding& finding);
+  // Hands what this object's loads find (definition files and backgrounds) to sink instead of
+  // showing it; an empty sink shows it again. Tools that load menus with nobody to answer a
+  // message box take the findings this way.
+  void ReportFindingsTo(FindingSink sink);
   // Save and restore the remembered page and visited marks of a definition file.
   void SavePageState(const char* definitionFile);
   void RestorePageState(const char* fullPath);
@@ -95,12 +106,9 @@ class CMenuApp : public WindowEvents {
   void DisplayChanged(int32_t bitsPerPixel, int32_t screenWidth, int32_t screenHeight) override;
 
   // --- Transition effects ----------------------------------------------------------------
-  // Reveals the composed image of imageTarget in windowTarget with effect 0 to 3 (cells,
-  // opening box, closing border, interlaced lines); any other value copies nothing.
+  // Reveals the composed image of imageTarget in windowTarget with effect EffectCells to
+  // EffectInterlace (render/transition.h); any other value copies nothing.
   void RunTransition(int32_t effect, DrawTarget* windowTarget, DrawTarget* imageTarget);
-  void TransitionCells(DrawTarget* windowTarget, DrawTarget* imageTarget);
-  void TransitionOpenBox(DrawTarget* windowTarget, DrawTarget* imageTarget);
-  void TransitionCloseBorder(DrawTarget* windowTarget, DrawTarget* imageTarget);
   void TransitionInterlace(DrawTarget* windowTarget, DrawTarget* imageTarget);
 
   // --- Pointer input ---------------------------------------------------------------------
@@ -162,16 +170,16 @@ class CMenuApp : public WindowEvents {
 
   int32_t bitmapWidth;
   int32_t bitmapHeight;
-  ImageHandle screenBitmap;               // owned: the background at the screen's depth
+  OwnedImage screenBitmap;                // the background at the screen's depth
   std::unique_ptr<uint8_t[]> screenBits;  // owned: pixel store of screenBitmap
-  int32_t pendingEffect;                  // -1: none
+  int32_t pendingEffect;                  // EffectNone, or the effect of the next paint
   int32_t busy;                           // 1 while a definition file is loaded or applied
   std::unique_ptr<uint8_t[]> offscreenBuffer;
   SessionEntry sessions[kSessionCount];
   int32_t sessionIndex;  // -1 while no definition file is open
-  FontHandle titleFont;  // owned
-  FontHandle itemFont;   // owned
-  FontHandle hintFont;   // owned
+  OwnedFont titleFont;
+  OwnedFont itemFont;
+  OwnedFont hintFont;
   CursorHandle pressCursor;
   CursorHandle currentCursor;
   CursorHandle arrowCursor;
@@ -194,6 +202,8 @@ class CMenuApp : public WindowEvents {
   size_t screenBitsSize;
   // The picture paints compose, with the image it keeps between paints.
   CMenuPicture picture;
+  // Where loads report what they find: ShowFinding unless ReportFindingsTo said otherwise.
+  FindingSink findings_;
 
   // Asks for a repaint of entry's rectangle, and of the hint line.
   void InvalidateEntry(const CMenuItem& entry);
@@ -203,6 +213,13 @@ class CMenuApp : public WindowEvents {
   void HighlightByKey(CMenuItem* entry);
   // A click on entry by a key; a new page or level shown by it starts on its first entry.
   void ClickByKey(CMenuItem* entry);
+
+  // ApplySettings' steps: the exit-or-return button chosen and the page buttons' hints taken
+  // from newSettings; the three fonts of settings made anew; the background converted once to
+  // the screen's depth.
+  void SetButtonHints(const MenuSettings& newSettings);
+  void MakeFonts();
+  void MakeScreenBitmap(DrawTarget* windowTarget, int32_t width, int32_t height);
 
   // What the picture is drawn from now, for the render code.
   PictureSources PictureInputs();

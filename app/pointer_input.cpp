@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/menu_app.h"
+#include "menu/page_grid.h"
 #include "platform/file_system.h"
 #include "platform/geometry.h"
 #include "platform/message_box.h"
@@ -12,28 +13,12 @@
 #include "platform/sound.h"
 #include "platform/window.h"
 #include "platform/window_events.h"
+#include "render/transition.h"
 #include "res/resource_ids.h"
 
 namespace {
 
 constexpr uint32_t kResourceAsync = SoundResource | SoundAsync;
-
-// Rows per column as the layout takes them: fewer than one counts as one.
-int64_t RowsPerColumn(const MenuSettings& settings) {
-  return settings.itemsPerColumn < 1 ? 1 : settings.itemsPerColumn;
-}
-
-bool IsLinkVerb(const char* verb) {
-  if (verb == nullptr) return false;
-  static const char kLink[] = "link";
-  size_t i = 0;
-  for (; kLink[i] != '\0'; ++i) {
-    char c = verb[i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != kLink[i]) return false;  // also stops at the end of a shorter verb
-  }
-  return verb[i] == '\0';
-}
 
 // A copy that outlives the entry: opening a level frees the items, and the shell or a message
 // box can dispatch messages that do.
@@ -128,9 +113,9 @@ int CMenuApp::ActivateItem(CMenuItem* entry) {
       if (TurnPage(+1, &settings) != 1) return 0;
       SaveShownPageState();
       PlayMenuSound(SoundResourceName(IDW_PAGE), kResourceAsync);
-      RedrawWithEffect(3);
+      RedrawWithEffect(EffectInterlace);
       // Rows per column alone, as the turn itself counts pages.
-      ChangeCursor((int64_t{page.currentPage} + 1) * RowsPerColumn(settings) < page.itemCount
+      ChangeCursor((int64_t{page.currentPage} + 1) * GridOf(settings).rows < page.itemCount
                        ? handCursor
                        : arrowCursor);
       return 1;
@@ -138,7 +123,7 @@ int CMenuApp::ActivateItem(CMenuItem* entry) {
       if (TurnPage(-1, &settings) != 1) return 0;
       SaveShownPageState();
       PlayMenuSound(SoundResourceName(IDW_PAGE), kResourceAsync);
-      RedrawWithEffect(3);
+      RedrawWithEffect(EffectInterlace);
       ChangeCursor(page.currentPage != 0 ? handCursor : arrowCursor);
       return 1;
     default:
@@ -180,13 +165,11 @@ int CMenuApp::TurnPage(int32_t delta, MenuSettings* pageSettings) {
   if (pageSettings == nullptr) return 0;
   const int64_t next = int64_t{page.currentPage} + delta;
   // Rows per column alone, not the columns times rows the layout puts on a page.
-  const int64_t first = next * RowsPerColumn(*pageSettings);
+  const int64_t first = next * GridOf(*pageSettings).rows;
   if (first >= page.itemCount || first < 0) return 0;
   const int32_t newPage = static_cast<int32_t>(next);
   DrawTarget* target = GetWindowTarget(window);
-  page.Layout(pageSettings->itemArea[0], pageSettings->itemArea[1], pageSettings->itemArea[2],
-              pageSettings->itemArea[3], bitmapHeight, itemFont, target, pageSettings->columns,
-              pageSettings->itemsPerColumn, newPage);
+  page.Layout(PageFrameOf(*pageSettings, bitmapHeight, itemFont.get(), target), newPage);
   ReleaseWindowTarget(window, target);
   page.currentPage = newPage;
   return 1;

@@ -8,6 +8,7 @@
 #include "platform/copy_text.h"
 #include "platform/file_system.h"
 #include "platform/sound.h"
+#include "render/transition.h"
 #include "session/journal_replay.h"
 #include "session/restart_recovery.h"
 
@@ -57,7 +58,7 @@ int CMenuApp::OpenMenu(const char* definitionFile, const char* workingDirectory,
   if (startFlag == 1 && settings.enterSound[0] != '\0') {
     PlayMenuSound(settings.enterSound, SoundAsync);
   }
-  RedrawWithEffect(sessionIndex == 0 ? 0 : 1);
+  RedrawWithEffect(sessionIndex == 0 ? EffectCells : EffectOpenBox);
   const std::string journalled = std::string(settings.fileName) + "," + newDirectory;
   WriteJournalEntry(sessionIndex, journalled.c_str(), SessionFile());
   return 1;
@@ -81,6 +82,6 @@ int CMenuApp::ReturnMenu() {
   WriteJournalEntry(sessionIndex, "", SessionFile());
   --sessionIndex;
   if (!ApplySettings(&fresh, 0)) return 0;
-  RedrawWithEffect(2);
+  RedrawWithEffect(EffectCloseBorder);
   return 1;
 }

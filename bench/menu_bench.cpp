@@ -334,8 +334,7 @@ void BM_LayoutPage(benchmark::State& state) {
   const int32_t page = static_cast<int32_t>(state.range(0));
   for (auto _ : state) {
     DrawTarget* target = GetWindowTarget(menu.window());
-    app.page.Layout(s.itemArea[0], s.itemArea[1], s.itemArea[2], s.itemArea[3], app.bitmapHeight,
-                    app.itemFont, target, s.columns, s.itemsPerColumn, page);
+    app.page.Layout(PageFrameOf(s, app.bitmapHeight, app.itemFont.get(), target), page);
     ReleaseWindowTarget(menu.window(), target);
   }
   state.SetLabel("page " + std::to_string(page));

@@ -8,7 +8,6 @@
 #include "menu/page_state.h"
 #include "platform/copy_text.h"
 #include "platform/file_system.h"
-#include "platform/message_box.h"
 
 namespace {
 
@@ -66,94 +65,113 @@ void ReadSettingKeys(CProfile& profile, bool fromFile, MenuSettings* settings) {
   }
 }
 
+// The settings: the global section (the release's own where it has lines), or in the file its
+// "#include" names, the same-named section there; without a global section every setting takes
+// its default, whatever section an earlier load left current.
+void ReadSettings(const DefinitionLoad& load, const char* fullPath, MenuSettings* settings) {
+  CProfile& profile = load.profile;
+  const bool hasGlobal = profile.SelectSection("global", 1) != 0;
+  bool inInclude = false;
+  if (hasGlobal) {
+    if (load.chosen != nullptr) load.chosen->settingsSection = profile.sectionName;
+    // An unusable include name is passed over.
+    char include[kPathSize];
+    profile.GetString("#include", "", include, kPathSize);
+    char includePath[kPathSize];
+    if (include[0] != '\0' && MakeFullPath(include, includePath)) {
+      inInclude = profile.SetFile(includePath, 1) != 0;
+      if (inInclude && load.chosen != nullptr) load.chosen->includeFile = includePath;
+    }
+  }
+  // The styles are complete once the table has been read; the area and sound keys that
+  // follow them do not touch the styles.
+  ReadSettingKeys(profile, hasGlobal, settings);
+  load.page.SetTextStyles(settings->itemStyle, settings->hintStyle, settings->titleStyle);
+  if (inInclude) profile.SetFile(fullPath, 1);
+}
+
+// The section title and items come from: "menu" (the release's own where it has lines), or the
+// one its "SameAs" names, followed once; a SameAs naming nothing is reported and the plain
+// "menu" taken. A file without either leaves the section current before.
+void SelectMenuSection(const DefinitionLoad& load, const char* fullPath) {
+  CProfile& profile = load.profile;
+  profile.SelectSection("menu", 1);
+  if (load.chosen != nullptr) load.chosen->sameAsSection = profile.sectionName;
+  char sameAs[kSectionNameSize];
+  profile.GetString("SameAs", "", sameAs, kSectionNameSize);
+  // A "SameAs" in the named section is not looked at.
+  if (sameAs[0] != '\0' && !profile.SelectSection(sameAs, 0)) {
+    load.findings(
+        LoadFinding{LoadFindingCode::kSectionMissing, fullPath, 0, Severity::kError,
+                    std::string("Section not found - [") + sameAs + "]\nSet default to [Menu]."});
+    profile.SelectSection("menu", 0);
+  }
+  if (load.chosen != nullptr) load.chosen->menuSection = profile.sectionName;
+}
+
+// The title and the items of the menu section chosen: a lower-case "title=" anywhere in a line
+// comes first, then the key in any case, with the application title as default; "item=" lines
+// in the order found, up to kMaxItems.
+void ReadTitleAndItems(const DefinitionLoad& load, MenuSettings* settings) {
+  CProfile& profile = load.profile;
+  const uint32_t lineCount = profile.LoadSection();
+  char* title = settings->titleText;
+  title[0] = '\0';
+  if (!profile.FindNthKey("title", 0, title, sizeof settings->titleText)) {
+    profile.GetString("title", load.defaultTitle, title, sizeof settings->titleText);
+  }
+  settings->titleLength =
+      static_cast<int32_t>(profile.ExpandText(title, sizeof settings->titleText, title));
+
+  if (lineCount != 0) {
+    char line[kLineSize];
+    for (int32_t index = 0; index < kMaxItems; ++index) {
+      if (!profile.FindNthKey("item", index, line, kLineSize)) break;
+      load.page.AddItem(ItemOrdinary, line, profile);
+    }
+  }
+  profile.FreeSection();
+}
+
 }  // namespace
 
 int LoadDefinitionFile(const DefinitionLoad& load, const char* fileName,
                        MenuSettings* newSettings) {
   CProfile& profile = load.profile;
-  CMenuPage& page = load.page;
-  int32_t& busy = load.busy;
   char fullPath[kPathSize];
   if (!MakeFullPath(fileName, fullPath)) return 0;
   if (newSettings == nullptr || newSettings->recordSize < kMenuSettingsSize) return 0;
   // The hundreds of reads below are one operation: each file is looked at once, and the load
   // sees it in that state (a change made meanwhile is seen by the next load).
   CProfile::LoadScope scope(profile);
-  busy = 1;
+  load.busy = 1;
 
   char fileLeft[kPathSize];
   profile.GetFile(fileLeft, kPathSize);
   if (!profile.SetFile(fullPath, 1)) {
     // The caller keeps the level shown; pointer input must not stay blocked for it.
-    busy = 0;
+    load.busy = 0;
     return 0;
   }
   // The page number and marks still on the page belong to the file being left.
-  if (fileLeft[0] != '\0') WritePageState(profile, page, fileLeft, load.sessionFile);
+  if (fileLeft[0] != '\0') WritePageState(profile, load.page, fileLeft, load.sessionFile);
+  if (load.chosen != nullptr) *load.chosen = ChosenSections{};
 
   char firstSection[kSectionNameSize];
   profile.GetSectionName(firstSection, kSectionNameSize);
-
-  // Without a global section every setting takes its default, whatever section an earlier
-  // load left current.
-  const bool hasGlobal = profile.SelectSection("global", 1) != 0;
-  bool inInclude = false;
-  if (hasGlobal) {
-    // A global "#include" moves the settings to the same-named section of that file; an
-    // unusable include name is passed over.
-    char include[kPathSize];
-    profile.GetString("#include", "", include, kPathSize);
-    char includePath[kPathSize];
-    if (include[0] != '\0' && MakeFullPath(include, includePath)) {
-      inInclude = profile.SetFile(includePath, 1) != 0;
-    }
-  }
-  // The styles are complete once the table has been read; the area and sound keys that
-  // follow them do not touch the styles.
-  ReadSettingKeys(profile, hasGlobal, newSettings);
-  page.SetTextStyles(newSettings->itemStyle, newSettings->hintStyle, newSettings->titleStyle);
-  if (inInclude) profile.SetFile(fullPath, 1);
-
+  ReadSettings(load, fullPath, newSettings);
   profile.SelectSection(firstSection, 1);
   char restoreSection[kSectionNameSize];
   profile.GetSectionName(restoreSection, kSectionNameSize);
 
-  page.ClearItems();
-  profile.SelectSection("menu", 1);
-  char sameAs[kSectionNameSize];
-  profile.GetString("SameAs", "", sameAs, kSectionNameSize);
-  // Followed once: a "SameAs" in the named section is not looked at.
-  if (sameAs[0] != '\0' && !profile.SelectSection(sameAs, 0)) {
-    const std::string message =
-        std::string("Section not found - [") + sameAs + "]\nSet default to [Menu].";
-    ShowMessageBox(load.owner, message.c_str(), "Error", MessageOk | MessageIconError);
-    profile.SelectSection("menu", 0);
-  }
-
-  const uint32_t lineCount = profile.LoadSection();
-  // A lower-case "title=" anywhere in a line comes first; then the key in any case, with the
-  // application title as default.
-  newSettings->titleText[0] = '\0';
-  if (!profile.FindNthKey("title", 0, newSettings->titleText, sizeof newSettings->titleText)) {
-    profile.GetString("title", load.defaultTitle, newSettings->titleText,
-                      sizeof newSettings->titleText);
-  }
-  newSettings->titleLength = static_cast<int32_t>(profile.ExpandText(
-      newSettings->titleText, sizeof newSettings->titleText, newSettings->titleText));
-
-  if (lineCount != 0) {
-    char line[kLineSize];
-    for (int32_t index = 0; index < kMaxItems; ++index) {
-      if (!profile.FindNthKey("item", index, line, kLineSize)) break;
-      page.AddItem(ItemOrdinary, line, profile);
-    }
-  }
-  profile.FreeSection();
+  load.page.ClearItems();
+  SelectMenuSection(load, fullPath);
+  ReadTitleAndItems(load, newSettings);
   profile.SelectSection(restoreSection, 1);
 
   newSettings->loaded = 1;
   CopyText(newSettings->fileName, sizeof newSettings->fileName, fileName);
-  ReadPageState(profile, page, fullPath, load.sessionFile);
-  busy = 0;
+  ReadPageState(profile, load.page, fullPath, load.sessionFile);
+  load.busy = 0;
   return 1;
 }

@@ -17,36 +17,46 @@ int CMenuItem::Intersects(int32_t x, int32_t y, int32_t width, int32_t height) c
   return 1;
 }
 
+Rect CMenuItem::PictureArea() const {
+  return Rect{left, top, Wrap(int64_t{right} + 1), Wrap(int64_t{bottom} + 1)};
+}
+
+TextDraw CMenuItem::CaptionDraw(const TextStyle& style) const {
+  return TextDraw{text, textLength, Rect{left, top, right, bottom},
+                  (style.flags & StyleShadow) != 0};
+}
+
 int CMenuItem::Paint(DrawTarget* dc, const TextStyle& style, int32_t state) const {
   if (bitmap != nullptr) {
     // The picture is copied opaquely from its top-left corner over the whole rectangle.
     const SelectedImage memory(dc, bitmap);
+    const Rect area = PictureArea();
     if (memory.target() != nullptr) {
-      BlitImage(dc, left, top, Wrap(int64_t{right} - left + 1), Wrap(int64_t{bottom} - top + 1),
-                memory.target(), 0, 0);
+      BlitImage(dc, area.left, area.top, Wrap(int64_t{area.right} - area.left),
+                Wrap(int64_t{area.bottom} - area.top), memory.target(), 0, 0);
     }
   }
-  if (text == nullptr) return 0;
+  const TextDraw caption = CaptionDraw(style);
+  if (caption.text == nullptr) return 0;
 
-  const Rect rect{left, top, right, bottom};
   bool coloured = false;
   ColorRef previousColour = 0;
-  if (style.flags & StyleShadow) {
+  if (caption.shadow) {
     previousColour = SetTextColour(dc, style.shadowColor);
     coloured = true;
-    DrawTextIn(dc, text, textLength, ShadowOf(rect), 0);
+    DrawTextIn(dc, caption.text, caption.count, ShadowOf(caption.rect), 0);
   }
   // Any other state keeps the colour in the target (the shadow colour after a shadow).
   const ColorRef* stateColour = nullptr;
-  if (state == 0) stateColour = &style.color;
-  if (state == 1) stateColour = &style.highlightColor;
-  if (state == 2) stateColour = &style.selectedColor;
+  if (state == ItemStateNormal) stateColour = &style.color;
+  if (state == ItemStateHovered) stateColour = &style.highlightColor;
+  if (state == ItemStateVisited) stateColour = &style.selectedColor;
   if (stateColour != nullptr) {
     const ColorRef before = SetTextColour(dc, *stateColour);
     if (!coloured) previousColour = before;
     coloured = true;
   }
-  DrawTextIn(dc, text, textLength, rect, 0);
+  DrawTextIn(dc, caption.text, caption.count, caption.rect, 0);
   if (coloured) SetTextColour(dc, previousColour);
   return 1;
 }

@@ -249,44 +249,60 @@ void CMenuPage::FreeVisible() {
   lastVisible = nullptr;
 }
 
-void CMenuPage::Layout(int32_t left, int32_t top, int32_t right, int32_t bottom,
-                       int32_t windowHeight, FontHandle font, DrawTarget* dc, int32_t columns,
-                       int32_t rowsPerColumn, int32_t page) {
+PageFrame PageFrameOf(const MenuSettings& settings, int32_t windowHeight, FontHandle font,
+                      DrawTarget* dc) {
+  PageFrame frame{};
+  frame.left = settings.itemArea[0];
+  frame.top = settings.itemArea[1];
+  frame.right = settings.itemArea[2];
+  frame.bottom = settings.itemArea[3];
+  frame.windowHeight = windowHeight;
+  frame.font = font;
+  frame.dc = dc;
+  frame.columns = settings.columns;
+  frame.rowsPerColumn = settings.itemsPerColumn;
+  return frame;
+}
+
+void CMenuPage::Layout(const PageFrame& frame, int32_t page) {
   if (itemCount == 0) return;
 
-  // Fewer than one column or one row per column cannot be laid out (division by zero, no
-  // page ever completes); such settings are taken as 1.
-  const int32_t c = columns < 1 ? 1 : columns;
-  const int32_t n = rowsPerColumn < 1 ? 1 : rowsPerColumn;
-
-  const int32_t columnWidth = Wrap(int64_t{right} - left + 1) / c;
+  const PageGrid grid = GridOf(frame.columns, frame.rowsPerColumn);
   // Only the bottom falls back to the window height; a right of 0 is used as given.
-  const int32_t areaBottom = bottom != 0 ? bottom : windowHeight;
+  const int32_t areaBottom = frame.bottom != 0 ? frame.bottom : frame.windowHeight;
   // N rows of items and the row of buttons share the height between top and bottom - top.
   // A bottom less than 2 * top gives a negative pitch: the rows then go upwards.
-  const int32_t pitch =
-      static_cast<int32_t>(Wrap(int64_t{areaBottom} - 2 * int64_t{top}) / (int64_t{n} + 1));
+  const int32_t pitch = static_cast<int32_t>(Wrap(int64_t{areaBottom} - 2 * int64_t{frame.top}) /
+                                             (int64_t{grid.rows} + 1));
 
   // A null font would not select; text is then measured in the target's current font.
   FontHandle previousFont = nullptr;
-  if (font != nullptr) previousFont = SelectFont(dc, font);
+  if (frame.font != nullptr) previousFont = SelectFont(frame.dc, frame.font);
 
   FreeVisible();
+  PlaceItems(frame, grid, pitch, page);
+  PlaceButtons(frame, grid, Wrap(int64_t{frame.top} + int64_t{grid.rows} * pitch), page);
 
+  if (frame.font != nullptr) SelectFont(frame.dc, previousFont);
+}
+
+void CMenuPage::PlaceItems(const PageFrame& frame, const PageGrid& grid, int32_t pitch,
+                           int32_t page) {
+  const int32_t columnWidth = Wrap(int64_t{frame.right} - frame.left + 1) / grid.columns;
   // Walk the items column by column and page by page; only page `page` gets rectangles, and
   // the walk stops once that page is complete.
   int32_t p = 0;
   int32_t column = 0;
   int32_t row = 0;
-  int32_t x = left;
-  int32_t y = top;
+  int32_t x = frame.left;
+  int32_t y = frame.top;
   for (CMenuItem* item = firstItem; item != nullptr; item = item->next) {
     if (p == page) {
       // A caption that expanded to nothing has no text: it measures as zero characters.
       const char* text = item->text != nullptr ? item->text : "";
       const int32_t count = item->text != nullptr && item->textLength > 0 ? item->textLength : 0;
       TextExtent extent{0, 0};
-      Measure(dc, font, text, count, &extent);
+      Measure(frame.dc, frame.font, text, count, &extent);
       item->left = x;
       item->top = y;
       item->right = Wrap(int64_t{x} + extent.cx + 3);
@@ -294,31 +310,31 @@ void CMenuPage::Layout(int32_t left, int32_t top, int32_t right, int32_t bottom,
       AppendVisible(item);
       y = Wrap(int64_t{y} + pitch);
     }
-    if (++row == n) {
-      row = 0;
-      ++column;
-      if (column < c) {
-        x = Wrap(int64_t{left} + int64_t{column} * columnWidth);
-        y = top;
-      } else {
-        ++p;
-        if (p > page) break;
-        column = 0;
-        x = left;
-        y = top;
-      }
+    if (++row < grid.rows) continue;
+    row = 0;
+    ++column;
+    if (column < grid.columns) {
+      x = Wrap(int64_t{frame.left} + int64_t{column} * columnWidth);
+    } else {
+      ++p;
+      if (p > page) break;
+      column = 0;
+      x = frame.left;
     }
+    y = frame.top;
   }
+}
 
-  const int32_t buttonTop = Wrap(int64_t{top} + int64_t{n} * pitch);
-  x = left;
+void CMenuPage::PlaceButtons(const PageFrame& frame, const PageGrid& grid, int32_t buttonTop,
+                             int32_t page) {
+  int32_t x = frame.left;
   if (exitOrReturnButton != nullptr) {
     CMenuItem* button = exitOrReturnButton;
     TextExtent extent{0, 0};
-    Measure(dc, font, button->text != nullptr ? button->text : "", 0, &extent);
-    button->left = left;
+    Measure(frame.dc, frame.font, button->text != nullptr ? button->text : "", 0, &extent);
+    button->left = frame.left;
     button->top = buttonTop;
-    button->right = Wrap(int64_t{left} + extent.cx + kButtonWidth + 2);
+    button->right = Wrap(int64_t{frame.left} + extent.cx + kButtonWidth + 2);
     // Never shorter than the picture, whatever an empty string measures.
     const int64_t height = int64_t{extent.cy} + 1;
     button->bottom = Wrap(int64_t{buttonTop} + (height >= kButtonHeight ? height : kButtonHeight));
@@ -332,12 +348,8 @@ void CMenuPage::Layout(int32_t left, int32_t top, int32_t right, int32_t bottom,
     backwardButton.bottom = Wrap(int64_t{buttonTop} + kButtonHeight - 1);
     AppendVisible(&backwardButton);
   }
-  // More items follow when (page + 1) * C * N < itemCount, compared exactly: C * N fits in 64
-  // bits, and once it is below itemCount the whole product does too.
-  const int64_t perPage = int64_t{c} * n;
-  const bool morePages =
-      page < 0 || (perPage < itemCount && (int64_t{page} + 1) * perPage < itemCount);
-  if (morePages) {
+  // More items follow when a page after this one holds some.
+  if (page < 0 || int64_t{page} + 1 < grid.PageCount(itemCount)) {
     // Its place does not depend on whether the backward button is shown.
     forwardButton.left = Wrap(int64_t{x} + 40);
     forwardButton.top = buttonTop;
@@ -345,8 +357,6 @@ void CMenuPage::Layout(int32_t left, int32_t top, int32_t right, int32_t bottom,
     forwardButton.bottom = Wrap(int64_t{buttonTop} + kButtonHeight - 1);
     AppendVisible(&forwardButton);
   }
-
-  if (font != nullptr) SelectFont(dc, previousFont);
 }
 
 int CMenuPage::PaintItems(DrawTarget* dc, int32_t x, int32_t y, int32_t width, int32_t height) {
@@ -354,14 +364,8 @@ int CMenuPage::PaintItems(DrawTarget* dc, int32_t x, int32_t y, int32_t width, i
   for (VisibleNode* node = firstVisible; node != nullptr; node = node->next) {
     CMenuItem* entry = node->entry;
     if (!entry->Intersects(x, y, width, height)) continue;
-    int32_t state = 0;
-    if (entry == hoveredItem) {
-      state = 1;
-    } else if (entry->visited) {
-      state = 2;
-    }
-    entry->Paint(dc, itemStyle, state);
-    if (state == 1 && focusShown != 0) DrawFocusFrame(dc, FocusFrameOf(*entry));
+    entry->Paint(dc, itemStyle, PaintStateOf(*entry));
+    if (FramesFocusOn(*entry)) DrawFocusFrame(dc, FocusFrameOf(*entry));
   }
   SetBackgroundMode(dc, previousMode);
   return 1;
@@ -373,21 +377,36 @@ Rect CMenuPage::FocusFrameOf(const CMenuItem& entry) {
   return Rect{entry.left, entry.top, entry.right, entry.bottom};
 }
 
+int32_t CMenuPage::PaintStateOf(const CMenuItem& entry) const {
+  // The highlight wins over the visited mark.
+  if (&entry == hoveredItem) return ItemStateHovered;
+  return entry.visited ? ItemStateVisited : ItemStateNormal;
+}
+
+bool CMenuPage::FramesFocusOn(const CMenuItem& entry) const {
+  return &entry == hoveredItem && focusShown != 0;
+}
+
+TextDraw CMenuPage::HintDraw(int32_t x, int32_t y, int32_t width, int32_t height) const {
+  const char* hint = hoveredItem != nullptr ? hoveredItem->hint : nullptr;
+  return TextDraw{hint, -1, Rect{x, y, Wrap(int64_t{x} + width - 1), Wrap(int64_t{y} + height - 1)},
+                  (hintStyle.flags & StyleShadow) != 0};
+}
+
 void CMenuPage::PaintHint(DrawTarget* dc, int32_t x, int32_t y, int32_t width, int32_t height) {
-  if (hoveredItem == nullptr || hoveredItem->hint == nullptr) return;
-  const char* hint = hoveredItem->hint;
-  const int32_t length = static_cast<int32_t>(std::strlen(hint));
+  const TextDraw hint = HintDraw(x, y, width, height);
+  if (hint.text == nullptr) return;
+  const int32_t length = static_cast<int32_t>(std::strlen(hint.text));
   const int32_t previousMode = SetBackgroundMode(dc, BackgroundTransparent);
-  const Rect rect{x, y, Wrap(int64_t{x} + width - 1), Wrap(int64_t{y} + height - 1)};
   ColorRef previousColour;
-  if (hintStyle.flags & StyleShadow) {
+  if (hint.shadow) {
     previousColour = SetTextColour(dc, hintStyle.shadowColor);
-    DrawTextIn(dc, hint, length, ShadowOf(rect), TextWordBreak);
+    DrawTextIn(dc, hint.text, length, ShadowOf(hint.rect), TextWordBreak);
     SetTextColour(dc, hintStyle.color);
   } else {
     previousColour = SetTextColour(dc, hintStyle.color);
   }
-  DrawTextIn(dc, hint, length, rect, TextWordBreak);
+  DrawTextIn(dc, hint.text, length, hint.rect, TextWordBreak);
   SetTextColour(dc, previousColour);
   SetBackgroundMode(dc, previousMode);
 }

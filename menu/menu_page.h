@@ -5,11 +5,31 @@
 #include <cstdint>
 #include <memory>
 
+#include "menu/page_grid.h"
 #include "platform/draw.h"
 #include "platform/handles.h"
 #include "profile/menu_item.h"
 #include "profile/menu_settings.h"
 #include "profile/profile.h"
+
+// What Layout places a page with: the item area (a bottom of 0 stands for the window height;
+// left, top and right are used as given), the font and target captions are measured in, and the
+// grid as the settings give it.
+struct PageFrame {
+  int32_t left;
+  int32_t top;
+  int32_t right;
+  int32_t bottom;
+  int32_t windowHeight;
+  FontHandle font;
+  DrawTarget* dc;
+  int32_t columns;
+  int32_t rowsPerColumn;
+};
+
+// The frame of settings (their item area and grid) over a background windowHeight high.
+PageFrame PageFrameOf(const MenuSettings& settings, int32_t windowHeight, FontHandle font,
+                      DrawTarget* dc);
 
 // One entry placed on the current page, in drawing and hit-test order.
 struct VisibleNode {
@@ -58,12 +78,10 @@ class CMenuPage {
   void SetTextStyles(const TextStyle& item, const TextStyle& hint, const TextStyle& title);
   // Appends entry to the visible list: 1, or 0 for a null entry or a failed allocation.
   int AppendVisible(CMenuItem* entry);
-  // Places the items of page and the page buttons below them in the area left..right,
-  // top..bottom (bottom 0: windowHeight), in columns x rowsPerColumn cells measured in font,
-  // and rebuilds the visible list. Does nothing at all when there are no items.
-  void Layout(int32_t left, int32_t top, int32_t right, int32_t bottom, int32_t windowHeight,
-              FontHandle font, DrawTarget* dc, int32_t columns, int32_t rowsPerColumn,
-              int32_t page);
+  // Places the items of page and the page buttons below them in the frame's item area, in its
+  // grid of cells measured in its font, and rebuilds the visible list. Does nothing at all when
+  // there are no items.
+  void Layout(const PageFrame& frame, int32_t page);
 
   // Draws every visible entry that meets the region x, y, width, height with itemStyle:
   // hovered in the highlight colour (with the focus frame once focusShown is set), else
@@ -71,6 +89,13 @@ class CMenuPage {
   int PaintItems(DrawTarget* dc, int32_t x, int32_t y, int32_t width, int32_t height);
   // Draws the hovered entry's hint, word-wrapped, in the rectangle x, y, width, height.
   void PaintHint(DrawTarget* dc, int32_t x, int32_t y, int32_t width, int32_t height);
+
+  // What the two paints draw, for them and for whoever must know what a paint will show: the
+  // state an entry is painted in, whether the focus frame goes over it, and the hint drawn in
+  // x, y, width, height (no text: none).
+  int32_t PaintStateOf(const CMenuItem& entry) const;
+  bool FramesFocusOn(const CMenuItem& entry) const;
+  TextDraw HintDraw(int32_t x, int32_t y, int32_t width, int32_t height) const;
 
   CMenuItem* firstItem;  // owned list, linked through next
   CMenuItem* lastItem;
@@ -99,6 +124,10 @@ class CMenuPage {
   class ExtentCache;
 
   void FreeVisible();
+  // Layout's two rows of work: the items of page, pitch pixels apart, column by column; then
+  // the exit-or-return, backward and forward buttons in the row at buttonTop.
+  void PlaceItems(const PageFrame& frame, const PageGrid& grid, int32_t pitch, int32_t page);
+  void PlaceButtons(const PageFrame& frame, const PageGrid& grid, int32_t buttonTop, int32_t page);
   bool IsButton(const CMenuItem* entry) const;
   // Drops the visible nodes whose entry keep refuses, in place.
   template <typename Keep>

@@ -17,6 +17,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/ascii_case.h"
 #include "platform/copy_text.h"
 #include "platform/file_system.h"
 
@@ -41,18 +42,6 @@ std::string_view StripSpaces(const char* arg) {
   while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
   while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
   return s;
-}
-
-// Names match without regard to case. Only ASCII letters are folded: Windows folds by its code
-// page, which a byte-oriented store cannot know.
-char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
-  }
-  return true;
 }
 
 bool HasLineBreak(std::string_view s) { return s.find_first_of("\r\n") != std::string_view::npos; }

@@ -4,9 +4,12 @@
 
 #include <cstring>
 
+#include "platform/ascii_case.h"
 #include "platform/copy_text.h"
 #include "platform/draw.h"
 #include "profile/expand.h"
+
+bool IsLinkVerb(const char* verb) { return verb != nullptr && SameName(verb, "LINK"); }
 
 CMenuItem::CMenuItem() : type(ItemOrdinary), left(0), top(0), right(0), bottom(0), next(nullptr) {
   Clear();

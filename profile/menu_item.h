@@ -26,6 +26,26 @@ enum ItemFlag : uint32_t {
   ItemHasHint = 32,
 };
 
+// How CMenuItem::Paint colours a caption.
+enum ItemPaintState : int32_t {
+  ItemStateNormal = 0,
+  ItemStateHovered = 1,  // the highlighted entry: under the pointer or the keyboard's
+  ItemStateVisited = 2,
+};
+
+// One text as painting draws it: count characters of text (-1: up to the NUL) in rect (right
+// and bottom exclusive), its shadow first when shadow is set. A null text draws nothing.
+struct TextDraw {
+  const char* text;
+  int32_t count;
+  Rect rect;
+  bool shadow;
+};
+
+// Whether an item's verb opens its target as a new menu level: "LINK" in any letter case. A
+// missing verb does not.
+bool IsLinkVerb(const char* verb);
+
 class CMenuItem {
  public:
   // Each field of a definition line is expanded into this many bytes.
@@ -60,9 +80,13 @@ class CMenuItem {
   // 1 when the region x, y, width, height (its last column x + width - 1) meets the rectangle.
   int Intersects(int32_t x, int32_t y, int32_t width, int32_t height) const;
   // Draws the entry: its picture copied opaquely at the rectangle, then its caption (shadow
-  // first when the style asks) in the colour of state 0 normal, 1 hovered, 2 visited; any
-  // other state keeps the target's colour. 0 when there is no caption, else 1.
+  // first when the style asks) in the colour of an ItemPaintState; any other state keeps the
+  // target's colour. 0 when there is no caption, else 1.
   int Paint(DrawTarget* dc, const TextStyle& style, int32_t state) const;
+  // What Paint draws: the area its picture covers (the whole rectangle; right and bottom
+  // exclusive), and its caption in style.
+  Rect PictureArea() const;
+  TextDraw CaptionDraw(const TextStyle& style) const;
 
   uint32_t flags;
   int32_t type;

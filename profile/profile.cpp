@@ -9,6 +9,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "platform/ascii_case.h"
 #include "platform/copy_text.h"
 #include "platform/file_system.h"
 #include "platform/profile_store.h"
@@ -60,7 +61,7 @@ uint32_t ParseComponent(const char* piece, const char* end) {
 
 // What one loading operation has learnt from the system, so that it asks each question once
 // and sees its files in one state: whether a file has data, whether a section of a file has
-// lines, the full path of a name, the country. Every answer is one the system gave during it.
+// lines, the full path of a name. Every answer is one the system gave during it.
 class CProfile::LoadMemo {
  public:
   struct Answer {
@@ -85,9 +86,6 @@ class CProfile::LoadMemo {
     answers_.clear();
     bytes_ = 0;
   }
-
-  int32_t country = 0;
-  bool countryKnown = false;
 
  private:
   // A load asks a few hundred questions of about a hundred bytes; this bounds a file that
@@ -150,9 +148,7 @@ ColorRef ParseColor(const char* text, ColorRef* out) {
 int LowerAscii(char* text) {
   if (text == nullptr) return 0;
   int length = 0;
-  for (; text[length] != '\0'; ++length) {
-    if (text[length] >= 'A' && text[length] <= 'Z') text[length] += 32;
-  }
+  for (; text[length] != '\0'; ++length) text[length] = FoldAscii(text[length]);
   return length;
 }
 
@@ -163,7 +159,8 @@ CProfile::CProfile() : CProfile(VariantOther) {
   variant = VariantFromVersion(version);
 }
 
-CProfile::CProfile(WindowsVariant fixedVariant) : variant(fixedVariant) {
+CProfile::CProfile(WindowsVariant fixedVariant)
+    : variant(fixedVariant), country(UserCountryCode()) {
   sectionName[0] = '\0';
   stringSectionName[0] = '\0';
   filePath[0] = '\0';
@@ -217,16 +214,6 @@ uint32_t CProfile::FullPathOf(const char* name, char* out, uint32_t size) {
   } catch (const std::bad_alloc&) {
     return GetFullPath(name, out, size);
   }
-}
-
-int32_t CProfile::CountryCode() {
-  LoadMemo* memo = Memo();
-  if (memo == nullptr) return UserCountryCode();
-  if (!memo->countryKnown) {
-    memo->country = UserCountryCode();
-    memo->countryKnown = true;
-  }
-  return memo->country;
 }
 
 bool CProfile::SectionHasLines(const char* section) {
@@ -284,7 +271,7 @@ int CProfile::SelectStringSection(const char* name) {
   if (name != nullptr) {
     CopyText(candidate, kSectionNameSize, name);
   } else {
-    std::snprintf(candidate, sizeof candidate, "String.%d", static_cast<int>(CountryCode()));
+    std::snprintf(candidate, sizeof candidate, "String.%d", static_cast<int>(country));
   }
   // The candidate is kept even when only "String" exists: look-ups fall back by themselves.
   if (!SectionHasLines(candidate) && !SectionHasLines("String")) return 0;

@@ -45,7 +45,8 @@ class CProfile {
   static constexpr uint32_t kSectionNameSize = 64;
   static constexpr uint32_t kPathSize = ::kPathSize;
 
-  // Detects the variant from the running system.
+  // Detects the variant from the running system; the country is the user's (UserCountryCode),
+  // asked once here.
   CProfile();
   // Fixes the variant instead of asking the system (previews of other releases, tests).
   explicit CProfile(WindowsVariant fixedVariant);
@@ -107,7 +108,7 @@ class CProfile {
 
   // One loading operation: while a scope is open (scopes nest), the store reads each file
   // once (see BeginProfileBatch), and the profile keeps what it learnt about files (which have
-  // data, which sections have lines, the full paths of include names, the country) instead of
+  // data, which sections have lines, the full paths of include names) instead of
   // asking again, so the operation sees its files in one state. A write through the profile
   // forgets all of it. The current directory must not change while a scope is open.
   class LoadScope {
@@ -122,6 +123,9 @@ class CProfile {
   };
 
   WindowsVariant variant;
+  // The country whose "String.<country>" section SetFile chooses: a parameter of every load,
+  // which previews and the checker set to the country they show.
+  int32_t country;
   std::unique_ptr<char[]> sectionBuffer;
   char sectionName[kSectionNameSize];
   char stringSectionName[kSectionNameSize];
@@ -140,11 +144,10 @@ class CProfile {
     size_t next = 0;     // offset of the line after it
   };
 
-  // FileHasData, GetFullPath, UserCountryCode and "the section has lines in the current file",
-  // answered from the memo while a LoadScope is open.
+  // FileHasData, GetFullPath and "the section has lines in the current file", answered from the
+  // memo while a LoadScope is open.
   int HasData(const char* path);
   uint32_t FullPathOf(const char* name, char* out, uint32_t size);
-  int32_t CountryCode();
   bool SectionHasLines(const char* section);
   LoadMemo* Memo();
 

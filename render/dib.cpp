@@ -179,6 +179,12 @@ uint64_t PixelBytesToHold(const HeaderFacts& f, uint64_t present) {
   return size;
 }
 
+// A block of size bytes, or null where there is no room for it (nothing is thrown across a
+// load).
+std::unique_ptr<uint8_t[]> Allocate(size_t size) {
+  return std::unique_ptr<uint8_t[]>(new (std::nothrow) uint8_t[size]);
+}
+
 struct FileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }
 };
@@ -193,51 +199,45 @@ int64_t MeasureFile(std::FILE* file, const FileProbeResult& probe) {
   return end;
 }
 
-void ReportNotFound(const char* path) {
+// How a file that cannot be opened is named: its full path, or the name as given when that
+// cannot be formed (cut to a path's size either way).
+std::string NameOfMissing(const char* path) {
   char full[260];
   CopyText(full, sizeof full, path);
   char resolved[260];
   const uint32_t length = GetFullPath(path, resolved, sizeof resolved);
   if (length > 0 && length < sizeof resolved) CopyText(full, sizeof full, resolved);
-  char text[300];
-  std::snprintf(text, sizeof text, "File not found - %s", full);
-  CDib::ReportError(text);
+  return full;
 }
 
 }  // namespace
 
-CDib::CDib()
-    : colorTable(nullptr),
-      bits(nullptr),
-      info(nullptr),
-      infoSize(0),
-      infoOwnership(0),
-      bitsOwnership(0),
-      imageSize(0),
-      colorCount(0),
-      palette(nullptr) {
+CDib::CDib() : colorTable(nullptr), infoSize(0), imageSize(0), colorCount(0), palette(nullptr) {
   ReleaseAll();
 }
 
 CDib::~CDib() { ReleaseAll(); }
 
 void CDib::ReleaseAll() {
-  if (infoOwnership == 1) delete[] info;
-  if (bitsOwnership == 1) delete[] bits;
+  info.reset();
+  bits.reset();
   if (palette != nullptr) DeletePalette(palette);
   colorTable = nullptr;
-  bits = nullptr;
-  info = nullptr;
   infoSize = 0;
-  infoOwnership = 0;
-  bitsOwnership = 0;
   imageSize = 0;
   colorCount = 0;
   palette = nullptr;
 }
 
 int CDib::LoadFromFile(const char* path) {
+  return LoadFromFile(path, [](const LoadFinding& finding) { ReportError(finding.text.c_str()); });
+}
+
+int CDib::LoadFromFile(const char* path, const FindingSink& findings) {
   if (path == nullptr) path = "";
+  const auto report = [&](const std::string& text) {
+    findings(LoadFinding{LoadFindingCode::kBitmapInvalid, path, 0, Severity::kError, text});
+  };
   // Names from definition files may use '\' as a separator; '/' serves on every system.
   std::string name(path);
   for (char& c : name)
@@ -247,38 +247,38 @@ int CDib::LoadFromFile(const char* path) {
   const FileProbeResult probe = ProbeFile(path);
   FilePtr file(probe.opened ? OpenFileForReading(name.c_str(), nullptr) : nullptr);
   if (!file) {
-    ReportNotFound(path);
+    const std::string missing = NameOfMissing(path);
+    findings(LoadFinding{LoadFindingCode::kBitmapNotFound, missing, 0, Severity::kError,
+                         "File not found - " + missing});
     return 0;
   }
 
   ReleaseAll();
   uint8_t fileHeader[kFileHeaderSize];
   if (std::fread(fileHeader, 1, sizeof fileHeader, file.get()) != sizeof fileHeader) {
-    ReportError("read error 1");
+    report("read error 1");
     return 0;
   }
   if (ReadU16(fileHeader) != 0x4D42) {  // "BM"
-    ReportError("Invalid bitmap file");
+    report("Invalid bitmap file");
     return 0;
   }
   const int64_t fileSize = MeasureFile(file.get(), probe);
   if (fileSize < 0 || std::fseek(file.get(), kFileHeaderSize, SEEK_SET) != 0) {
-    ReportError("Read error 1");
+    report("Read error 1");
     return 0;
   }
   // The info block runs from the end of the file header to the pixel rows.
   const uint32_t offBits = ReadU32(fileHeader + 10);
   if (offBits < kFileHeaderSize + kCoreHeaderSize || offBits > fileSize ||
       offBits - kFileHeaderSize > kMaxInfoBlockSize) {
-    ReportError("Invalid bitmap file");
+    report("Invalid bitmap file");
     return 0;
   }
   const uint32_t blockSize = offBits - kFileHeaderSize;
-  info = new (std::nothrow) uint8_t[blockSize];
-  infoOwnership = 1;
-  bitsOwnership = 1;
-  if (info == nullptr || std::fread(info, 1, blockSize, file.get()) != blockSize) {
-    ReportError("Read error 1");
+  info = Allocate(blockSize);
+  if (info == nullptr || std::fread(info.get(), 1, blockSize, file.get()) != blockSize) {
+    report("Read error 1");
     ReleaseAll();
     return 0;
   }
@@ -286,26 +286,26 @@ int CDib::LoadFromFile(const char* path) {
 
   HeaderFacts facts;
   uint64_t size = 0;
-  if (ReadHeader(info, infoSize, &facts) && HeaderIsTrusted(facts, infoSize)) {
+  if (ReadHeader(info.get(), infoSize, &facts) && HeaderIsTrusted(facts, infoSize)) {
     size = PixelBytesToHold(facts, static_cast<uint64_t>(fileSize) - offBits);
   }
   if (size == 0) {
-    ReportError("Invalid bitmap file");
+    report("Invalid bitmap file");
     ReleaseAll();
     return 0;
   }
-  colorTable = info + facts.tableOffset;
+  colorTable = info.get() + facts.tableOffset;
 
   imageSize = static_cast<uint32_t>(size);
-  bits = new (std::nothrow) uint8_t[imageSize];
+  bits = Allocate(imageSize);
   const uint64_t present = static_cast<uint64_t>(fileSize) - offBits;
   const size_t wanted = static_cast<size_t>(size < present ? size : present);
-  if (bits == nullptr || std::fread(bits, 1, wanted, file.get()) != wanted) {
-    ReportError("Read error 1");
+  if (bits == nullptr || std::fread(bits.get(), 1, wanted, file.get()) != wanted) {
+    report("Read error 1");
     ReleaseAll();
     return 0;
   }
-  std::memset(bits + wanted, 0, imageSize - wanted);
+  std::memset(bits.get() + wanted, 0, imageSize - wanted);
 
   colorCount = static_cast<int32_t>(ColorCountOf(facts));
   RefreshPalette();
@@ -314,7 +314,7 @@ int CDib::LoadFromFile(const char* path) {
 
 DibExtent CDib::ImageExtent() const {
   HeaderFacts facts;
-  if (info == nullptr || !ReadHeader(info, infoSize, &facts)) return DibExtent{0, 0};
+  if (info == nullptr || !ReadHeader(info.get(), infoSize, &facts)) return DibExtent{0, 0};
   return DibExtent{static_cast<int32_t>(facts.width), static_cast<int32_t>(RowCountOf(facts))};
 }
 
@@ -339,14 +339,14 @@ int CDib::PaintImage(DrawTarget* target, int xDest, int yDest, uint32_t width, u
 int CDib::PaintScanRange(DrawTarget* target, int xDest, int yDest, uint32_t width, uint32_t height,
                          int xSrc, int ySrc, uint32_t startScan, uint32_t scanCount) {
   if (info == nullptr) return 0;
-  DrawDibBits(target, xDest, yDest, width, height, xSrc, ySrc, startScan, scanCount, bits,
-              imageSize, info, infoSize);
+  DrawDibBits(target, xDest, yDest, width, height, xSrc, ySrc, startScan, scanCount, bits.get(),
+              imageSize, info.get(), infoSize);
   return 1;
 }
 
 int CDib::BuildPalette(PaletteHandle* out) const {
   if (colorCount <= 0 || colorTable == nullptr || info == nullptr) return 0;
-  const size_t entrySize = ReadU32(info) == kCoreHeaderSize ? 3 : 4;
+  const size_t entrySize = ReadU32(info.get()) == kCoreHeaderSize ? 3 : 4;
   std::vector<PaletteColor> colors(static_cast<size_t>(colorCount));
   for (size_t i = 0; i < colors.size(); ++i) {
     const uint8_t* entry = colorTable + i * entrySize;  // blue, green, red[, reserved]

@@ -3,8 +3,10 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "platform/handles.h"
+#include "profile/load_finding.h"
 
 // Width and height of an image in pixels.
 struct DibExtent {
@@ -23,6 +25,9 @@ class CDib {
   // message box. When the file cannot be opened the image held before stays; after any
   // other failure the object holds no image.
   int LoadFromFile(const char* path);
+  // The same, with the failure handed to findings instead of shown: kBitmapNotFound for a file
+  // that cannot be opened, else kBitmapInvalid, each with the text ReportError would show.
+  int LoadFromFile(const char* path, const FindingSink& findings);
 
   // Frees everything held and zeroes every field.
   void ReleaseAll();
@@ -62,15 +67,11 @@ class CDib {
   uint8_t* colorTable;
   // The pixel rows as stored in the file; imageSize bytes, zero-filled where a truncated
   // file ended early.
-  uint8_t* bits;
+  std::unique_ptr<uint8_t[]> bits;
   // The info header and colour table as stored in the file: the infoSize bytes between the
   // file header and the pixel rows.
-  uint8_t* info;
+  std::unique_ptr<uint8_t[]> info;
   uint32_t infoSize;
-  // 1: info was allocated by this object and is freed by ReleaseAll; 0: not owned.
-  int32_t infoOwnership;
-  // 1: bits were allocated by this object and are freed by ReleaseAll; otherwise not owned.
-  int32_t bitsOwnership;
   uint32_t imageSize;
   // Colour-table entries in use; 0 for images without a palette.
   int32_t colorCount;

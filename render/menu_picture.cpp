@@ -51,10 +51,11 @@ void Reach(PicturePart* part, const Rect& rect) {
   part->bottom = std::max<int64_t>(part->bottom, rect.bottom);
 }
 
-// Reach of a text drawn in rect, with its shadow when it has one.
-void ReachText(PicturePart* part, const Rect& rect, bool shadow) {
-  Reach(part, rect);
-  if (shadow) Reach(part, ShadowOf(rect));
+// Reach of a text as it is drawn, with its shadow when it has one; nothing without a text.
+void ReachText(PicturePart* part, const TextDraw& text) {
+  if (text.text == nullptr) return;
+  Reach(part, text.rect);
+  if (text.shadow) Reach(part, ShadowOf(text.rect));
 }
 
 }  // namespace
@@ -73,7 +74,7 @@ void CMenuPicture::Paint(const PictureSources& sources, DrawTarget* target, cons
   if (offscreen != nullptr) {
     const SelectedImage memory(target, offscreen);
     if (memory.target() == nullptr) return;
-    if (*pendingEffect == -1) {
+    if (*pendingEffect == EffectNone) {
       int32_t x = 0, y = 0, w = width, h = height;
       Rect region{0, 0, width, height};
       if (paintRect != nullptr) {
@@ -93,7 +94,7 @@ void CMenuPicture::Paint(const PictureSources& sources, DrawTarget* target, cons
       RealizeBackgroundPalette(sources.backgroundDib, target);
       RevealPicture(*pendingEffect, target, memory.target(),
                     TransitionFrame{width, height, sources.screenDepth});
-      *pendingEffect = -1;
+      *pendingEffect = EffectNone;
     }
     return;
   }
@@ -125,9 +126,9 @@ ImageHandle CMenuPicture::KeptImage(const PictureSources& sources) {
 
 void CMenuPicture::ComposeRegion(const PictureSources& sources, DrawTarget* memory,
                                  const Rect& region, PictureScene&& scene) {
-  // Palette screens draw the bitmap file itself, and without a background at the screen's
-  // depth what lies under the text is not the picture's: neither is kept.
-  if (sources.screenDepth < 5 || sources.screenBitmap == nullptr) {
+  // Screens of 16 colours or fewer draw the bitmap file itself, and without a background at the
+  // screen's depth what lies under the text is not the picture's: neither is kept.
+  if (SixteenColoursOrFewer(sources.screenDepth) || sources.screenBitmap == nullptr) {
     offscreenImage_.Forget();
     LimitDrawing(memory, &region);
     DrawComposition(sources, memory, region.left, region.top,
@@ -151,7 +152,7 @@ void CMenuPicture::ComposeRegion(const PictureSources& sources, DrawTarget* memo
 
 bool CMenuPicture::CopyComposedImage(const PictureSources& sources, DrawTarget* target, int32_t x,
                                      int32_t y, int32_t width, int32_t height) {
-  if (sources.screenDepth < 5 || sources.screenBitmap == nullptr) return false;
+  if (SixteenColoursOrFewer(sources.screenDepth) || sources.screenBitmap == nullptr) return false;
   // The copy gives the target what composing gives it only when the region holds the whole
   // image and nothing is drawn outside the image.
   const int64_t w = sources.bitmapWidth;
@@ -216,54 +217,43 @@ PictureScene DescribePicture(const PictureSources& sources) {
   Put(&scene.common, page.itemStyle);
   Put(&scene.common, page.hintStyle);
 
-  // As PaintTitle draws it.
+  // Each part from what its paint draws: the title, each entry of the visible list, the hint.
   PicturePart title;
-  const int32_t count = TitleCount(settings);
-  if (settings.drawTitle != 0 && count != 0) {
-    const int32_t* area = settings.titleArea;
-    const Rect rect{area[0], area[1], area[2], area[3]};
-    ReachText(&title, rect, (settings.titleStyle.flags & StyleShadow) != 0);
-    Put(&title.inputs, rect);
-    Put(&title.inputs, count);
-    PutText(&title.inputs, settings.titleText, count);
+  const TextDraw titleText = TitleDrawOf(settings);
+  ReachText(&title, titleText);
+  if (titleText.text != nullptr) {
+    Put(&title.inputs, titleText.rect);
+    Put(&title.inputs, titleText.count);
+    PutText(&title.inputs, titleText.text, titleText.count);
   }
   scene.parts.push_back(std::move(title));
 
-  // As PaintItems draws them.
   for (VisibleNode* node = page.firstVisible; node != nullptr; node = node->next) {
-    const CMenuItem* entry = node->entry;
+    const CMenuItem& entry = *node->entry;
     PicturePart part;
-    const Rect rect{entry->left, entry->top, entry->right, entry->bottom};
-    if (entry->bitmap != nullptr) {
-      Reach(&part, Rect{entry->left, entry->top, Wrap(int64_t{entry->right} + 1),
-                        Wrap(int64_t{entry->bottom} + 1)});
-    }
-    if (entry->text != nullptr) {
-      ReachText(&part, rect, (page.itemStyle.flags & StyleShadow) != 0);
-    }
-    const int32_t state = entry == page.hoveredItem ? 1 : entry->visited ? 2 : 0;
-    const bool focus = state == 1 && page.focusShown != 0;
-    if (focus) Reach(&part, CMenuPage::FocusFrameOf(*entry));
-    Put(&part.inputs, rect);
+    if (entry.bitmap != nullptr) Reach(&part, entry.PictureArea());
+    const TextDraw caption = entry.CaptionDraw(page.itemStyle);
+    ReachText(&part, caption);
+    const bool focus = page.FramesFocusOn(entry);
+    if (focus) Reach(&part, CMenuPage::FocusFrameOf(entry));
+    Put(&part.inputs, caption.rect);
     Put(&part.inputs, focus);
-    Put(&part.inputs, reinterpret_cast<uintptr_t>(entry->bitmap));
-    Put(&part.inputs, state);
-    Put(&part.inputs, entry->text != nullptr);
-    Put(&part.inputs, entry->textLength);
-    if (entry->text != nullptr) PutText(&part.inputs, entry->text, entry->textLength);
+    Put(&part.inputs, reinterpret_cast<uintptr_t>(entry.bitmap));
+    Put(&part.inputs, page.PaintStateOf(entry));
+    Put(&part.inputs, caption.text != nullptr);
+    Put(&part.inputs, caption.count);
+    if (caption.text != nullptr) PutText(&part.inputs, caption.text, caption.count);
     scene.parts.push_back(std::move(part));
   }
 
-  // As PaintHint draws it in the hint rectangle: left, top, last column, last row.
+  // In the rectangle DrawComposition gives PaintHint.
   PicturePart hint;
-  const CMenuItem* hovered = page.hoveredItem;
-  if (hovered != nullptr && hovered->hint != nullptr) {
-    const Rect& hintRect = sources.hintRect;
-    const Rect rect{hintRect.left, hintRect.top, Wrap(int64_t{hintRect.right} - 1),
-                    Wrap(int64_t{hintRect.bottom} - 1)};
-    ReachText(&hint, rect, (page.hintStyle.flags & StyleShadow) != 0);
-    Put(&hint.inputs, rect);
-    PutText(&hint.inputs, hovered->hint, -1);
+  const RectExtent hintArea = ExtentOf(sources.hintRect);
+  const TextDraw hintText = page.HintDraw(hintArea.x, hintArea.y, hintArea.width, hintArea.height);
+  ReachText(&hint, hintText);
+  if (hintText.text != nullptr) {
+    Put(&hint.inputs, hintText.rect);
+    PutText(&hint.inputs, hintText.text, hintText.count);
   }
   scene.parts.push_back(std::move(hint));
   return scene;
@@ -272,8 +262,8 @@ PictureScene DescribePicture(const PictureSources& sources) {
 bool DrawComposition(const PictureSources& sources, DrawTarget* target, int32_t x, int32_t y,
                      int32_t width, int32_t height) {
   bool background = false;
-  if (sources.screenDepth < 5) {
-    // Palette screens convert the bitmap file itself, always whole.
+  if (SixteenColoursOrFewer(sources.screenDepth)) {
+    // The bitmap file itself, always whole.
     sources.backgroundDib.PaintScanRange(target, 0, 0, static_cast<uint32_t>(sources.bitmapWidth),
                                          static_cast<uint32_t>(sources.bitmapHeight), 0, 0, 0,
                                          static_cast<uint32_t>(sources.bitmapHeight));
@@ -305,18 +295,16 @@ bool DrawComposition(const PictureSources& sources, DrawTarget* target, int32_t 
 }
 
 void PaintTitle(const MenuSettings& settings, DrawTarget* target) {
-  const int32_t count = TitleCount(settings);
-  if (settings.drawTitle == 0 || count == 0) return;
-  const int32_t* area = settings.titleArea;
-  const Rect rect{area[0], area[1], area[2], area[3]};
+  const TextDraw title = TitleDrawOf(settings);
+  if (title.text == nullptr) return;
   const int32_t previousMode = SetBackgroundMode(target, BackgroundTransparent);
   const ColorRef previousColour = SetTextColour(target, settings.titleStyle.color);
-  if (settings.titleStyle.flags & StyleShadow) {
+  if (title.shadow) {
     SetTextColour(target, settings.titleStyle.shadowColor);
-    DrawTextIn(target, settings.titleText, count, ShadowOf(rect), TextWordBreak | TextCenter);
+    DrawTextIn(target, title.text, title.count, ShadowOf(title.rect), TextWordBreak | TextCenter);
   }
   SetTextColour(target, settings.titleStyle.color);
-  DrawTextIn(target, settings.titleText, count, rect, TextWordBreak | TextCenter);
+  DrawTextIn(target, title.text, title.count, title.rect, TextWordBreak | TextCenter);
   SetTextColour(target, previousColour);
   SetBackgroundMode(target, previousMode);
 }

@@ -12,6 +12,14 @@
 #include "render/dib.h"
 #include "render/offscreen_image.h"
 
+// Screens of 16 colours or fewer (4 bits per pixel and below) draw the background from the
+// bitmap file itself at every paint, always whole; deeper screens copy it from the image made
+// at their depth when the settings were applied.
+constexpr int32_t kSixteenColourDepth = 4;
+constexpr bool SixteenColoursOrFewer(int32_t screenDepth) {
+  return screenDepth <= kSixteenColourDepth;
+}
+
 // What the picture is drawn from, as it stands at one paint.
 struct PictureSources {
   const MenuSettings& settings;
@@ -34,8 +42,8 @@ class CMenuPicture {
  public:
   // Paints the picture into target: straight into it when drawDirect is true, else through the
   // kept image (right and bottom of paintRect exclusive; null: all, with the palette realised).
-  // A pending effect (*pendingEffect other than -1) reveals the whole picture and is then
-  // cleared.
+  // A pending effect (*pendingEffect other than EffectNone) reveals the whole picture and is
+  // then cleared.
   void Paint(const PictureSources& sources, DrawTarget* target, const Rect* paintRect,
              bool drawDirect, int32_t* pendingEffect);
   // Draws background, title, the entries meeting the region, and the hint into target.

@@ -65,6 +65,14 @@ int32_t TitleCount(const MenuSettings& settings) {
   return settings.titleLength < limit ? settings.titleLength : limit;
 }
 
+TextDraw TitleDrawOf(const MenuSettings& settings) {
+  const int32_t count = TitleCount(settings);
+  const int32_t* area = settings.titleArea;
+  return TextDraw{settings.drawTitle != 0 && count != 0 ? settings.titleText : nullptr, count,
+                  Rect{area[0], area[1], area[2], area[3]},
+                  (settings.titleStyle.flags & StyleShadow) != 0};
+}
+
 uint64_t ImageBytes(int32_t width, int32_t height, int32_t bitsPerPixel) {
   if (width <= 0 || height <= 0 || bitsPerPixel <= 0) return 0;
   const uint64_t rowBytes = (uint64_t(width) * uint64_t(bitsPerPixel) + 31) / 32 * 4;

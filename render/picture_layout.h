@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "platform/handles.h"
+#include "profile/menu_item.h"
 #include "profile/menu_settings.h"
 
 // A font for style (size, weight, italic, underline, anti-aliasing).
@@ -21,6 +22,9 @@ void PlaceTitle(MenuSettings* settings, FontHandle titleFont, DrawTarget* target
 
 // Characters of the title to measure and draw; never beyond its buffer.
 int32_t TitleCount(const MenuSettings& settings);
+// The title as PaintTitle draws it: in the title rectangle, its shadow with the title style's;
+// no text when DrawTitle is 0 or the title is empty.
+TextDraw TitleDrawOf(const MenuSettings& settings);
 
 // Bytes of an image of width x height at bitsPerPixel with rows padded to 4 bytes: enough for
 // any device's row alignment. 0 for sizes that make no image.

@@ -57,16 +57,16 @@ void CopyRing(DrawTarget* window, DrawTarget* image, int64_t x, int64_t y, int64
 void RevealPicture(int32_t effect, DrawTarget* windowTarget, DrawTarget* imageTarget,
                    const TransitionFrame& frame) {
   switch (effect) {
-    case 0:
+    case EffectCells:
       RevealCells(windowTarget, imageTarget, frame);
       break;
-    case 1:
+    case EffectOpenBox:
       RevealOpenBox(windowTarget, imageTarget, frame);
       break;
-    case 2:
+    case EffectCloseBorder:
       RevealCloseBorder(windowTarget, imageTarget, frame);
       break;
-    case 3:
+    case EffectInterlace:
       RevealInterlace(windowTarget, imageTarget, frame);
       break;
     default:

@@ -13,8 +13,15 @@ struct TransitionFrame {
   int32_t screenDepth;
 };
 
-// Reveals image in window with effect 0 to 3 (cells, opening box, closing border, interlaced
-// lines); any other value copies nothing.
+// The effects a repaint can ask for, by the numbers RedrawWithEffect and pendingEffect carry.
+constexpr int32_t EffectNone = -1;
+constexpr int32_t EffectCells = 0;        // the first level shown
+constexpr int32_t EffectOpenBox = 1;      // a deeper level opened
+constexpr int32_t EffectCloseBorder = 2;  // back to the level before
+constexpr int32_t EffectInterlace = 3;    // the page turned
+
+// Reveals image in window with effect EffectCells to EffectInterlace; any other value copies
+// nothing.
 void RevealPicture(int32_t effect, DrawTarget* window, DrawTarget* image,
                    const TransitionFrame& frame);
 // The screen, not the window, cut into cells of 20 pixels, each filled from its centre.

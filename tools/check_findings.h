@@ -1,5 +1,5 @@
 // What `quorel-tool check` found: findings with file, line, severity and code, kept sorted and
-// free of repeats, and their human and summary forms. Standard library only.
+// free of repeats, and their human and summary forms. Standard library and the core's Severity.
 #pragma once
 
 #include <cstddef>
@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-enum class Severity { kNote, kWarning, kError };
+#include "profile/load_finding.h"
 
 // Name of a severity as printed: "note", "warning", "error".
 const char* SeverityName(Severity severity);

@@ -2,10 +2,13 @@
 // menu uses: captions wider than their column, hints that do not fit the hint area, entries
 // that overlap or leave the background, title and hint areas outside it, pages no button
 // reaches.
+#include <algorithm>
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "menu/page_grid.h"
 #include "platform/draw.h"
 #include "platform/geometry.h"
 #include "platform/window.h"
@@ -36,14 +39,15 @@ struct PlacedEntry {
   int32_t index;  // in the item list; -1 for a button
 };
 
-void CheckPage(const LevelPass& pass, int32_t pageNumber, int32_t perPage,
-               std::vector<PlacedEntry>* placed) {
+void CheckPage(const LevelPass& pass, int32_t pageNumber, std::vector<PlacedEntry>* placed) {
   const CMenuPage& page = pass.app->page;
   const MenuSettings& settings = pass.app->settings;
   const int32_t width = pass.app->bitmapWidth;
   const int32_t height = pass.app->bitmapHeight;
-  const int32_t columns = settings.columns < 1 ? 1 : settings.columns;
-  const int32_t rows = settings.itemsPerColumn < 1 ? 1 : settings.itemsPerColumn;
+  const PageGrid grid = GridOf(settings);
+  const int32_t columns = grid.columns;
+  const int32_t rows = grid.rows;
+  const int32_t perPage = static_cast<int32_t>(std::min<int64_t>(grid.PerPage(), INT32_MAX));
   const int32_t left = settings.itemArea[0];
   const int32_t right = settings.itemArea[2];
   const int32_t columnWidth = Wrap(int64_t{right} - left + 1) / columns;
@@ -149,7 +153,7 @@ void CheckHint(const LevelPass& pass, DrawTarget* target, const char* hint, cons
 void CheckHints(const LevelPass& pass) {
   CMenuApp& app = *pass.app;
   DrawTarget* target = GetWindowTarget(app.window);
-  const FontHandle previous = SelectFont(target, app.hintFont);
+  const FontHandle previous = SelectFont(target, app.hintFont.get());
   int32_t index = 0;
   for (const CMenuItem* item = app.page.firstItem; item != nullptr; item = item->next, ++index) {
     CheckHint(pass, target, item->hint, pass.level->shown, pass.ItemLine(index),
@@ -219,22 +223,15 @@ void CheckLayout(LevelPass& pass) {
 
   CMenuPage& page = app.page;
   if (page.itemCount == 0) return;
-  const int32_t columns = settings.columns < 1 ? 1 : settings.columns;
-  const int32_t rows = settings.itemsPerColumn < 1 ? 1 : settings.itemsPerColumn;
-  const int64_t perPage64 = int64_t{columns} * rows;
-  const int32_t perPage =
-      perPage64 > page.itemCount ? page.itemCount : static_cast<int32_t>(perPage64);
-  const int32_t pages = (page.itemCount + perPage - 1) / perPage;
+  const int32_t pages = GridOf(settings).PageCount(page.itemCount);
 
   DrawTarget* target = GetWindowTarget(app.window);
+  const PageFrame frame = PageFrameOf(settings, app.bitmapHeight, app.itemFont.get(), target);
   const int32_t shownPage = page.currentPage;
   std::vector<PlacedEntry> placed;
   for (int32_t p = 0; p < pages && p < kMaxPages; ++p) {
-    page.Layout(settings.itemArea[0], settings.itemArea[1], settings.itemArea[2],
-                settings.itemArea[3], app.bitmapHeight, app.itemFont, target, settings.columns,
-                settings.itemsPerColumn, p);
-    CheckPage(pass, p, static_cast<int32_t>(perPage64 > INT32_MAX ? INT32_MAX : perPage64),
-              &placed);
+    page.Layout(frame, p);
+    CheckPage(pass, p, &placed);
     if (p == 0 && pages > 1) {
       const CMenuItem& forward = page.forwardButton;
       if (Outside(forward, app.bitmapWidth, app.bitmapHeight)) {
@@ -245,8 +242,6 @@ void CheckLayout(LevelPass& pass) {
       }
     }
   }
-  page.Layout(settings.itemArea[0], settings.itemArea[1], settings.itemArea[2],
-              settings.itemArea[3], app.bitmapHeight, app.itemFont, target, settings.columns,
-              settings.itemsPerColumn, shownPage);
+  page.Layout(frame, shownPage);
   ReleaseWindowTarget(app.window, target);
 }

@@ -23,6 +23,7 @@
 #include "platform/profile_store.h"
 #include "tools/check_pass.h"
 #include "tools/file_problem.h"
+#include "tools/headless_menu.h"
 
 namespace {
 
@@ -43,6 +44,12 @@ std::string CurrentDir() {
   char out[4096];
   const uint32_t length = GetCurrentDir(out, sizeof out);
   return length > 0 && length < sizeof out ? std::string(out, length) : std::string();
+}
+
+// text with its line breaks as blanks, as a finding's message is one line.
+std::string OneLine(std::string text) {
+  for (char& c : text) c = c == '\n' ? ' ' : c;
+  return text;
 }
 
 bool EndsWithName(const std::string& name, const char* suffix) {
@@ -80,35 +87,29 @@ std::set<int32_t> CountriesOf(const SourceFile& source) {
   return countries;
 }
 
-// The section SelectSection(name, 1) picks under variant.
-const SourceFile::Section* ChosenSection(const SourceFile& source, const char* name,
-                                         WindowsVariant variant) {
-  const std::string suffixed = std::string(name) + VariantSuffix(variant);
-  if (const SourceFile::Section* section = source.Find(suffixed)) return section;
-  return source.Find(name);
+// What the bitmap reader found, told as the menu tells it; a file that is there but cannot be
+// opened as one is told as what it is.
+std::string BitmapProblem(const LoadFinding& finding) {
+  if (finding.code != LoadFindingCode::kBitmapNotFound) return OneLine(finding.text);
+  const std::string problem = FileProblem(finding.file);
+  if (problem.empty() || problem == "no such file") return OneLine(finding.text);
+  return finding.file + " " + problem;
 }
 
-std::string ReadValue(const SourceFile::Section* section, const char* key, uint32_t size,
-                      const std::string& file) {
-  if (section == nullptr) return std::string();
-  std::string value(size, '\0');
-  const uint32_t count =
-      ReadProfileString(section->name.c_str(), key, "", &value[0], size, file.c_str());
-  value.resize(count);
-  return value;
+// The load of level as the session stack opens it: its working directory current, the country
+// and release given, the return button below the first level; findings to the sink given
+// (empty: the menu's message boxes).
+MenuLoad LevelLoad(const MenuLevel& level, WindowsVariant variant, int32_t country,
+                   FindingSink findings) {
+  MenuLoad load;
+  load.file = level.fullPath;
+  load.workDir = level.workDir;
+  load.variant = variant;
+  load.country = country;
+  load.level = std::min(level.depth, kDeepestLevel);
+  load.findings = std::move(findings);
+  return load;
 }
-
-// The bitmap reader says "File not found - PATH" of any file it cannot open; a file that is
-// there but is no usable file is told as what it is.
-std::string BitmapProblem(const std::string& shown) {
-  const std::string prefix = "File not found - ";
-  if (shown.compare(0, prefix.size(), prefix) != 0) return shown;
-  const std::string problem = FileProblem(shown.substr(prefix.size()));
-  if (problem.empty() || problem == "no such file") return shown;
-  return shown.substr(prefix.size()) + " " + problem;
-}
-
-bool IsLink(const char* verb) { return verb != nullptr && SameName(verb, "LINK"); }
 
 struct LinkTarget {
   std::string fullPath;
@@ -150,12 +151,7 @@ class Checker {
   void Run() {
     const std::string start = CurrentDir();
     ShownPath(start);  // fixes the directory names are shown relative to
-    // The passes set the country the core reads; the caller's own setting comes back after.
-    const char* country = std::getenv("QUOREL_COUNTRY");
-    const std::string savedCountry = country != nullptr ? country : "";
-    HeadlessReset();
-    HeadlessConfigureScreen(1024, 768, 32);
-    LoadAppStrings();
+    ResetHeadlessMenu();
 
     std::error_code error;
     const fs::path given(options_.file);
@@ -169,11 +165,6 @@ class Checker {
     for (size_t index = 0; index < result_->levels.size(); ++index) CheckLevel(index);
     ReportUnexpanded();
     if (!start.empty()) SetCurrentDir(start.c_str());
-    if (country != nullptr) {
-      setenv("QUOREL_COUNTRY", savedCountry.c_str(), 1);
-    } else {
-      unsetenv("QUOREL_COUNTRY");
-    }
     HeadlessReset();
   }
 
@@ -255,45 +246,50 @@ class Checker {
   void CheckPass(const MenuLevel& level, const std::shared_ptr<const SourceFile>& source,
                  WindowsVariant variant, int32_t country, bool firstOfRelease,
                  std::vector<LinkTarget>* links) {
-    MenuSettings record = CreateMenuSettings();
-    bool applied = false;
-    const std::unique_ptr<CMenuApp> app = OpenLevel(level, variant, country, &record, &applied);
-    if (app == nullptr) {
+    std::vector<LoadFinding> found;
+    LoadedMenu menu = LoadMenuHeadless(
+        LevelLoad(level, variant, country, [&](const LoadFinding& f) { found.push_back(f); }));
+    if (menu.stage < LoadedMenu::Stage::kNotApplied) {
       Whole(level, "unreadable-file", "cannot be loaded");
       return;
     }
     loaded_ = true;
-    const std::vector<HeadlessEvent> events = HeadlessTakeEvents();
+    MenuSettings& record = menu.record;
 
     LevelPass pass;
     pass.level = &level;
-    pass.app = app.get();
-    pass.applied = applied;
+    pass.app = menu.app.get();
+    pass.applied = menu.stage == LoadedMenu::Stage::kApplied;
     pass.variant = variant;
     pass.country = country;
     pass.source = source;
     pass.report = report_;
-    FindSections(&pass);
+    FindSections(menu.sections, &pass);
 
-    {
-      for (const HeadlessEvent& event : events) {
-        if (event.kind != HeadlessEvent::Kind::MessageBox) continue;
-        std::string text = event.text;
-        for (char& c : text) c = c == '\n' ? ' ' : c;
-        if (event.caption == "class CDib") {
-          pass.Add(pass.settingsShown, pass.SettingLine("bkBitmap"), Severity::kError, "background",
-                   "background '" + std::string(record.background) + "': " + BitmapProblem(text));
-        } else if (event.caption == "Error") {
-          pass.Add(level.shown, KeyLine(*source, ChosenSection(*source, "menu", variant), "SameAs"),
-                   Severity::kError, "sameas-missing", text);
-        } else {
-          pass.Add(level.shown, 0, Severity::kError, "message", event.caption + ": " + text);
-        }
+    for (const LoadFinding& finding : found) {
+      switch (finding.code) {
+        case LoadFindingCode::kBitmapNotFound:
+        case LoadFindingCode::kBitmapInvalid:
+          pass.Add(
+              pass.settingsShown, pass.SettingLine("bkBitmap"), finding.severity, "background",
+              "background '" + std::string(record.background) + "': " + BitmapProblem(finding));
+          break;
+        case LoadFindingCode::kSectionMissing:
+          pass.Add(level.shown,
+                   KeyLine(*source, source->Find(menu.sections.sameAsSection), "SameAs"),
+                   finding.severity, "sameas-missing", OneLine(finding.text));
+          break;
       }
+    }
+    // Any other message box the load showed would stop the menu for an answer.
+    for (const HeadlessEvent& event : HeadlessTakeEvents()) {
+      if (event.kind != HeadlessEvent::Kind::MessageBox) continue;
+      pass.Add(level.shown, 0, Severity::kError, "message",
+               event.caption + ": " + OneLine(event.text));
     }
 
     if (firstOfRelease) CheckSourceLines(pass);
-    if (applied) CheckLayout(pass);
+    if (pass.applied) CheckLayout(pass);
     CheckFiles(pass);
     CollectUnexpanded(pass, record);
     CollectLinks(pass, links);
@@ -304,33 +300,23 @@ class Checker {
     return line != 0 ? line : (section != nullptr ? section->headerLine : 0);
   }
 
-  void FindSections(LevelPass* pass) {
+  // The lines of the sections the load read (chosen), and of its include file.
+  void FindSections(const ChosenSections& chosen, LevelPass* pass) {
     const SourceFile& source = *pass->source;
-    const std::string& file = pass->level->fullPath;
     pass->settingsFile = pass->source;
     pass->settingsShown = pass->level->shown;
-    pass->settingsSection = ChosenSection(source, "global", pass->variant);
-    const std::string include = ReadValue(pass->settingsSection, "#include", kPathSize, file);
-    if (!include.empty()) {
-      const std::string full = FullPathOf(include);
-      if (!full.empty() && CProfile::FileHasData(full.c_str())) {
-        std::shared_ptr<const SourceFile> included = SourceFile::Read(full);
-        if (included->state == SourceFile::State::kRead) {
-          const std::string name = pass->settingsSection->name;
-          pass->settingsFile = included;
-          pass->settingsShown = ShownPath(full);
-          pass->settingsSection = included->Find(name);
-          report_->CountFile(pass->settingsShown);
-        }
+    pass->settingsSection = source.Find(chosen.settingsSection);
+    if (!chosen.includeFile.empty()) {
+      std::shared_ptr<const SourceFile> included = SourceFile::Read(chosen.includeFile);
+      if (included->state == SourceFile::State::kRead) {
+        pass->settingsFile = included;
+        pass->settingsShown = ShownPath(chosen.includeFile);
+        pass->settingsSection = included->Find(chosen.settingsSection);
+        report_->CountFile(pass->settingsShown);
       }
     }
 
-    const SourceFile::Section* menu = ChosenSection(source, "menu", pass->variant);
-    const std::string sameAs = ReadValue(menu, "SameAs", CProfile::kSectionNameSize, file);
-    if (!sameAs.empty()) {
-      menu = source.Find(sameAs);
-      if (menu == nullptr) menu = source.Find("menu");
-    }
+    const SourceFile::Section* menu = source.Find(chosen.menuSection);
     pass->menuSection = menu;
     if (menu == nullptr) return;
     // The lines the menu's search for "item=" and "title=" finds, in the order it finds them.
@@ -384,7 +370,7 @@ class Checker {
     int32_t index = 0;
     for (const CMenuItem* item = pass.app->page.firstItem; item != nullptr;
          item = item->next, ++index) {
-      if (!IsLink(item->verb) || item->target == nullptr) continue;
+      if (!IsLinkVerb(item->verb) || item->target == nullptr) continue;
       const std::string full = FullPathOf(item->target);
       // A target that is missing, or a working directory that is, has been reported.
       if (full.empty() || !CProfile::FileHasData(full.c_str())) continue;
@@ -449,19 +435,11 @@ class Checker {
 
 std::unique_ptr<CMenuApp> OpenLevel(const MenuLevel& level, WindowsVariant variant, int32_t country,
                                     MenuSettings* record, bool* applied) {
-  *applied = false;
-  setenv("QUOREL_COUNTRY", std::to_string(country).c_str(), 1);
-  if (!SetCurrentDir(level.workDir.c_str())) return nullptr;
-  HeadlessTakeEvents();
-  auto app = std::make_unique<CMenuApp>();
-  app->profile.variant = variant;
-  if (!app->Initialize(nullptr, HeadlessCreateWindow())) return nullptr;
-  HeadlessTakeEvents();  // what setting up the window asked for is no finding
-  app->sessionIndex = level.depth < kDeepestLevel ? level.depth : kDeepestLevel;
-  // A fresh object loads nothing before, so no remembered state is written anywhere.
-  if (!app->LoadDefinition(level.fullPath.c_str(), record)) return nullptr;
-  *applied = app->ApplySettings(record, 0) != 0;
-  return app;
+  LoadedMenu menu = LoadMenuHeadless(LevelLoad(level, variant, country, nullptr));
+  *record = menu.record;
+  *applied = menu.stage == LoadedMenu::Stage::kApplied;
+  if (menu.stage < LoadedMenu::Stage::kNotApplied) return nullptr;
+  return std::move(menu.app);
 }
 
 int LevelPass::SettingLine(const char* key) const {

@@ -33,8 +33,8 @@ struct CheckResult {
   std::vector<int32_t> countries;  // every country some level has a String section for
 };
 
-// Checks options.file and every level it reaches. Changes the current directory and the
-// country the core sees while it runs; restores the current directory at the end.
+// Checks options.file and every level it reaches. Changes the current directory while it runs
+// and restores it at the end.
 CheckResult RunCheck(const CheckOptions& options);
 
 // Loads level into a fresh application object as the session stack opens it: its working

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ascii_case.h"
 #include "platform/file_system.h"
 #include "tools/check_pass.h"
 #include "tools/shown_text.h"
@@ -19,8 +20,6 @@ constexpr size_t kSectionRead = CProfile::kSectionBufferSize - 2;
 constexpr size_t kItemLineLength = 255;
 constexpr size_t kMaxItems = 256;
 
-char Fold(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
 // Edit distance with letter case ignored.
 size_t Distance(std::string_view a, std::string_view b) {
   std::vector<size_t> row(b.size() + 1);
@@ -30,7 +29,7 @@ size_t Distance(std::string_view a, std::string_view b) {
     row[0] = i;
     for (size_t j = 1; j <= b.size(); ++j) {
       const size_t above = row[j];
-      const size_t change = diagonal + (Fold(a[i - 1]) == Fold(b[j - 1]) ? 0 : 1);
+      const size_t change = diagonal + (FoldAscii(a[i - 1]) == FoldAscii(b[j - 1]) ? 0 : 1);
       row[j] = std::min({above + 1, row[j - 1] + 1, change});
       diagonal = above;
     }
@@ -48,7 +47,7 @@ const SettingKey* KnownKey(std::string_view name) {
 // Folded letters and digits of a name, counted: the bound below needs no more.
 struct LetterCounts {
   explicit LetterCounts(std::string_view text) {
-    for (const char c : text) ++counts[static_cast<unsigned char>(Fold(c)) % 64];
+    for (const char c : text) ++counts[static_cast<unsigned char>(FoldAscii(c)) % 64];
   }
   uint32_t counts[64] = {};
 };

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ascii_case.h"
 #include "platform/file_system.h"
 #include "tools/check_menu.h"
 #include "tools/dist_image.h"
@@ -48,13 +49,6 @@ struct Plan {
 bool Inside(const fs::path& path, const fs::path& folder) {
   const fs::path relative = path.lexically_relative(folder);
   return !relative.empty() && *relative.begin() != "..";
-}
-
-std::string Lower(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
 }
 
 void Problem(Plan* plan, const fs::path& file, const char* code, const std::string& message) {
@@ -119,7 +113,7 @@ void CheckRootNames(const fs::path& menu, Plan* plan) {
   std::vector<PlannedFile> kept;
   for (const PlannedFile& file : plan->files) {
     if (file.relative.has_parent_path()) continue;
-    const std::string name = Lower(file.relative.string());
+    const std::string name = FoldedName(file.relative.string());
     if (name == "quorel.exe" || name == "autorun.sh") {
       Problem(plan, menu / file.relative, "dist-runtime-name",
               "the menu folder already holds " + file.relative.string() + ", which dist adds");
@@ -127,7 +121,7 @@ void CheckRootNames(const fs::path& menu, Plan* plan) {
     if (name == "autorun.inf") plan->autorunKept = file.relative;
   }
   for (const fs::path& folder : plan->folders) {
-    if (!folder.has_parent_path() && Lower(folder.string()) == "linux") {
+    if (!folder.has_parent_path() && FoldedName(folder.string()) == "linux") {
       Problem(plan, menu / folder, "dist-runtime-name",
               "the menu folder already holds a folder " + folder.string() +
                   ", where dist puts the Linux program");

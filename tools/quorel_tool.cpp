@@ -21,6 +21,7 @@
 #include "tools/check_menu.h"
 #include "tools/dist_disc.h"
 #include "tools/file_problem.h"
+#include "tools/headless_menu.h"
 #include "tools/key_reference.h"
 #include "tools/menu_json.h"
 #include "tools/png_writer.h"
@@ -232,30 +233,29 @@ std::string WithMessages(std::string text) {
 // Loads and applies the definition file as the menu program does at its first level: with the
 // file's own directory current, into a fresh record. The page and the marks asked for are set
 // after the load, so they win over whatever the load chose.
-void LoadMenu(const Options& options, CMenuApp* app) {
+std::unique_ptr<CMenuApp> LoadMenu(const Options& options) {
   std::error_code error;
   const fs::path file(options.file);
   const std::string problem = FileProblem(options.file);
   // An empty file is the loader's to refuse, with the messages it shows.
   if (!problem.empty() && problem != "is empty") throw ToolError{options.file + ": " + problem};
   const fs::path directory = fs::absolute(file, error).parent_path();
-  if (error || !SetCurrentDir(directory.string().c_str()))
+  MenuLoad load;
+  load.file = file.filename().string();
+  load.workDir = directory.string();
+  load.page = options.page;
+  ResetHeadlessMenu();
+  LoadedMenu menu;
+  if (!error) menu = LoadMenuHeadless(load);
+  if (menu.stage == LoadedMenu::Stage::kNoWorkDir)
     throw ToolError{"cannot make " + directory.string() + " the current directory"};
-
-  HeadlessConfigureScreen(1024, 768, 32);
-  const WindowHandle window = HeadlessCreateWindow();
-  LoadAppStrings();
-  if (!app->Initialize(nullptr, window)) throw ToolError{"cannot set up the menu window"};
-  HeadlessTakeEvents();
-
-  MenuSettings record = CreateMenuSettings();
-  app->sessionIndex = 0;
-  if (!app->LoadDefinition(file.filename().string().c_str(), &record))
+  if (menu.stage == LoadedMenu::Stage::kNoWindow) throw ToolError{"cannot set up the menu window"};
+  if (menu.stage == LoadedMenu::Stage::kNotLoaded)
     throw ToolError{
         WithMessages(options.file + ": cannot be loaded (missing, empty or unreadable)")};
-  if (options.page) app->page.currentPage = *options.page;
-  if (!app->ApplySettings(&record, 0))
+  if (menu.stage == LoadedMenu::Stage::kNotApplied)
     throw ToolError{WithMessages(options.file + ": its settings cannot be applied")};
+  return std::move(menu.app);
 }
 
 void MarkVisited(const std::vector<int32_t>& indexes, CMenuApp* app) {
@@ -283,8 +283,7 @@ void Hover(int32_t wanted, CMenuApp* app) {
 }
 
 int Dump(const Options& options) {
-  auto app = std::make_unique<CMenuApp>();
-  LoadMenu(options, app.get());
+  const std::unique_ptr<CMenuApp> app = LoadMenu(options);
   const HeadlessWindowState window = HeadlessWindow();
   std::cout << MenuToJson(*app, window.clientWidth, window.clientHeight, ShownMessages()).dump(2)
             << '\n';
@@ -294,8 +293,7 @@ int Dump(const Options& options) {
 int Render(const Options& options) {
   // The output name is taken relative to where the tool was started, not to the menu's folder.
   const fs::path output = fs::absolute(options.output);
-  auto app = std::make_unique<CMenuApp>();
-  LoadMenu(options, app.get());
+  const std::unique_ptr<CMenuApp> app = LoadMenu(options);
   MarkVisited(options.visited, app.get());
   if (options.hover) Hover(*options.hover, app.get());
   if (options.focus) app->page.focusShown = 1;
@@ -315,8 +313,6 @@ int Render(const Options& options) {
   if (!WritePng(HeadlessWindowSurface(), output.string(), &error)) throw ToolError{error};
   return 0;
 }
-
-}  // namespace
 
 int Check(const Options& options) {
   CheckOptions checkOptions;
@@ -394,6 +390,8 @@ int Keys() {
   std::cout << table;
   return 0;
 }
+
+}  // namespace
 
 int main(int argc, char** argv) {
   if (argc == 2 && (std::string_view(argv[1]) == "--help" || std::string_view(argv[1]) == "-h")) {

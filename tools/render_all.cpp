@@ -16,10 +16,13 @@
 #include <vector>
 
 #include "app/menu_app.h"
+#include "menu/page_grid.h"
+#include "platform/ascii_case.h"
 #include "platform/draw.h"
 #include "platform/headless/headless_control.h"
 #include "platform/window.h"
 #include "tools/check_menu.h"
+#include "tools/headless_menu.h"
 #include "tools/png_writer.h"
 
 namespace {
@@ -165,12 +168,6 @@ int ReleaseVariant(const std::string& name) {
 
 namespace {
 
-// Folds ASCII letters, as file systems that ignore case do.
-std::string Folded(std::string text) {
-  for (char& c : text) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-  return text;
-}
-
 // FNV-1a of text: the same menu gives the same names on every run.
 uint32_t StableHash(const std::string& text) {
   uint32_t hash = 2166136261u;
@@ -187,10 +184,10 @@ std::vector<std::string> LevelNames(const std::vector<MenuLevel>& levels) {
   std::map<std::string, int> uses;
   for (const MenuLevel& level : levels) {
     names.push_back(FileLabel(fs::path(level.fullPath).lexically_proximate(base).string()));
-    ++uses[Folded(names.back())];
+    ++uses[FoldedName(names.back())];  // as file systems that ignore case compare names
   }
   for (size_t i = 0; i < levels.size(); ++i) {
-    if (uses[Folded(names[i])] < 2) continue;
+    if (uses[FoldedName(names[i])] < 2) continue;
     char hash[16];
     std::snprintf(hash, sizeof hash, "~%06x",
                   StableHash(levels[i].fullPath + '\n' + levels[i].workDir) & 0xFFFFFFu);
@@ -219,12 +216,7 @@ void RenderLevel(const MenuLevel& level, int32_t country, WindowsVariant variant
     run->status = 1;
     return;
   }
-  const int32_t columns = record.columns < 1 ? 1 : record.columns;
-  const int32_t rows = record.itemsPerColumn < 1 ? 1 : record.itemsPerColumn;
-  const int64_t perPage = int64_t{columns} * rows;
-  const int32_t pages = app->page.itemCount == 0
-                            ? 1
-                            : static_cast<int32_t>((app->page.itemCount + perPage - 1) / perPage);
+  const int32_t pages = GridOf(record).PageCount(app->page.itemCount);
   for (int32_t p = 0; p < pages; ++p) {
     app->page.currentPage = p;
     MenuSettings again = app->settings;
@@ -272,9 +264,7 @@ int RenderAll(const std::string& file, const std::string& outDir,
   std::sort(countries.begin() + 1, countries.end());
 
   const fs::path start = fs::current_path();
-  HeadlessReset();
-  HeadlessConfigureScreen(1024, 768, 32);
-  LoadAppStrings();
+  ResetHeadlessMenu();
   const std::vector<std::string> levelNames = LevelNames(reach.levels);
   for (size_t i = 0; i < reach.levels.size(); ++i) {
     for (const int32_t country : countries) {

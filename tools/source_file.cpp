@@ -11,17 +11,7 @@ namespace {
 // The store reads nothing of a file past this size; neither does the check.
 constexpr size_t kMaxFileSize = size_t{64} << 20;
 
-char Fold(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
 }  // namespace
-
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (Fold(a[i]) != Fold(b[i])) return false;
-  }
-  return true;
-}
 
 std::shared_ptr<const SourceFile> SourceFile::Read(const std::string& path) {
   auto file = std::make_shared<SourceFile>();
@@ -61,9 +51,7 @@ std::shared_ptr<const SourceFile> SourceFile::Read(const std::string& path) {
   for (const PortableLine& line : file->lines) {
     if (line.kind == PortableLineKind::kSection) {
       current = kNone;
-      std::string folded(line.name);
-      for (char& c : folded) c = Fold(c);
-      if (seen.insert(std::move(folded)).second) {
+      if (seen.insert(FoldedName(std::string(line.name))).second) {
         file->sections.push_back(
             Section{std::string(line.name), static_cast<int>(line.number), {}});
         current = file->sections.size() - 1;

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/ascii_case.h"
 #include "portable/portable_profile.h"
 
 class SourceFile {
@@ -37,6 +38,3 @@ class SourceFile {
   // The listing entry of a line as the section listing gives it: "key=value" or the text.
   static std::string EntryText(const PortableLine& line);
 };
-
-// Letter case ignored for ASCII letters, as section and key names are compared.
-bool SameName(std::string_view a, std::string_view b);

@@ -19,6 +19,8 @@
 #include <system_error>
 #include <thread>
 
+#include "platform/ascii_case.h"
+
 extern char** environ;
 
 namespace {
@@ -26,17 +28,7 @@ namespace {
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 // The verb that asks for the file itself rather than for what it runs.
-bool IsEditVerb(const char* verb) {
-  if (verb == nullptr) return false;
-  static const char kEdit[] = "edit";
-  size_t i = 0;
-  for (; kEdit[i] != '\0'; ++i) {
-    char c = verb[i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != kEdit[i]) return false;
-  }
-  return verb[i] == '\0';
-}
+bool IsEditVerb(const char* verb) { return verb != nullptr && SameName(verb, "edit"); }
 
 std::string CurrentDirectory() {
   std::string buffer(4096, '\0');

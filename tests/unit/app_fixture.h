@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/menu_app.h"
+#include "menu/definition_loader.h"
 #include "platform/file_system.h"
 #include "platform/headless/headless_control.h"
 #include "platform/profile_store.h"
@@ -116,9 +117,9 @@ class AppTest : public testing::Test {
     windowsDirectory_.reset();
     HeadlessReset();
   }
-  int Load(const std::string& file) {
+  int Load(const std::string& file, ChosenSections* chosen = nullptr) {
     settings_ = CreateMenuSettings();
-    return app_->LoadDefinition(file.c_str(), &settings_);
+    return app_->LoadDefinition(file.c_str(), &settings_, chosen);
   }
   int LoadAndApply(const std::string& file) {
     return Load(file) == 1 && app_->ApplySettings(&settings_, 0) == 1 ? 1 : 0;

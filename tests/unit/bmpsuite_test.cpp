@@ -55,7 +55,7 @@ std::vector<fs::path> ReferencesOf(const std::string& page, const std::string& e
 
 // Bits per pixel of a loaded image, from its header (the core header's field sits earlier).
 int BitsPerPixelOf(const CDib& dib) {
-  const uint8_t* header = dib.info;
+  const uint8_t* header = dib.info.get();
   const size_t at = header[0] == 12 && header[1] == 0 ? 10 : 14;
   return header[at] | header[at + 1] << 8;
 }

@@ -128,6 +128,17 @@ TEST_F(CompositionTest, UnreadableBackgroundIsReportedAndRefused) {
     EXPECT_EQ(std::vector<std::string>{c[1]}, TakeShownMessages());
     EXPECT_EQ(0, app_->busy);  // the menu shown still answers the pointer
     EXPECT_EQ(640, HeadlessWindow().clientWidth);
+    // Taken by a sink (as the checker takes them), the same text comes as a record instead.
+    std::vector<LoadFinding> found;
+    app_->ReportFindingsTo([&](const LoadFinding& finding) { found.push_back(finding); });
+    EXPECT_EQ(0, ApplyGlobal("bkBitmap=" + c[0]));
+    app_->ReportFindingsTo(nullptr);
+    EXPECT_TRUE(TakeShownMessages().empty());
+    ASSERT_EQ(1u, found.size());
+    EXPECT_EQ(c[1], "class CDib|" + found[0].text);
+    EXPECT_EQ(
+        c[0] == "absent.bmp" ? LoadFindingCode::kBitmapNotFound : LoadFindingCode::kBitmapInvalid,
+        found[0].code);
   }
 }
 

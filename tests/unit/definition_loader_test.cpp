@@ -40,19 +40,26 @@ TEST_F(LoaderTest, GlobalSettingsBySuffixAndInclude) {
     ColorRef color;
     bool bold;
     int32_t columns;
+    const char* section;  // the settings section the load tells it read
+    bool included;        // ... in shared.ini
   } cases[] = {
-      {"[global]\nItemFontColor=255 0 0", 0x0000FF, false, 1},
-      {"[global]\nItemFontBold=yes", 0xFF7F00, false, 1},  // not a number: 0
-      {"[global]\nItemFontBold=2\nMenuItemColumons=3", 0xFF7F00, true, 3},
+      {"[global]\nItemFontColor=255 0 0", 0x0000FF, false, 1, "global", false},
+      {"[global]\nItemFontBold=yes", 0xFF7F00, false, 1, "global", false},  // not a number: 0
+      {"[global]\nItemFontBold=2\nMenuItemColumons=3", 0xFF7F00, true, 3, "global", false},
       // The suffixed section replaces the plain one: its missing keys take defaults.
-      {"[global]\nMenuItemColumons=3\n[global.WINXP]\nItemFontBold=1", 0xFF7F00, true, 1},
-      {"[global]\n#include=shared.ini\nMenuItemColumons=3", 0xFF0000, false, 1},
-      {"[global]\n#include=absent.ini\nMenuItemColumons=3", 0xFF7F00, false, 3},
+      {"[global]\nMenuItemColumons=3\n[global.WINXP]\nItemFontBold=1", 0xFF7F00, true, 1,
+       "global.WINXP", false},
+      {"[global]\n#include=shared.ini\nMenuItemColumons=3", 0xFF0000, false, 1, "global", true},
+      {"[global]\n#include=absent.ini\nMenuItemColumons=3", 0xFF7F00, false, 3, "global", false},
+      {"[other]\nMenuItemColumons=3", 0xFF7F00, false, 1, "", false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.global);
     WriteText("menu.ini", std::string(c.global) + "\n[menu]\nitem=A,open,a\n");
-    ASSERT_EQ(1, Load("menu.ini"));
+    ChosenSections chosen;
+    ASSERT_EQ(1, Load("menu.ini", &chosen));
+    EXPECT_EQ(c.section, chosen.settingsSection);
+    EXPECT_EQ(c.included ? (folder_ / "shared.ini").string() : "", chosen.includeFile);
     EXPECT_EQ(c.color, settings_.itemStyle.color);
     EXPECT_EQ(c.bold, (settings_.itemStyle.flags & StyleBold) != 0);
     EXPECT_EQ(c.columns, settings_.columns);
@@ -70,24 +77,33 @@ TEST_F(LoaderTest, MenuSectionTitleAndItems) {
     const char* title;
     size_t items;
     const char* lastItem;
+    // The sections the load tells it read: the one holding SameAs, the one items came from.
+    const char* sameAsSection;
+    const char* menuSection;
   } cases[] = {
       {"[menu.WINXP]\nSameAs=other\n[menu]\nitem=P,open,p\n"
        "[other]\nTitle=Other\nitem=O,open,o\nSameAs=menu\n",
-       "Other", 1, "O"},
+       "Other", 1, "O", "menu.WINXP", "other"},
       // Missing: the message, then the plain section even where a suffixed one exists.
       {"[menu.WINXP]\nSameAs=nothere\nitem=S,open,s\n[menu]\ntitle=Plain\nitem=P,open,p\n", "Plain",
-       1, "P"},
-      {"[menu]\nTitle=Welcome\nitem=,open,x\n", "Welcome", 1, ""},  // empty caption kept
-      {"[menu]\nTitle=Welcome\nsubtitle=x\n", "x", 0, nullptr},
+       1, "P", "menu.WINXP", "menu"},
+      {"[menu]\nTitle=Welcome\nitem=,open,x\n", "Welcome", 1, "", "menu", "menu"},  // empty caption
+      {"[menu]\nTitle=Welcome\nsubtitle=x\n", "x", 0, nullptr, "menu", "menu"},
       {"[String]\nAppName=Demo Disc\n[menu]\ntitle=%AppName% Setup\n", "Demo Disc Setup", 0,
-       nullptr},
-      {"[menu]\n" + many, "Quorel", 256, "I255"},
+       nullptr, "menu", "menu"},
+      {"[menu]\n" + many, "Quorel", 256, "I255", "menu", "menu"},
+      // Without a menu section the items come from the section current before: here the
+      // global one, which the settings left current.
+      {"[global]\ntitle=Global\nitem=G,open,g\n", "Global", 1, "G", "global", "global"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.title);
     HeadlessTakeEvents();
     WriteText("menu.ini", c.menu);
-    ASSERT_EQ(1, Load("menu.ini"));
+    ChosenSections chosen;
+    ASSERT_EQ(1, Load("menu.ini", &chosen));
+    EXPECT_EQ(c.sameAsSection, chosen.sameAsSection);
+    EXPECT_EQ(c.menuSection, chosen.menuSection);
     EXPECT_STREQ(c.title, settings_.titleText);
     EXPECT_EQ(static_cast<int32_t>(std::strlen(c.title)), settings_.titleLength);
     const std::vector<std::string> texts = ItemTexts();

@@ -286,10 +286,8 @@ TEST_F(DibTest, SizesColourCountsAndColourTables) {
     EXPECT_EQ(c.height, dib.ImageExtent().height);
     EXPECT_EQ(c.imageSize, dib.imageSize);
     EXPECT_EQ(c.colorCount, dib.colorCount);
-    EXPECT_EQ(dib.info + c.tableOffset, dib.colorTable);
+    EXPECT_EQ(dib.info.get() + c.tableOffset, dib.colorTable);
     EXPECT_EQ(c.colorCount > 0, dib.palette != nullptr);
-    EXPECT_EQ(1, dib.infoOwnership);
-    EXPECT_EQ(1, dib.bitsOwnership);
   }
 }
 

@@ -61,8 +61,9 @@ class MenuPageTest : public ::testing::Test {
     for (int i = 0; i < count; ++i) Add("Item " + std::to_string(i));
   }
   void Lay(const Area& a, int32_t pageNumber, FontHandle font = nullptr) {
-    page_.Layout(a.left, a.top, a.right, a.bottom, a.height, font, nullptr, a.columns, a.rows,
-                 pageNumber);
+    page_.Layout(
+        PageFrame{a.left, a.top, a.right, a.bottom, a.height, font, nullptr, a.columns, a.rows},
+        pageNumber);
   }
   CMenuItem* Item(int index) {
     CMenuItem* item = page_.firstItem;
@@ -372,6 +373,12 @@ TEST_F(MenuPageTest, HostileGeometryAndPages) {
     if (visible.size() > 10) visible.resize(10);
     EXPECT_EQ(c.visible, visible) << "page " << c.page;
   }
+  // The page count the checker and the previews walk agrees with the forward buttons above;
+  // a menu without items still shows one page.
+  EXPECT_EQ(1250, GridOf(2, 4).PageCount(10000));
+  EXPECT_EQ(1, GridOf(big, big).PageCount(10000));
+  EXPECT_EQ(10000, GridOf(INT_MIN, 0).PageCount(10000));
+  EXPECT_EQ(1, GridOf(2, 4).PageCount(0));
 }
 
 TEST_F(MenuPageTest, RectangleTests) {

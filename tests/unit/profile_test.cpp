@@ -12,7 +12,9 @@
 #include <fstream>
 #include <string>
 
+#include "platform/ascii_case.h"
 #include "platform/os_info.h"
+#include "profile/menu_item.h"
 
 namespace fs = std::filesystem;
 
@@ -317,6 +319,7 @@ TEST(ParseColorTest, Table) {
   EXPECT_EQ(0u, ParseColor(nullptr, nullptr));
 }
 
+// The one case rule (platform/ascii_case.h) as LowerAscii, SameName and IsLinkVerb apply it.
 TEST(LowerAsciiTest, Table) {
   struct Case {
     const char* text;
@@ -330,8 +333,16 @@ TEST(LowerAsciiTest, Table) {
     std::string buffer(c.text);
     EXPECT_EQ(static_cast<int>(buffer.size()), LowerAscii(&buffer[0]));
     EXPECT_EQ(c.expected, buffer);
+    EXPECT_TRUE(SameName(c.text, c.expected)) << c.text;
   }
   EXPECT_EQ(0, LowerAscii(nullptr));
+  // Only 'A'..'Z' fold, and the lengths must agree.
+  EXPECT_FALSE(SameName("\xC4", "\xE4"));
+  EXPECT_FALSE(SameName("[", "{"));
+  EXPECT_FALSE(SameName("menu", "menu "));
+  for (const char* verb : {"LINK", "link", "LiNk"}) EXPECT_TRUE(IsLinkVerb(verb)) << verb;
+  for (const char* verb : {"LINKS", "LIN", "", "open"}) EXPECT_FALSE(IsLinkVerb(verb)) << verb;
+  EXPECT_FALSE(IsLinkVerb(nullptr));
 }
 
 }  // namespace
