@@ -118,6 +118,9 @@ class CMenuApp : public WindowEvents {
   // Carries out what a clicked entry stands for. 0 when a page turn was refused or the
   // target was not found, else 1.
   int ActivateItem(CMenuItem* entry);
+  // Hands a web address (IsWebAddress) to the shell as written, then the arrow and the click
+  // sound, as for a file. Always 1.
+  int OpenAddress(CMenuItem* entry);
   // Turns the page by delta and lays it out. 1 when the page changed, 0 when refused.
   int TurnPage(int32_t delta, MenuSettings* pageSettings);
   // A click on entry, by the pointer or a key: the entry is marked visited (and the marks

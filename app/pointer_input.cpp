@@ -11,6 +11,7 @@
 #include "platform/message_box.h"
 #include "platform/shell.h"
 #include "platform/sound.h"
+#include "platform/web_address.h"
 #include "platform/window.h"
 #include "platform/window_events.h"
 #include "render/transition.h"
@@ -132,6 +133,8 @@ int CMenuApp::ActivateItem(CMenuItem* entry) {
 
   // A line with a caption only is a heading: clicking it does nothing at all.
   if (entry->target == nullptr) return 0;
+  // A web address is no file: made a full path and looked for, it could only be "not found".
+  if (!IsLinkVerb(entry->verb) && IsWebAddress(entry->target)) return OpenAddress(entry);
 
   // A relative target is taken from the current directory: the working directory of the level.
   char fullPath[kPathSize];
@@ -157,6 +160,17 @@ int CMenuApp::ActivateItem(CMenuItem* entry) {
   }
   ChangeCursor(arrowCursor);
   // Played to its end before the click is over.
+  PlayMenuSound(SoundResourceName(IDW_CLICK), SoundResource);
+  return 1;
+}
+
+int CMenuApp::OpenAddress(CMenuItem* entry) {
+  const OptionalText verb(entry->verb);
+  const OptionalText address(entry->target);
+  const OptionalText parameters(entry->parameters);
+  const OptionalText workDir(entry->workDir);
+  OpenWithShell(window, verb.get(), address.get(), parameters.get(), workDir.get());
+  ChangeCursor(arrowCursor);
   PlayMenuSound(SoundResourceName(IDW_CLICK), SoundResource);
   return 1;
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/file_system.h"
+#include "platform/web_address.h"
 #include "tools/check_pass.h"
 #include "tools/file_problem.h"
 
@@ -30,7 +31,8 @@ void CheckFiles(const LevelPass& pass) {
        item = item->next, ++index) {
     const std::string name = "item '" + ItemName(*item, index) + "'";
     const int line = pass.ItemLine(index);
-    if (item->target != nullptr) {
+    // A web address goes to the shell as written; there is no file to look for.
+    if (item->target != nullptr && (IsLinkVerb(item->verb) || !IsWebAddress(item->target))) {
       char full[kPathSize];
       const uint32_t length = GetFullPath(item->target, full, kPathSize);
       const bool formed = length > 0 && length < kPathSize;

@@ -18,6 +18,7 @@
 
 #include "platform/ascii_case.h"
 #include "platform/file_system.h"
+#include "platform/web_address.h"
 #include "tools/check_menu.h"
 #include "tools/dist_image.h"
 #include "tools/file_problem.h"
@@ -163,7 +164,8 @@ void CheckTargets(const CheckResult& result, const fs::path& menu, Plan* plan) {
     const std::unique_ptr<CMenuApp> app = OpenLevel(level, VariantOther, 0, &record, &applied);
     if (app == nullptr) continue;
     for (const CMenuItem* item = app->page.firstItem; item != nullptr; item = item->next) {
-      if (item->target == nullptr) continue;
+      if (item->target == nullptr || (!IsLinkVerb(item->verb) && IsWebAddress(item->target)))
+        continue;
       char full[kPathSize];
       const uint32_t length = GetFullPath(item->target, full, kPathSize);
       if (length == 0 || length >= kPathSize) continue;

@@ -20,6 +20,7 @@
 #include <thread>
 
 #include "platform/ascii_case.h"
+#include "platform/web_address.h"
 
 extern char** environ;
 
@@ -155,7 +156,7 @@ LaunchPlan PlanLaunch(const char* verb, const char* file, const char* parameters
                       const char* directory, bool executable) {
   LaunchPlan plan;
   plan.directory = WithForwardSlashes(directory);
-  std::string path = WithForwardSlashes(file);
+  std::string path = IsWebAddress(file) ? std::string(file) : WithForwardSlashes(file);
   plan.direct = executable && !IsEditVerb(verb);
   if (plan.direct) {
     plan.argv.push_back(path);
@@ -252,8 +253,10 @@ std::string LaunchTarget(const char* verb, const char* file, const char* paramet
                          const char* directory) {
   if (file == nullptr || *file == '\0') return std::string();
   // The started program runs in directory: a relative name is made full against ours first.
-  std::string path = WithForwardSlashes(file);
-  if (path[0] != '/') {
+  // A web address goes to xdg-open as written.
+  const bool address = IsWebAddress(file);
+  std::string path = address ? std::string(file) : WithForwardSlashes(file);
+  if (!address && path[0] != '/') {
     const std::string current = CurrentDirectory();
     if (current.empty()) return path + "\n\nThe current folder cannot be found.";
     path = current + "/" + path;
@@ -261,7 +264,7 @@ std::string LaunchTarget(const char* verb, const char* file, const char* paramet
   const bool executable = IsExecutableFile(path.c_str());
   const LaunchPlan plan = PlanLaunch(verb, path.c_str(), parameters, directory, executable);
   // A program without its execute bit would only reach a document viewer, or nothing.
-  if (!executable && !IsEditVerb(verb) && LooksLikeProgram(path)) {
+  if (!address && !executable && !IsEditVerb(verb) && LooksLikeProgram(path)) {
     return path + "\n\nThe file is a program but is not marked as executable (no execute bit).";
   }
   int error = 0;

@@ -407,9 +407,13 @@ TEST_F(PointerInputTest, HeadingsAndUnformablePathsNeverReachTheShell) {
     std::string target;
     int result;
     const char* message;  // null: handed to the shell
+    std::string shellFile;
   } cases[] = {
-      {"too long for the path buffer", longName, 0, "too long"},
-      {"no verb at all", "target.txt", 1, nullptr},
+      {"too long for the path buffer", longName, 0, "too long", ""},
+      {"no verb at all", "target.txt", 1, nullptr, (folder_ / "target.txt").string()},
+      // Not made a path and not looked for: the shell gets it as written.
+      {"a web address", "https://example.org/a?b=c", 1, nullptr, "https://example.org/a?b=c"},
+      {"a mail address", "mailto:help@example.org", 1, nullptr, "mailto:help@example.org"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -426,6 +430,7 @@ TEST_F(PointerInputTest, HeadingsAndUnformablePathsNeverReachTheShell) {
       const std::vector<HeadlessEvent> shells = EventsOf(Kind::Shell);
       ASSERT_EQ(1u, shells.size());
       EXPECT_EQ(std::nullopt, shells[0].verb);
+      EXPECT_EQ(c.shellFile, shells[0].file);
     }
   }
 }

@@ -281,6 +281,21 @@ TEST_F(LaunchTest, OutlivesTheProcessThatStartedIt) {
   EXPECT_NE(std::to_string(starter), report.find("ppid")->second);
 }
 
+// A web address reaches xdg-open as written: not made a path, not taken for a program.
+TEST_F(LaunchTest, WebAddressesGoToXdgOpenAsWritten) {
+  if (!HavePython()) GTEST_SKIP() << "python3 is needed for the reporting script";
+  std::filesystem::create_directories(root_ / "bin");
+  std::filesystem::rename(WriteScript("xdg-open"), root_ / "bin" / "xdg-open");
+  const std::string marker = PathOf("marker");
+  const ScopedEnv path("PATH", (root_ / "bin").string() + ":/usr/bin:/bin");
+  const ScopedEnv markerEnv("MARKER", marker);
+  const char* address = "https://example.org/setup.exe?a=b\\c";
+  EXPECT_EQ("", LaunchTarget("open", address, nullptr, nullptr));
+  const auto report = WaitForMarker(marker);
+  ASSERT_FALSE(report.empty()) << "the stand-in xdg-open did not report";
+  EXPECT_EQ(address, report.find("arg")->second);
+}
+
 TEST_F(LaunchTest, WhatCannotStartIsExplained) {
   const auto file = [this](const char* name, const std::string& bytes, mode_t mode) {
     const std::string path = Write(name, bytes);

@@ -14,6 +14,7 @@
 
 #include "platform/ascii_case.h"
 #include "platform/os_info.h"
+#include "platform/web_address.h"
 #include "profile/menu_item.h"
 
 namespace fs = std::filesystem;
@@ -343,6 +344,36 @@ TEST(LowerAsciiTest, Table) {
   for (const char* verb : {"LINK", "link", "LiNk"}) EXPECT_TRUE(IsLinkVerb(verb)) << verb;
   for (const char* verb : {"LINKS", "LIN", "", "open"}) EXPECT_FALSE(IsLinkVerb(verb)) << verb;
   EXPECT_FALSE(IsLinkVerb(nullptr));
+}
+
+// Targets handed to the shell as written, and the ones that stay file names.
+TEST(WebAddressTest, Table) {
+  const struct {
+    const char* target;
+    bool address;
+  } cases[] = {
+      {"https://example.org/", true},
+      {"HTTP://x", true},
+      {"ftp://host/file", true},
+      {"file:///C:/setup.exe", true},
+      {"svn+ssh://h/r", true},
+      {"mailto:help@example.org", true},
+      {"MAILTO:a", true},
+      {"C:\\setup.exe", false},
+      {"c://x", false},
+      {"file:readme.txt", false},
+      {"https:/x", false},
+      {"https://", false},
+      {"mailto:", false},
+      {"://x", false},
+      {"1http://x", false},
+      {"ht tp://x", false},
+      {"readme.txt", false},
+      {"", false},
+      {"sub\\https://x", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.address, IsWebAddress(c.target)) << c.target;
+  EXPECT_FALSE(IsWebAddress(static_cast<const char*>(nullptr)));
 }
 
 }  // namespace

@@ -512,7 +512,8 @@ TEST(Check, HostileFilesEndWithFindings) {
       << "[global]\nbkBitmap=" << (kDemo / "background.bmp").string()
       << "\n\x1b]0;owned\x07=1\n[menu]\ntitle=\x1b[2J\n"
       << "item=Caf\xe9 \x81"
-         "31m, open, \x1b[2Jmissing.exe,\n";
+         "31m, open, \x1b[2Jmissing.exe,\n"
+      << "item=Web, open, https://example.org/,\n";
   std::ofstream(folder / "fifo-background.ini") << "[global]\nbkBitmap=fifo.ini\n[menu]\n";
   // One 10 MB key: cut in the message, and no slow search for the key it resembles.
   std::ofstream(folder / "longkey.ini") << "[global]\n" << std::string(10 << 20, 'k') << "=1\n";
@@ -543,6 +544,7 @@ TEST(Check, HostileFilesEndWithFindings) {
     EXPECT_EQ(c.exitCode, run.exitCode) << run.err;
     EXPECT_NE(std::string::npos, run.out.find(c.says)) << run.out;
     EXPECT_LT(run.out.size(), 1u << 20);
+    EXPECT_EQ(std::string::npos, run.out.find("example.org")) << "a web address is no file";
     EXPECT_EQ(std::string::npos, run.out.find_first_of("\x1b\x07")) << "raw control characters";
     if (c.json) {
       EXPECT_FALSE(json::parse(run.out, nullptr, false).is_discarded()) << run.out;
