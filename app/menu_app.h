@@ -133,6 +133,8 @@ class CMenuApp : public WindowEvents {
   // highlight the pointer also moves, or does what a click on an entry does. Ignored while
   // busy. 1 when the key was taken; 0 for a system key left to default processing.
   int OnKey(uint32_t message, uintptr_t key, intptr_t flags) override;
+  // What Enter does on entry, for assistive technology's default action (app/entry_access.cpp).
+  void PressEntry(CMenuItem* entry) { ClickByKey(entry); }
 
   // --- Window events, one call per message of the window procedure ------------------------
   // The window was created: "About..." joins its system menu.

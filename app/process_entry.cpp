@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "app/entry_access.h"
 #include "platform/app_shell.h"
 #include "platform/copy_text.h"
 #include "platform/file_system.h"
@@ -38,8 +39,9 @@ int ReplayJournal(CMenuApp& app, const char* sessionFile) {
 int InitInstance(CMenuApp& app, void* instance, int showCommand, const char* commandLine,
                  CommandLineRules rules) {
   appInstance = instance;
-  // The window's events reach app from its creation on.
-  SetWindowEvents(&app);
+  // The window's events reach app from its creation on, and tell assistive technology what
+  // they changed.
+  SetWindowEvents(WatchEntries(app));
   WindowHandle window = CreateMainWindow(instance, windowClassName, appTitle);
   if (window == nullptr) return 0;
   // Without its off-screen buffer the program cannot paint; stop as a failed start does.

@@ -62,18 +62,20 @@ struct HeadlessEvent {
     Move,        // x, y
     Size,        // width, height of the client area
     Show,
-    Caption,        // text
-    Invalidate,     // x, y, width, height; wholeArea when no rectangle was given
-    Destroy,        // the window was destroyed (DestroyMainWindow)
-    DestroyNotice,  // the destroy notification was sent without destroying
-    CloseRequest,   // a close request was sent
-    Quit,           // result: the exit code posted
-    AboutBox,       // flags: 0 from the command, 1 from the system menu
-    SystemMenu,     // "About..." appended to the system menu
-    Activate,       // text: the class whose other copy was asked to come forward
-    Shell,          // verb, file, parameters, directory: a file handed to the shell
-    Blit,           // x, y, width, height: a copy onto the window, as asked (before clipping)
-    Sleep,          // milliseconds: a pause asked for (the headless clock never waits)
+    Caption,          // text
+    Invalidate,       // x, y, width, height; wholeArea when no rectangle was given
+    Destroy,          // the window was destroyed (DestroyMainWindow)
+    DestroyNotice,    // the destroy notification was sent without destroying
+    CloseRequest,     // a close request was sent
+    Quit,             // result: the exit code posted
+    AboutBox,         // flags: 0 from the command, 1 from the system menu
+    SystemMenu,       // "About..." appended to the system menu
+    Activate,         // text: the class whose other copy was asked to come forward
+    Shell,            // verb, file, parameters, directory: a file handed to the shell
+    Blit,             // x, y, width, height: a copy onto the window, as asked (before clipping)
+    Sleep,            // milliseconds: a pause asked for (the headless clock never waits)
+    AccessHighlight,  // assistive technology was told the highlight moved
+    AccessEntries,    // assistive technology was told other entries are shown
   };
   explicit HeadlessEvent(Kind what) : kind(what) {}
   Kind kind;
@@ -112,6 +114,10 @@ std::vector<std::string> TakeShownMessages();
 void HeadlessHoldKey(uintptr_t key, bool held);
 // Whether another copy of the program holds the single-instance guard.
 void HeadlessSetOtherCopyRunning(bool running);
+
+// The view of the entries that the program gave for assistive technology; null while none.
+class AccessView;
+AccessView* HeadlessAccessView();
 
 // Back to the start: default screen, no window, empty answer queue and records.
 void HeadlessReset();

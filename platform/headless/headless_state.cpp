@@ -95,6 +95,7 @@ void HeadlessReset() {
   state.quitCode = -1;
   state.recordBlits = true;
   state.heldKeys.clear();
+  state.accessView = nullptr;
 }
 
 void HeadlessHoldKey(uintptr_t key, bool held) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/access.h"
 #include "platform/headless/headless_control.h"
 #include "platform/window_events.h"
 
@@ -32,9 +33,10 @@ struct HeadlessState {
   WindowEvents* receiver = nullptr;  // receives destroy notifications and close requests
   bool otherCopyRunning = false;     // the single-instance guard is held elsewhere
   bool guardHeld = false;
-  int quitCode = -1;                // the exit code posted; -1 while none
-  bool recordBlits = true;          // copies onto the window are recorded
-  std::vector<uintptr_t> heldKeys;  // keys held down, as IsKeyHeld answers
+  int quitCode = -1;                 // the exit code posted; -1 while none
+  bool recordBlits = true;           // copies onto the window are recorded
+  std::vector<uintptr_t> heldKeys;   // keys held down, as IsKeyHeld answers
+  AccessView* accessView = nullptr;  // what the program offers assistive technology
 };
 
 HeadlessState& Headless();

@@ -5,21 +5,9 @@
 #include <cstdint>
 #include <cstring>
 
-namespace {
+#include "portable/window_scale.h"
 
-// A whole decimal number with nothing but blanks around it; -1 otherwise (or beyond 9999).
-int WholeNumber(const char* text) {
-  if (text == nullptr) return -1;
-  while (*text == ' ' || *text == '\t') ++text;
-  int value = 0;
-  int digits = 0;
-  for (; *text >= '0' && *text <= '9'; ++text) {
-    if (++digits > 4) return -1;
-    value = value * 10 + (*text - '0');
-  }
-  while (*text == ' ' || *text == '\t') ++text;
-  return digits > 0 && *text == '\0' ? value : -1;
-}
+namespace {
 
 // The dots per inch of "Xft.dpi:" in the resource text (decimals dropped); -1 when absent.
 int XftDpi(const char* resources) {
@@ -48,22 +36,11 @@ int XftDpi(const char* resources) {
 }  // namespace
 
 int WantedScale(const char* quorelScale, const char* gdkScale, const char* xResources) {
-  const int own = WholeNumber(quorelScale);
-  if (own >= 1 && own <= kLargestScale) return own;
-  const int gdk = WholeNumber(gdkScale);
+  const int own = OwnScale(quorelScale);
+  if (own > 0) return own;
+  const int gdk = WholeNumberIn(gdkScale);
   if (gdk >= 1) return std::min(gdk, kLargestScale);
-  const int dpi = XftDpi(xResources);
-  if (dpi > 0) return std::clamp(dpi / 96, 1, kLargestScale);
-  return 1;
-}
-
-int FittingScale(int wanted, int width, int height, int screenWidth, int screenHeight) {
-  if (screenWidth <= 0 || screenHeight <= 0) return 1;
-  for (int scale = std::min(wanted, kLargestScale); scale > 1; --scale) {
-    if (int64_t{width} * scale <= screenWidth && int64_t{height} * scale <= screenHeight)
-      return scale;
-  }
-  return 1;
+  return ScaleForDpi(XftDpi(xResources));
 }
 
 bool EnlargeArea(SDL_Surface* picture, const SDL_Rect& area, SDL_Surface* window, int scale) {

@@ -5,18 +5,14 @@
 
 #include <SDL.h>
 
-// Largest factor a window is enlarged by.
-constexpr int kLargestScale = 4;
+#include "portable/window_scale.h"
 
 // The factor asked for: quorelScale (QUOREL_SCALE) when it is a whole number from 1 to 4; else
 // gdkScale (GDK_SCALE) when it is a whole number of at least 1 (4 at most is taken); else the
 // X resources' "Xft.dpi" (xResources: the resource database as text, as RESOURCE_MANAGER holds
-// it) divided by 96, rounded down, from 1 to 4; else 1. Null or malformed values are skipped.
+// it) divided by 96, rounded down, from 1 to 4 (ScaleForDpi); else 1. FittingScale
+// (portable/window_scale.h) then cuts it to the screen. Null or malformed values are skipped.
 int WantedScale(const char* quorelScale, const char* gdkScale, const char* xResources);
-
-// The largest factor from 1 to wanted at which width x height fits into screenWidth x
-// screenHeight; 1 when none does or the screen's size is unknown (0 or less).
-int FittingScale(int wanted, int width, int height, int screenWidth, int screenHeight);
 
 // Copies area of picture onto window enlarged scale times, each pixel a scale x scale block at
 // scale times its place, cut to window. Both surfaces of the same 32-bit format; false (nothing

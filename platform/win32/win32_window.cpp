@@ -3,11 +3,21 @@
 
 #include "platform/keys.h"
 #include "platform/win32/win32_handles.h"
+#include "platform/win32/win32_window_scale.h"
 #include "platform/window.h"
 
-DrawTarget* GetWindowTarget(WindowHandle window) { return ToTarget(GetDC(ToHwnd(window))); }
+// A scaled window is drawn on its picture, which is shown enlarged when handed back.
+DrawTarget* GetWindowTarget(WindowHandle window) {
+  if (HDC picture = TakePicture(ToHwnd(window))) return ToTarget(picture);
+  return ToTarget(GetDC(ToHwnd(window)));
+}
 
 void ReleaseWindowTarget(WindowHandle window, DrawTarget* target) {
+  if (IsPicture(ToDc(target))) {
+    ReleasePicture(ToHwnd(window));
+    ShowPictureNow();
+    return;
+  }
   ReleaseDC(ToHwnd(window), ToDc(target));
 }
 
@@ -26,10 +36,7 @@ void MoveWindowToTop(WindowHandle window, int32_t x, int32_t y) {
 }
 
 void SizeWindowForClient(WindowHandle window, int32_t width, int32_t height) {
-  const int outerWidth = width + 2 * GetSystemMetrics(SM_CXDLGFRAME);
-  const int outerHeight = height + GetSystemMetrics(SM_CYSIZE) +
-                          2 * GetSystemMetrics(SM_CYDLGFRAME) + GetSystemMetrics(SM_CYBORDER);
-  SetWindowPos(ToHwnd(window), HWND_TOP, 0, 0, outerWidth, outerHeight, SWP_NOMOVE);
+  ScaleWindowFor(ToHwnd(window), width, height);
 }
 
 void ShowWindowNow(WindowHandle window) { ShowWindow(ToHwnd(window), SW_SHOW); }
@@ -43,7 +50,9 @@ void InvalidateArea(WindowHandle window, const Rect* rect) {
     InvalidateRect(ToHwnd(window), nullptr, FALSE);
     return;
   }
-  RECT r{rect->left, rect->top, rect->right, rect->bottom};
+  // The rectangle is in the picture's pixels; a scaled window shows each as a block.
+  const int scale = WindowScale();
+  RECT r{rect->left * scale, rect->top * scale, rect->right * scale, rect->bottom * scale};
   InvalidateRect(ToHwnd(window), &r, FALSE);
 }
 

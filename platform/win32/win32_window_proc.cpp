@@ -2,7 +2,9 @@
 // Hands every message to the window's event receiver; no drawing or state of its own.
 #include "platform/win32/win32_window_proc.h"
 
+#include "platform/win32/win32_access.h"
 #include "platform/win32/win32_handles.h"
+#include "platform/win32/win32_window_scale.h"
 #include "platform/window_events.h"
 
 namespace {
@@ -18,6 +20,7 @@ class ScopedPaint {
   ScopedPaint& operator=(const ScopedPaint&) = delete;
 
   HDC dc() const { return dc_; }
+  const RECT& rect() const { return paint_.rcPaint; }
   // The invalid rectangle, right and bottom exclusive.
   Rect area() const {
     return Rect{paint_.rcPaint.left, paint_.rcPaint.top, paint_.rcPaint.right,
@@ -30,9 +33,21 @@ class ScopedPaint {
   HDC dc_;
 };
 
+// WM_DPICHANGED (Windows 8.1), which older headers lack.
+constexpr UINT kDpiChanged = 0x02E0;
+
+// A scaled window paints the picture's pixels under the invalid area, then shows them enlarged.
 void Paint(HWND window) {
   ScopedPaint paint(window);
   if (paint.dc() == nullptr) return;
+  if (HDC picture = TakePicture(window)) {
+    const RECT part = ToPicture(paint.rect());
+    const Rect area{part.left, part.top, part.right, part.bottom};
+    receiver->OnPaint(ToTarget(picture), &area);
+    ReleasePicture(window);
+    ShowPicture(paint.dc(), &part);
+    return;
+  }
   const Rect area = paint.area();
   receiver->OnPaint(ToTarget(paint.dc()), &area);
 }
@@ -49,6 +64,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       return 0;
     case WM_DESTROY:
       receiver->OnDestroy();
+      ForgetWindowScale();
       return 0;
     case WM_PAINT:
       Paint(window);
@@ -76,12 +92,24 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
                                                  : DefWindowProcA(window, message, wParam, lParam);
     case WM_SYSCOMMAND:
       return receiver->OnSysCommand(wParam) ? 0 : DefWindowProcA(window, message, wParam, lParam);
-    // Pointer input: x and y are the unsigned halves of lParam, the key flags wParam.
+    // Pointer input: x and y are the unsigned halves of lParam, the key flags wParam; the core
+    // works in the picture's pixels, so a scaled window's points are divided down.
     case WM_MOUSEMOVE:
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:
     case WM_LBUTTONDBLCLK:
-      receiver->OnMouse(message, LOWORD(lParam), HIWORD(lParam), wParam);
+      receiver->OnMouse(message, LOWORD(lParam) / WindowScale(), HIWORD(lParam) / WindowScale(),
+                        wParam);
+      return 0;
+    // Assistive technology asks for the client object, and presses an entry through it.
+    case WM_GETOBJECT:
+      if (LRESULT object = AnswerObjectRequest(window, wParam, lParam)) return object;
+      return DefWindowProcA(window, message, wParam, lParam);
+    case kAccessPressMessage:
+      PressAccessEntry(wParam);
+      return 0;
+    case kDpiChanged:
+      RescaleWindow(window, LOWORD(wParam));
       return 0;
     default:
       return DefWindowProcA(window, message, wParam, lParam);

@@ -79,7 +79,7 @@ class WineBuild:
     click_hold = 0.3  # and the button is held long enough to be seen
     path_separator = "\\"
     disc_name = "medium 'one two"  # Windows names cannot hold a double quote
-    scale_skip_reason = "Windows enlarges programs that are not DPI-aware itself"
+    scale_source = "192 dots per inch"  # what asks for factor 2: the prefix's LogPixels
 
     def __init__(self, options, screen, work):
         from wine import WinePrefix, WindowHelper, windows_path
@@ -144,6 +144,24 @@ class WineBuild:
     def start(self, cwd, arguments=()):
         return Menu(self.prefix.start(self.program, arguments, cwd=cwd))
 
+    def start_scaled(self, cwd, factor):
+        """The menu on a screen of factor x 96 dots per inch: the prefix's LogPixels, which a
+        Wine process reads as it starts, is put back once the menu's window is shown."""
+        key, name = "HKCU\\Control Panel\\Desktop", "LogPixels"
+        before = self.prefix.registry_value(key, name)
+        self.prefix.set_registry_value(key, name, 96 * factor, "REG_DWORD")
+        try:
+            menu = self.start(cwd)
+            try:
+                self.wait_main(menu)
+            except BaseException:
+                menu.kill()
+                raise
+            return menu
+        finally:
+            self.prefix.set_registry_value(key, name, None if before is None
+                                           else int(before, 0), "REG_DWORD")
+
     def wait_main(self, menu, timeout=None):
         """The X window that Wine made for the client area (it carries the process id), and the
         helper's line of the same window."""
@@ -205,6 +223,23 @@ class WineBuild:
             except TimeoutError:
                 continue
         raise TimeoutError("Alt+/ did not open the About box after three clicks and keys")
+
+    # --- assistive technology: the window's MSAA client object, read by the helper ------------
+
+    access_skip_reason = None
+
+    def access_listen(self):
+        self.helper.hook()
+
+    def access(self, menu):
+        return self.helper.access(menu.hwnd)
+
+    def access_press(self, menu, child):
+        return self.helper.press(menu.hwnd, child)
+
+    def access_events(self, menu):
+        """The focus and reorder events of the menu's window heard since the last call."""
+        return [e[:1] + e[2:] for e in self.helper.events() if e[1] == menu.hwnd.hwnd]
 
     def prepare_keys(self, pointer, rest):
         """Keys reach a Wine window after a click on it, with the pointer at rest a moment."""

@@ -1,6 +1,8 @@
 # One menu process driven by keys alone: Tab and Enter start the marker program, Page Down turns
 # the page, Enter opens the LINK level, Backspace returns to the same page and marks, Escape on
-# the first level asks the exit question; the focus frame from the first key.
+# the first level asks the exit question; the focus frame from the first key. Where the build
+# offers accessibility objects, a screen reader's view is read along: the entries, the focus
+# moving with Tab, the default action starting the marker, and the next page's entries.
 import os
 
 from kit import Pointer, dump as tool_dump, expect_second_menu, no_then_yes, picture_report, \
@@ -20,6 +22,85 @@ def focus_dots(picture, plain, rect):
         a, b = picture.pixel(x, top), plain.pixel(x, top)
         inverted += all(p == 255 - q for p, q in zip(a, b))
     return inverted
+
+
+# MSAA's numbers: the role of every entry and the states told.
+ROLE_PUSHBUTTON = 0x2B
+STATE_FOCUSED, STATE_FOCUSABLE, STATE_TRAVERSED = 0x4, 0x100000, 0x800000
+SIZE_SLACK = 8  # pixels an entry's size may differ by where the build's fonts are not the tool's
+BUTTON_NAMES = {"exitButton": ("hintExit", "Exit"), "returnButton": ("hintReturn", "Back"),
+                "forwardButton": ("hintForward", "Next page"),
+                "backwardButton": ("hintBackward", "Previous page")}
+
+
+def told_entries(dump):
+    """(name, description, rect) of each visible entry, as a screen reader is to be told them:
+    an item's caption and hint, a page button's hint or its own short name."""
+    told = []
+    for entry in dump["page"]["visible"]:
+        if entry["kind"] == "item":
+            item = dump["items"][entry["index"]]
+            told.append((item["text"] or "", item["hint"] or "", entry["rect"]))
+        else:
+            key, own = BUTTON_NAMES[entry["kind"]]
+            told.append((dump["settings"][key] or own, "", entry["rect"]))
+    return told
+
+
+def check_access(build, results, menu, window, dump, label, focused=0, visited=(), scale=1):
+    """The client object's children against the dump: names, descriptions, one role, the
+    states (focused: the child id with the highlight, 0 for none, when the focus is the window
+    itself or elsewhere; visited: child ids), the locations on the screen (in a window enlarged
+    scale times), the default action, hit tests and navigation."""
+    whole, children = build.access(menu)
+    print("# %s: %r (role %d, state 0x%x, focus %d)" % (label, whole["name"], whole["role"],
+                                                        whole["state"], whole["focus"]))
+    for c in children:
+        print("#   %d %r %r role 0x%x state 0x%x at %r %r" % (
+            c["child"], c["name"], c["description"], c["role"], c["state"], c["location"],
+            c["action"]))
+    told = told_entries(dump)
+    results.check("%s: the client object carries the title and the entries, named and "
+                  "described" % label,
+                  whole["name"] == dump["settings"]["titleText"]
+                  and [(c["name"], c["description"]) for c in children]
+                  == [(n, d) for n, d, _ in told],
+                  "%r; %r" % (whole, [(c["name"], c["description"]) for c in children]))
+    wrong = []
+    for number, (child, (_, _, rect)) in enumerate(zip(children, told), 1):
+        left, top, right, bottom = rect
+        state = STATE_FOCUSABLE | (STATE_FOCUSED if number == focused else 0) | \
+            (STATE_TRAVERSED if number in visited else 0)
+        expected = {"role": ROLE_PUSHBUTTON, "state": state, "action": "Press", "hit": number,
+                    "next": number + 1 if number < len(told) else 0,
+                    "corner": (window.x + scale * left, window.y + scale * top)}
+        got = dict(child, corner=child["location"][:2])
+        wrong += ["%d %s: %r, not %r" % (number, key, got[key], value)
+                  for key, value in expected.items() if got[key] != value]
+        # The size is the caption's: another build's fonts measure a few pixels apart.
+        size = (scale * (right - left + 1), scale * (bottom - top + 1))
+        if any(abs(a - b) > scale * SIZE_SLACK for a, b in zip(child["location"][2:], size)):
+            wrong.append("%d size: %r, not about %r" % (number, child["location"][2:], size))
+    results.check("%s: one role, the states, screen locations, Press, hit tests and "
+                  "navigation of each entry" % label,
+                  not wrong and whole["focus"] in ((focused,) if focused else (0, -1)),
+                  "; ".join(wrong) + " focus %d" % whole["focus"])
+
+
+def wait_access_events(build, results, menu, label, wanted):
+    """Waits for the events in wanted (("focus", child) or ("reorder",)) to be heard."""
+    heard = []
+
+    def all_heard():
+        heard.extend(build.access_events(menu))
+        return all(event in heard for event in wanted)
+
+    try:
+        wait_for("the events %r" % (wanted,), all_heard, build.state_timeout, 0.5)
+    except TimeoutError:
+        pass
+    results.check("%s: %s heard" % (label, ", ".join(" ".join(map(str, e)) for e in wanted)),
+                  all(event in heard for event in wanted), "heard %r" % heard)
 
 
 def scenario_keyboard(build, options, results, work):
@@ -53,6 +134,12 @@ def scenario_keyboard(build, options, results, work):
         plain = expect("keyboard: the menu opens with nothing highlighted", "plain", 0,
                        focus=False)
         item_rect = dump(0)["items"][0]["rect"]
+        access = build.access_skip_reason is None
+        if access:
+            build.access_listen()
+            check_access(build, results, menu, window, dump(0), "access as opened")
+        else:
+            print("# keyboard: accessibility skipped, %s" % build.access_skip_reason)
 
         # A Tab that was lost changed nothing, so it is sent again after the window has been
         # made ready for keys once more, with the pointer resting longer each time.
@@ -72,11 +159,28 @@ def scenario_keyboard(build, options, results, work):
                       focus_dots(framed, plain, item_rect) >= 15,
                       "%d of 40 pixels inverted" % focus_dots(framed, plain, item_rect))
 
+        if access:
+            check_access(build, results, menu, window, dump(0), "access after Tab", focused=1)
+            wait_access_events(build, results, menu, "access after Tab", [("focus", 1)])
+
         build.send_key(window, "Return")
         check_marker(build, results, workdir, "Tab and Enter")
+        if access:
+            os.remove(os.path.join(workdir, "marker.txt"))
+            answer = build.access_press(menu, 1)
+            results.check("accDoDefaultAction on the first entry is taken", answer == "ok",
+                          answer)
+            check_marker(build, results, workdir, "accDoDefaultAction")
+            check_access(build, results, menu, window, dump(0), "access after Enter",
+                         focused=1, visited=(1,))
 
         build.send_key(window, "Next")  # Page Down
         expect("Page Down: page 1, its first entry highlighted", "page1", 1, visited=[0])
+        if access:
+            wait_access_events(build, results, menu, "access after Page Down",
+                               [("reorder",), ("focus", 1)])
+            check_access(build, results, menu, window, dump(1), "access after Page Down",
+                         focused=1)
 
         second = tool_dump(build, options, folder, "second.ini")
         build.send_key(window, "Return")

@@ -18,16 +18,39 @@
 //                        end) or "missing"
 //   run COMMAND          starts the command line (the rest of the line) as the log-on starts a
 //                        Run value, and waits for it to end: "exit CODE", or "failed ERROR"
+//   access HWND          reads the window's client object (AccessibleObjectFromWindow): a line
+//                        "self<TAB>NAME<TAB>ROLE<TAB>STATE<TAB>COUNT<TAB>FOCUS", then one per
+//                        child 1..COUNT: "CHILD<TAB>NAME<TAB>DESCRIPTION<TAB>ROLE<TAB>STATE<TAB>
+//                        LEFT<TAB>TOP<TAB>WIDTH<TAB>HEIGHT<TAB>ACTION<TAB>HIT<TAB>NEXT" (HIT: the
+//                        child accHitTest finds at its centre; NEXT: accNavigate's next one, 0
+//                        for none), then "end"; "failed HRESULT" when there is no object
+//   press HWND CHILD     accDoDefaultAction on the child: "ok" or "failed HRESULT"
+//   hook                 starts listening to EVENT_OBJECT_FOCUS and EVENT_OBJECT_REORDER of
+//                        every process: "ok" or "failed"
+//   events               what was heard since the last call: "focus HWND CHILD" or
+//                        "reorder HWND" lines, then "end"
 //   quit                 ends with exit code 0 (so does the end of stdin)
 // Anything else answers "error" and the rest of the line. HWND and ID take decimal or 0x hex.
+// Window messages are handled while the helper waits for its next command, so that the events
+// of the hook arrive (and their senders are not kept waiting).
+#include <oleacc.h>
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
+
+// Hexadecimal with 0x, as the list prints handles.
+std::string HandleText(HWND window) {
+  char text[32];
+  std::snprintf(text, sizeof text, "0x%lx",
+                static_cast<unsigned long>(reinterpret_cast<uintptr_t>(window)));
+  return text;
+}
 
 std::string Escaped(const char* text) {
   static constexpr char kSpecial[] = "\\\t\n\r";
@@ -90,10 +113,7 @@ BOOL CALLBACK ListTopLevel(HWND window, LPARAM) {
   GetClientRect(window, &client);
   DWORD processId = 0;
   GetWindowThreadProcessId(window, &processId);
-  char head[64];
-  std::snprintf(head, sizeof head, "0x%lx",
-                static_cast<unsigned long>(reinterpret_cast<uintptr_t>(window)));
-  ChildList children{window, std::string(head) + "\t" + Escaped(className) + "\t" +
+  ChildList children{window, HandleText(window) + "\t" + Escaped(className) + "\t" +
                                  Escaped(WindowText(window).c_str())};
   char numbers[64];
   std::snprintf(numbers, sizeof numbers, "\t%ld\t%ld\t%lu", client.right - client.left,
@@ -175,6 +195,125 @@ std::string RunCommand(const char* command) {
   return "exit " + std::to_string(code);
 }
 
+// --- Accessibility: the client object of a window, read as a screen reader reads it ----------
+
+VARIANT Child(LONG id) {
+  VARIANT value;
+  VariantInit(&value);
+  value.vt = VT_I4;
+  value.lVal = id;
+  return value;
+}
+
+std::string Text(BSTR text) {
+  if (text == nullptr) return "";
+  char narrow[1024] = "";
+  WideCharToMultiByte(CP_ACP, 0, text, -1, narrow, sizeof narrow, nullptr, nullptr);
+  SysFreeString(text);
+  return Escaped(narrow);
+}
+
+LONG Number(const VARIANT& value) { return value.vt == VT_I4 ? value.lVal : -1; }
+
+std::string Failed(HRESULT result) {
+  char text[32];
+  std::snprintf(text, sizeof text, "failed 0x%lx", static_cast<unsigned long>(result));
+  return text;
+}
+
+IAccessible* ClientObject(HWND window, HRESULT* result) {
+  IAccessible* client = nullptr;
+  *result = AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                                       reinterpret_cast<void**>(&client));
+  return SUCCEEDED(*result) ? client : nullptr;
+}
+
+std::string ReadAccess(HWND window) {
+  HRESULT result = S_OK;
+  IAccessible* client = ClientObject(window, &result);
+  if (client == nullptr) return Failed(result);
+  BSTR text = nullptr;
+  VARIANT value;
+  VariantInit(&value);
+  client->get_accName(Child(CHILDID_SELF), &text);
+  std::string line = "self\t" + Text(text);
+  client->get_accRole(Child(CHILDID_SELF), &value);
+  line += "\t" + std::to_string(Number(value));
+  client->get_accState(Child(CHILDID_SELF), &value);
+  line += "\t" + std::to_string(Number(value));
+  LONG count = 0;
+  client->get_accChildCount(&count);
+  line += "\t" + std::to_string(count);
+  VariantInit(&value);
+  client->get_accFocus(&value);
+  line += "\t" + std::to_string(Number(value));
+  std::printf("%s\n", line.c_str());
+  for (LONG child = 1; child <= count; ++child) {
+    line = std::to_string(child);
+    text = nullptr;
+    client->get_accName(Child(child), &text);
+    line += "\t" + Text(text);
+    text = nullptr;
+    client->get_accDescription(Child(child), &text);
+    line += "\t" + Text(text);
+    client->get_accRole(Child(child), &value);
+    line += "\t" + std::to_string(Number(value));
+    client->get_accState(Child(child), &value);
+    line += "\t" + std::to_string(Number(value));
+    LONG left = 0, top = 0, width = 0, height = 0;
+    client->accLocation(&left, &top, &width, &height, Child(child));
+    for (LONG n : {left, top, width, height}) line += "\t" + std::to_string(n);
+    text = nullptr;
+    client->get_accDefaultAction(Child(child), &text);
+    line += "\t" + Text(text);
+    VariantInit(&value);
+    client->accHitTest(left + width / 2, top + height / 2, &value);
+    line += "\t" + std::to_string(Number(value));
+    VariantInit(&value);
+    const HRESULT navigated = client->accNavigate(NAVDIR_NEXT, Child(child), &value);
+    line += "\t" + std::to_string(navigated == S_OK ? Number(value) : 0);
+    std::printf("%s\n", line.c_str());
+  }
+  client->Release();
+  return "end";
+}
+
+std::string Press(HWND window, LONG child) {
+  HRESULT result = S_OK;
+  IAccessible* client = ClientObject(window, &result);
+  if (client == nullptr) return Failed(result);
+  result = client->accDoDefaultAction(Child(child));
+  client->Release();
+  return SUCCEEDED(result) ? "ok" : Failed(result);
+}
+
+std::vector<std::string> heard;  // the events the hook heard, as the events command prints them
+
+void CALLBACK Heard(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG child, DWORD,
+                    DWORD) {
+  if (object != OBJID_CLIENT) return;
+  if (event == EVENT_OBJECT_FOCUS) {
+    heard.push_back("focus " + HandleText(window) + " " + std::to_string(child));
+  } else if (event == EVENT_OBJECT_REORDER) {
+    heard.push_back("reorder " + HandleText(window));
+  }
+}
+
+const char* Hook() {
+  static HWINEVENTHOOK hook = nullptr;
+  if (hook == nullptr) {
+    hook = SetWinEventHook(EVENT_OBJECT_REORDER, EVENT_OBJECT_FOCUS, nullptr, Heard, 0, 0,
+                           WINEVENT_OUTOFCONTEXT);
+  }
+  return hook != nullptr ? "ok" : "failed";
+}
+
+const char* PrintEvents() {
+  for (const std::string& line : heard) std::printf("%s\n", line.c_str());
+  heard.clear();
+  return "end";
+}
+
 // Runs one command line; false for quit.
 bool Run(const char* line) {
   char verb[32] = "";
@@ -203,6 +342,17 @@ bool Run(const char* line) {
   } else if (std::strcmp(verb, "endsession") == 0 && ReadNumber(&rest, &window)) {
     text = EndSession(ToWindow(window));
     answer = text.c_str();
+  } else if (std::strcmp(verb, "access") == 0 && ReadNumber(&rest, &window)) {
+    text = ReadAccess(ToWindow(window));
+    answer = text.c_str();
+  } else if (std::strcmp(verb, "press") == 0 && ReadNumber(&rest, &window) &&
+             ReadNumber(&rest, &id)) {
+    text = Press(ToWindow(window), static_cast<LONG>(id));
+    answer = text.c_str();
+  } else if (std::strcmp(verb, "hook") == 0) {
+    answer = Hook();
+  } else if (std::strcmp(verb, "events") == 0) {
+    answer = PrintEvents();
   } else if (std::strcmp(verb, "run") == 0 && *rest != '\0') {
     text = RunCommand(rest);
     answer = text.c_str();
@@ -215,14 +365,46 @@ bool Run(const char* line) {
   return true;
 }
 
+// Standard input is read on a thread of its own, one line at a time, so that the main thread
+// can handle window messages while it waits.
+struct Input {
+  HANDLE ready = CreateEventA(nullptr, FALSE, FALSE, nullptr);  // a line (or the end) waits
+  HANDLE taken = CreateEventA(nullptr, FALSE, FALSE, nullptr);  // the line was run
+  char line[4096] = "";
+  bool ended = false;
+};
+
+DWORD WINAPI ReadInput(void* parameter) {
+  Input* input = static_cast<Input*>(parameter);
+  for (;;) {
+    input->ended = std::fgets(input->line, sizeof input->line, stdin) == nullptr;
+    SetEvent(input->ready);
+    if (input->ended) return 0;
+    WaitForSingleObject(input->taken, INFINITE);
+  }
+}
+
 }  // namespace
 
 int main() {
-  char line[4096];
-  while (std::fgets(line, sizeof line, stdin) != nullptr) {
-    line[std::strcspn(line, "\r\n")] = '\0';
-    if (!Run(line)) break;
+  CoInitialize(nullptr);
+  Input input;
+  HANDLE reader = CreateThread(nullptr, 0, ReadInput, &input, 0, nullptr);
+  if (reader == nullptr) return 1;
+  for (;;) {
+    const DWORD woken = MsgWaitForMultipleObjects(1, &input.ready, FALSE, INFINITE, QS_ALLINPUT);
+    if (woken == WAIT_OBJECT_0 + 1) {
+      MSG message;
+      while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+      continue;
+    }
+    if (input.ended) break;
+    input.line[std::strcspn(input.line, "\r\n")] = '\0';
+    const bool more = Run(input.line);
     std::fflush(stdout);
+    if (!more) break;
+    SetEvent(input.taken);
   }
+  CoUninitialize();
   return 0;
 }

@@ -55,13 +55,26 @@ class WinePrefix:
         return subprocess.Popen(["wine", program] + list(arguments), cwd=cwd, env=self.environment,
                                 stdin=stdin, stdout=stdout, stderr=subprocess.DEVNULL)
 
-    def registry_value(self, key, name):
-        """A value of the 32-bit registry view, or None when it is missing. reg.exe is a 64-bit
-        program: the 64-bit loader runs it without emulation."""
+    def _reg(self, *arguments):
+        """reg.exe with arguments. It is a 64-bit program: the 64-bit loader runs it without
+        emulation."""
         loader = "/usr/lib/wine/wine64" if os.access("/usr/lib/wine/wine64", os.X_OK) else "wine"
-        result = subprocess.run([loader, "reg", "query", key, "/v", name, "/reg:32"],
-                                env=self.environment, stdin=subprocess.DEVNULL,
-                                capture_output=True, text=True, errors="replace", timeout=300)
+        return subprocess.run([loader, "reg"] + list(arguments), env=self.environment,
+                              stdin=subprocess.DEVNULL, capture_output=True, text=True,
+                              errors="replace", timeout=300)
+
+    def set_registry_value(self, key, name, value, kind="REG_SZ"):
+        """Sets a value (None: deletes it); raises when reg.exe refuses."""
+        if value is None:
+            result = self._reg("delete", key, "/v", name, "/f")
+        else:
+            result = self._reg("add", key, "/v", name, "/t", kind, "/d", str(value), "/f")
+        if result.returncode != 0 and value is not None:
+            raise RuntimeError("reg add %s %s: %s" % (key, name, result.stderr.strip()))
+
+    def registry_value(self, key, name):
+        """A value of the 32-bit registry view, or None when it is missing."""
+        result = self._reg("query", key, "/v", name, "/reg:32")
         if result.returncode != 0:
             return None
         for line in result.stdout.splitlines():
@@ -172,6 +185,51 @@ class WindowHelper:
         if not answer.startswith("exit "):
             raise AssertionError("the helper could not run %r: %s" % (command, answer))
         return int(answer[5:])
+
+    def access(self, window):
+        """The window's client object as the helper reads it: (self, children), self a dict of
+        name, role, state, count, focus; each child a dict of child, name, description, role,
+        state, location (left, top, width, height), action, hit and next."""
+        self._send("access %s" % window.hwnd)
+        first = self._line(60)
+        if first.startswith("failed"):
+            raise AssertionError("no client object for %r: %s" % (window, first))
+        fields = first.split("\t")
+        whole = {"name": _unescape(fields[1]), "role": int(fields[2]), "state": int(fields[3]),
+                 "count": int(fields[4]), "focus": int(fields[5])}
+        children = []
+        while True:
+            line = self._line(60)
+            if line == "end":
+                return whole, children
+            f = line.split("\t")
+            children.append({"child": int(f[0]), "name": _unescape(f[1]),
+                             "description": _unescape(f[2]), "role": int(f[3]),
+                             "state": int(f[4]), "location": tuple(int(n) for n in f[5:9]),
+                             "action": _unescape(f[9]), "hit": int(f[10]), "next": int(f[11])})
+
+    def press(self, window, child):
+        """accDoDefaultAction on the child: "ok" or "failed HRESULT"."""
+        self._send("press %s %d" % (window.hwnd, child))
+        return self._line(60)
+
+    def hook(self):
+        """Starts listening to focus and reorder events."""
+        self._send("hook")
+        answer = self._line(60)
+        if answer != "ok":
+            raise AssertionError("the helper could not hook the events: %s" % answer)
+
+    def events(self):
+        """The events heard since the last call: ("focus", hwnd, child) or ("reorder", hwnd)."""
+        self._send("events")
+        heard = []
+        while True:
+            line = self._line(60)
+            if line == "end":
+                return heard
+            parts = line.split()
+            heard.append((parts[0], parts[1]) + tuple(int(p) for p in parts[2:]))
 
     def find(self, class_name=None, caption=None, child=None, exclude=()):
         return [w for w in self.windows()

@@ -1,11 +1,14 @@
 // Pointer and keyboard input: the hover, press and release states with their cursors, sounds
 // and repaints, what a click on each kind of entry does (page buttons, exit and return, LINK,
-// the shell, targets that are missing, headings), and the keys that move the same highlight
-// and click through the same path.
+// the shell, targets that are missing, headings), the keys that move the same highlight
+// and click through the same path, and the entries as assistive technology is shown them.
 #include <cstring>
+#include <functional>
 #include <map>
 
+#include "app/entry_access.h"
 #include "menu/page_state.h"
+#include "platform/copy_text.h"
 #include "platform/keys.h"
 #include "platform/profile_store.h"
 #include "tests/unit/app_fixture.h"
@@ -662,6 +665,92 @@ TEST_F(KeyboardInputTest, TheFocusFrameFollowsTheHighlightFromTheFirstKey) {
   app_->OnKey(KeyMessageDown, KeyTab, 0);
   ASSERT_EQ(1, Paint());
   EXPECT_EQ(plain, pixels());
+}
+
+// The view that assistive technology reads, after each event that the watch hands on: each
+// entry as name(description), * highlighted, + visited; and the notice the backend was given.
+TEST_F(KeyboardInputTest, TheAccessViewFollowsTheVisibleListAndTellsItsChanges) {
+  WindowEvents* events = WatchEntries(*app_);
+  AccessView* view = HeadlessAccessView();
+  ASSERT_NE(nullptr, view);
+  const auto shown = [view] {
+    std::string text;
+    for (size_t i = 0; i < view->EntryCount(); ++i) {
+      AccessEntry entry;
+      EXPECT_TRUE(view->EntryAt(i, &entry));
+      text += std::string(i == 0 ? "" : " | ") + entry.name;
+      if (entry.description[0] != '\0') text += std::string("(") + entry.description + ")";
+      text += std::string(entry.highlighted ? "*" : "") + (entry.visited ? "+" : "");
+    }
+    return text;
+  };
+  const auto notice = [] {
+    std::string words;
+    for (const HeadlessEvent& e : HeadlessTakeEvents()) {
+      if (e.kind == Kind::AccessHighlight) words += "highlight ";
+      if (e.kind == Kind::AccessEntries) words += "entries ";
+    }
+    return words;
+  };
+  constexpr uint32_t kKey = KeyMessageDown;
+  const struct {
+    const char* what;
+    std::function<void()> act;
+    const char* notice;
+    const char* shown;
+  } steps[] = {
+      {"as opened", [] {}, "", "Run(Runs it) | Plain | Exit | Next page"},
+      {"Tab", [&] { events->OnKey(kKey, KeyTab, 0); }, "highlight ",
+       "Run(Runs it)* | Plain | Exit | Next page"},
+      {"a key that moves nothing", [&] { events->OnKey(kKey, 'A', 0); }, "",
+       "Run(Runs it)* | Plain | Exit | Next page"},
+      {"the pointer onto another entry",
+       [&] {
+         const CMenuItem* plain = Item("Plain");
+         events->OnMouse(kMove, static_cast<uint32_t>(plain->left + 1),
+                         static_cast<uint32_t>(plain->top + 1), 0);
+       },
+       "highlight ", "Run(Runs it) | Plain* | Exit | Next page"},
+      {"Page Down: other entries, the first highlighted; a page button is never visited",
+       [&] { events->OnKey(kKey, KeyPageDown, 0); }, "entries ",
+       "Sub(Opens the sub menu)* | Missing | Exit | Previous page | Next page"},
+      {"the default action on the LINK item opens its level", [&] { view->Press(0); }, "entries ",
+       "Deeper* | Back"},
+      {"the default action beyond the list does nothing", [&] { view->Press(2); }, "",
+       "Deeper* | Back"},
+      {"the default action on the return button", [&] { view->Press(1); }, "entries ",
+       "Sub(Opens the sub menu)*+ | Missing | Exit | Previous page | Next page"},
+  };
+  HeadlessTakeEvents();
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.what);
+    step.act();
+    EXPECT_EQ(step.notice, notice());
+    EXPECT_EQ(step.shown, shown());
+  }
+  // The hint of a page button names it, and rectangles are the entries' own, right and bottom
+  // exclusive.
+  CopyText(app_->page.forwardButton.hint, CMenuPage::kButtonHintSize, "More items");
+  AccessEntry last;
+  ASSERT_TRUE(view->EntryAt(view->EntryCount() - 1, &last));
+  EXPECT_STREQ("More items", last.name);
+  EXPECT_STREQ("", last.description);
+  const CMenuItem& sub = *Item("Sub");
+  AccessEntry first;
+  ASSERT_TRUE(view->EntryAt(0, &first));
+  EXPECT_EQ(sub.left, first.rect.left);
+  EXPECT_EQ(sub.top, first.rect.top);
+  EXPECT_EQ(sub.right + 1, first.rect.right);
+  EXPECT_EQ(sub.bottom + 1, first.rect.bottom);
+  EXPECT_FALSE(view->EntryAt(view->EntryCount(), &first));
+  // A level being loaded shows nothing, and nothing is pressed meanwhile.
+  app_->busy = 1;
+  EXPECT_EQ(0u, view->EntryCount());
+  EXPECT_FALSE(view->EntryAt(0, &first));
+  view->Press(0);
+  app_->busy = 0;
+  EXPECT_EQ(0, app_->sessionIndex);
+  EXPECT_EQ("", notice());
 }
 
 }  // namespace

@@ -535,6 +535,22 @@ TEST(SdlScale, TheLargestFactorThatFitsTheScreen) {
   }
 }
 
+// The Windows build's choice (portable/window_scale.h): QUOREL_SCALE over the window's DPI.
+TEST(SdlScale, WindowsTakesQuorelScaleElseTheDpi) {
+  const struct {
+    const char* quorel;
+    int dpi, scale;
+  } cases[] = {
+      {nullptr, 96, 1}, {nullptr, 144, 1}, {nullptr, 192, 2}, {nullptr, 288, 3}, {nullptr, 960, 4},
+      {nullptr, 0, 1},  {nullptr, -5, 1},  {"1", 192, 1},     {"3", 96, 3},      {" 4", 96, 4},
+      {"5", 192, 2},    {"0", 288, 3},     {"", 192, 2},      {"2.5", 96, 1},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.scale, WantedWindowsScale(c.quorel, c.dpi))
+        << (c.quorel != nullptr ? c.quorel : "-") << " at " << c.dpi;
+  }
+}
+
 TEST(SdlScale, EnlargingCopiesEachPixelAsABlock) {
   Canvas picture(3, 2);
   for (int32_t y = 0; y < 2; ++y)
