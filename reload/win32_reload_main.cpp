@@ -6,6 +6,7 @@
 #include <shellapi.h>
 
 #include "platform/log_on.h"
+#include "platform/win32/win32_system_library.h"
 #include "reload/win32_reload_argument.h"
 
 namespace {
@@ -18,6 +19,7 @@ char parameters[1024];
 }  // namespace
 
 extern "C" __attribute__((noreturn)) void ReloadEntry() {
+  LoadLibrariesFromSystemFolderOnly();
   const char* argument = ReloadArgumentText(GetCommandLineA());
   if (*argument == '\0') ExitProcess(0);
   GetPrivateProfileStringA("Config", "Exec", "", exec, sizeof(exec), argument);

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Fails when a Windows program imports a DLL that is not part of Windows itself:
-# the programs run from a disc and must carry their runtime inside.
+# Fails when a Windows program imports a DLL at load time that is not one of Windows' known DLLs:
+# the programs run from a disc and must carry their runtime inside, and Windows looks for any
+# other DLL in the program's own folder first (a Downloads folder, a shared stick), where a
+# planted one would run inside the program. Others are loaded at run time by full path.
 set -euo pipefail
-allowed='^(kernel32|user32|gdi32|advapi32|shell32|winmm|comctl32|comdlg32|ole32|oleaut32|msvcrt|ws2_32|shlwapi|version)\.dll$'
+allowed='^(kernel32|user32|gdi32|advapi32|shell32|comdlg32|ole32|oleaut32|msvcrt|ws2_32|shlwapi)\.dll$'
 status=0
 for exe in "$@"; do
   dlls=$(i686-w64-mingw32-objdump -p "$exe" | awk '/DLL Name:/ {print tolower($3)}')

@@ -16,3 +16,15 @@ Function SystemFunction(HMODULE module, const char* name) {
   // GetProcAddress hands every function back as one type; the caller names the real one.
   return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
 }
+
+// Where the system offers it (Windows 8, and 7 and Vista with the 2011 update), limits the
+// libraries loaded later, by the system on the program's behalf too, to the system folder and
+// full paths. Called first in each program's entry (inline: the reload program links no more).
+inline void LoadLibrariesFromSystemFolderOnly() {
+  using SetDirectories = BOOL(WINAPI*)(DWORD);
+  constexpr DWORD kSearchSystem32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
+  if (const auto set = SystemFunction<SetDirectories>(GetModuleHandleA("kernel32.dll"),
+                                                      "SetDefaultDllDirectories")) {
+    set(kSearchSystem32);
+  }
+}
