@@ -76,6 +76,10 @@ class EntryAccess : public WindowEvents, public AccessView {
     app_.OnMouse(message, x, y, keyState);
     Tell();
   }
+  void OnTimer(uintptr_t id) override {
+    app_.OnTimer(id);
+    Tell();
+  }
 
  private:
   // What the backend was last told about.

@@ -4,7 +4,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <utility>
 
 #include "menu/menu_page.h"
 #include "platform/handles.h"
@@ -16,6 +18,17 @@
 #include "render/dib.h"
 #include "render/menu_picture.h"
 #include "render/transition.h"
+
+// What a click on an entry hands to the shell: the verb, the file (a full path, or a web address
+// as written), the parameters and the working directory (null: none; the current directory).
+struct ShellStart {
+  const char* verb;
+  const char* file;
+  const char* parameters;
+  const char* directory;
+};
+// Where starts go instead of the shell (a preview shows them).
+using StartSink = std::function<void(const ShellStart&)>;
 
 // One level left behind on the session stack.
 struct SessionEntry {
@@ -81,6 +94,8 @@ class CMenuApp : public WindowEvents {
   // showing it; an empty sink shows it again. Tools that load menus with nobody to answer a
   // message box take the findings this way.
   void ReportFindingsTo(FindingSink sink);
+  // Hands what clicks would start to sink instead of the shell; an empty sink starts again.
+  void ReportStartsTo(StartSink sink) { starts_ = std::move(sink); }
   // Save and restore the remembered page and visited marks of a definition file.
   void SavePageState(const char* definitionFile);
   void RestorePageState(const char* fullPath);
@@ -207,6 +222,11 @@ class CMenuApp : public WindowEvents {
   CMenuPicture picture;
   // Where loads report what they find: ShowFinding unless ReportFindingsTo said otherwise.
   FindingSink findings_;
+  // Where clicks start what they stand for: the shell unless ReportStartsTo said otherwise.
+  StartSink starts_;
+
+  // Hands a clicked entry's target to the shell, or to starts_ when one is set.
+  void StartTarget(const ShellStart& start);
 
   // Asks for a repaint of entry's rectangle, and of the hint line.
   void InvalidateEntry(const CMenuItem& entry);

@@ -156,7 +156,7 @@ int CMenuApp::ActivateItem(CMenuItem* entry) {
   if (IsLinkVerb(verb.get())) {
     OpenMenu(fullPath, workDir.get(), 0);
   } else {
-    OpenWithShell(window, verb.get(), fullPath, parameters.get(), workDir.get());
+    StartTarget(ShellStart{verb.get(), fullPath, parameters.get(), workDir.get()});
   }
   ChangeCursor(arrowCursor);
   // Played to its end before the click is over.
@@ -169,10 +169,18 @@ int CMenuApp::OpenAddress(CMenuItem* entry) {
   const OptionalText address(entry->target);
   const OptionalText parameters(entry->parameters);
   const OptionalText workDir(entry->workDir);
-  OpenWithShell(window, verb.get(), address.get(), parameters.get(), workDir.get());
+  StartTarget(ShellStart{verb.get(), address.get(), parameters.get(), workDir.get()});
   ChangeCursor(arrowCursor);
   PlayMenuSound(SoundResourceName(IDW_CLICK), SoundResource);
   return 1;
+}
+
+void CMenuApp::StartTarget(const ShellStart& start) {
+  if (starts_) {
+    starts_(start);
+    return;
+  }
+  OpenWithShell(window, start.verb, start.file, start.parameters, start.directory);
 }
 
 int CMenuApp::TurnPage(int32_t delta, MenuSettings* pageSettings) {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/entry_access.h"
+#include "app/menu_preview.h"
 #include "platform/app_shell.h"
 #include "platform/copy_text.h"
 #include "platform/file_system.h"
@@ -79,6 +80,10 @@ int InitInstance(CMenuApp& app, void* instance, int showCommand, const char* com
 
 int MenuMain(void* instance, const char* commandLine, int showCommand, CommandLineRules rules) {
   LoadAppStrings();
+  std::string previewFile;
+  if (IsPreviewCommand(commandLine, &previewFile)) {
+    return PreviewMain(instance, previewFile.c_str(), showCommand);
+  }
   if (!ClaimSingleInstance(kInstanceGuardName)) {
     const std::string message = std::string(appTitle) + " is already running!";
     ShowMessageBox(nullptr, message.c_str(), appTitle, MessageOk);

@@ -87,6 +87,7 @@ uint32_t PageStateKey(const char* path, char* out, uint32_t size) {
 
 void WritePageState(CProfile& profile, const CMenuPage& page, const char* definitionFile,
                     const char* sessionFile) {
+  if (sessionFile == nullptr || sessionFile[0] == '\0') return;
   char section[kPageStateKeySize];
   const SessionFileScope scope(profile, sessionFile, definitionFile, section, sizeof section);
   profile.PutSectionInt(section, "Page", page.currentPage);
@@ -110,6 +111,11 @@ void WritePageState(CProfile& profile, const CMenuPage& page, const char* defini
 
 void ReadPageState(CProfile& profile, CMenuPage& page, const char* fullPath,
                    const char* sessionFile) {
+  // Without a session file every file starts on its first page with no marks.
+  if (sessionFile == nullptr || sessionFile[0] == '\0') {
+    page.currentPage = 0;
+    return;
+  }
   char section[kPageStateKeySize];
   const SessionFileScope scope(profile, sessionFile, fullPath, section, sizeof section);
   // Not compared with the number of pages: the layout shows an empty page beyond the last.

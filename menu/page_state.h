@@ -20,9 +20,11 @@ uint32_t PageStateKey(const char* path, char* out, uint32_t size);
 
 // Writes page's number ("Page") and its items' visited marks ("Selected", " %x" per group of 32
 // items) under definitionFile's key in sessionFile. The profile names its own file again after.
+// An empty sessionFile (a run that keeps no session) writes nothing.
 void WritePageState(CProfile& profile, const CMenuPage& page, const char* definitionFile,
                     const char* sessionFile);
 // Reads them back into page for the definition file fullPath: the page number unchecked, the
-// marks group by group (items past the last group keep theirs).
+// marks group by group (items past the last group keep theirs). An empty sessionFile gives page 0
+// and leaves the marks.
 void ReadPageState(CProfile& profile, CMenuPage& page, const char* fullPath,
                    const char* sessionFile);

@@ -26,6 +26,9 @@ void SizeWindowForClient(WindowHandle window, int32_t width, int32_t height);
 void ShowWindowNow(WindowHandle window);
 // Sets the caption (SetWindowTextA).
 void SetWindowCaption(WindowHandle window, const char* caption);
+// Asks for OnTimer(id) on the window's event receiver about every milliseconds from now on
+// (SetTimer); a second call with the same id changes the period. 1, or 0 when refused.
+int StartWindowTimer(WindowHandle window, uintptr_t id, uint32_t milliseconds);
 // Asks for a repaint of rect (right and bottom exclusive), or of the whole client area when
 // rect is null, without erasing the background (InvalidateRect with FALSE).
 void InvalidateArea(WindowHandle window, const Rect* rect);

@@ -43,6 +43,8 @@ class WindowEvents {
   virtual int OnSysCommand(uintptr_t command) = 0;
   // Pointer messages at x, y of the client area with the key-state flags.
   virtual void OnMouse(uint32_t message, uint32_t x, uint32_t y, uintptr_t keyState) = 0;
+  // WM_TIMER: a timer of StartWindowTimer fired. Only a receiver that starts timers answers.
+  virtual void OnTimer(uintptr_t id) { (void)id; }
 };
 
 // Sets what receives the main window's events from now on; null: nothing does (the backend

@@ -39,6 +39,7 @@ int ReplayJournal(JournalLevels& levels, const char* sessionFile) {
 }
 
 void WriteJournalEntry(int32_t level, const char* value, const char* sessionFile) {
+  if (sessionFile == nullptr || sessionFile[0] == '\0') return;
   char key[32];
   std::snprintf(key, sizeof key, "Session%d", static_cast<int>(level));
   WriteProfileValue(kSessionSection, key, value, sessionFile);

@@ -30,6 +30,7 @@ int ReplayJournal(JournalLevels& levels, const char* sessionFile);
 
 // Journals level ("Session<level>") with value, the definition file and working directory joined
 // by a comma, or empty when the level was left (an empty key ends the journal for a replay).
+// An empty sessionFile (a run that keeps no session) writes nothing.
 void WriteJournalEntry(int32_t level, const char* value, const char* sessionFile);
 
 // Empties every journal key above level, up to the last one a replay reads, that still holds a

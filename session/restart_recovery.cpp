@@ -21,6 +21,11 @@ std::string& SessionFileText() {
   return name;
 }
 
+bool& NoSession() {
+  static bool none = false;
+  return none;
+}
+
 bool IsSeparator(char c) { return c == '/' || c == '\\'; }
 
 // name is the session file's own name, alone or after a folder: only such a file is written
@@ -82,13 +87,16 @@ std::string WriteReloadProgram(const std::string& folder) {
 
 }  // namespace
 
-const char* SessionFile() { return SessionFileText().c_str(); }
+const char* SessionFile() { return NoSession() ? "" : SessionFileText().c_str(); }
 
 void UseSessionFile(const char* name) {
   SessionFileText() = name != nullptr && name[0] != '\0' ? name : kSessionFileName;
 }
 
+void KeepNoSession() { NoSession() = true; }
+
 void ChooseSessionFile(const char* restoreName) {
+  if (NoSession()) return;
   if (restoreName != nullptr && NamesSessionFile(restoreName)) {
     UseSessionFile(restoreName);
     return;
@@ -107,6 +115,7 @@ void ChooseSessionFile(const char* restoreName) {
 }
 
 void RegisterRestart(const char* workPath) {
+  if (NoSession()) return;
   const char* session = SessionFile();
   char program[kExecSize];
   bool complete = GetProgramPath(program, sizeof program) != 0;
@@ -158,6 +167,7 @@ void RegisterRestart(const char* workPath) {
 }
 
 void UnregisterRestart() {
+  if (NoSession()) return;
   const std::string folders[] = {WindowsDirectory(), PerUserDirectory(0)};
   for (const std::string& folder : folders) {
     if (folder.empty()) continue;

@@ -15,6 +15,11 @@ const char* SessionFile();
 // Makes name the session file of this run (null: the bare kSessionFileName again).
 void UseSessionFile(const char* name);
 
+// This run keeps no session (a preview, which may run beside the menu): SessionFile() is "" from
+// now on, so no level is journalled and no page or mark remembered, and ChooseSessionFile,
+// RegisterRestart and UnregisterRestart do nothing (another copy's recovery stays as it is).
+void KeepNoSession();
+
 // Chooses the session file before the first level is opened. A restore form's name that names
 // a session file (kSessionFileName, bare or after a separator) is used as it is, so the replay
 // rewrites the journal and pages it read. Otherwise the Windows directory when the session

@@ -25,6 +25,7 @@
 #include "tools/key_reference.h"
 #include "tools/menu_json.h"
 #include "tools/png_writer.h"
+#include "tools/preview_menu.h"
 #include "tools/render_all.h"
 #include "tools/shown_text.h"
 
@@ -42,6 +43,7 @@ constexpr char kSynopsis[] =
     "                         [--visited I,J,...]\n"
     "       quorel-tool render --all OUTDIR FILE [--windows WINXP,WIN98SE,...]\n"
     "       quorel-tool keys\n"
+    "       quorel-tool preview FILE [--program QUOREL]\n"
     "       quorel-tool dist MENUDIR OUTDIR [--iso FILE] [--label TEXT] [--force] [--json]\n"
     "                        [--exe QUOREL.EXE] [--linux DIR]\n";
 constexpr char kOptions[] =
@@ -53,6 +55,10 @@ constexpr char kOptions[] =
     "  render  writes the composed menu window to OUT.png; with --all every page of every level,\n"
     "          country and release to OUTDIR, and OUTDIR/contact-sheet.png\n"
     "  keys    prints the settings-key table of docs/authoring.md\n"
+    "  preview shows FILE in the menu's own window and reads it again within half a second of\n"
+    "          every save of a file it read; the check's findings go to standard error at the\n"
+    "          start and after every change, and a click prints what it would start (one JSON\n"
+    "          line on standard output) instead of starting it; closing the window ends it\n"
     "  dist    checks MENUDIR/Quorel.ini (exit 2 on errors), copies MENUDIR into the empty or new\n"
     "          OUTDIR and adds quorel.exe, autorun.inf, autorun.sh and the Linux program in\n"
     "          linux/; progress and a summary on standard error; exit 1 when something is refused\n"
@@ -61,6 +67,7 @@ constexpr char kOptions[] =
     "  --force         dist: go on despite errors from check\n"
     "  --exe FILE      dist: the Windows program to ship (default: the win32 build's)\n"
     "  --linux DIR     dist: the portable Linux program's folder (default: this build's)\n"
+    "  --program FILE  preview: the menu program to use (default: the one beside the tool)\n"
     "  --json          dist: the summary as JSON on standard output;\n"
     "                  check: one JSON array of findings (file, line, severity, code, message)\n"
     "  --country N     check: also check country N (those with a String section always are)\n"
@@ -400,6 +407,12 @@ int main(int argc, char** argv) {
   }
   try {
     if (argc >= 2 && std::string_view(argv[1]) == "dist") return Dist(ParseDist(argc, argv));
+    if (argc >= 2 && std::string_view(argv[1]) == "preview") {
+      PreviewOptions preview;
+      const std::string problem = ParsePreview(argc, argv, &preview);
+      if (!problem.empty()) throw UsageError{problem};
+      return RunPreview(preview);
+    }
     const Options options = ParseArguments(argc, argv);
     if (options.command == "check") return Check(options);
     if (options.command == "keys") return Keys();

@@ -13,11 +13,12 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "platform/app_shell.h"
 #include "platform/keys.h"
-#include "platform/sdl/sdl_single_instance.h"
 #include "platform/sdl/sdl_draw_target.h"
+#include "platform/sdl/sdl_single_instance.h"
 #include "platform/sdl/sdl_window_state.h"
 #include "platform/window.h"
 #include "platform/window_events.h"
@@ -36,7 +37,15 @@ WindowEvents* receiver = nullptr;
 std::atomic<bool> sessionEnding{false};
 std::atomic<int> modalDepth{0};
 
+// A timer of StartWindowTimer: fired from the loop, as WM_TIMER comes when nothing else waits.
+struct Timer {
+  uintptr_t id;
+  Uint32 period;
+  Uint32 due;  // SDL_GetTicks() value of the next firing
+};
+
 struct LoopState {
+  std::vector<Timer> timers;
   bool quitPosted = false;
   int quitCode = 0;
   bool lastKeyHadAlt = false;  // Alt was held at the key press that a text event belongs to
@@ -313,6 +322,25 @@ void Dispatch(const SDL_Event& event) {
   }
 }
 
+// Fires each timer whose time has come, once however late it is, and says how long the loop may
+// wait for events before the next one is due (at most kWakeMs).
+Uint32 FireTimers() {
+  Uint32 wait = kWakeMs;
+  const Uint32 now = SDL_GetTicks();
+  // By index: a timer call may start another timer.
+  for (size_t i = 0; i < Loop().timers.size(); ++i) {
+    const Timer timer = Loop().timers[i];
+    if (static_cast<Sint32>(now - timer.due) >= 0) {
+      Loop().timers[i].due = now + timer.period;
+      if (receiver != nullptr) receiver->OnTimer(timer.id);
+      if (timer.period < wait) wait = timer.period;
+    } else if (timer.due - now < wait) {
+      wait = timer.due - now;
+    }
+  }
+  return wait;
+}
+
 }  // namespace
 
 // --- Keys -----------------------------------------------------------------------------------
@@ -348,6 +376,20 @@ ModalScope::ModalScope() {
 }
 
 ModalScope::~ModalScope() { modalDepth.fetch_sub(1); }
+
+int StartWindowTimer(WindowHandle window, uintptr_t id, uint32_t milliseconds) {
+  if (KnownWindow(window) == nullptr) return 0;
+  const Uint32 period = milliseconds > 0 ? milliseconds : 1;
+  for (Timer& timer : Loop().timers) {
+    if (timer.id == id) {
+      timer.period = period;
+      timer.due = SDL_GetTicks() + period;
+      return 1;
+    }
+  }
+  Loop().timers.push_back(Timer{id, period, SDL_GetTicks() + period});
+  return 1;
+}
 
 // --- Messages sent to the window ------------------------------------------------------------
 
@@ -406,8 +448,9 @@ int RunMessageLoop(void* instance) {
         SDL_RaiseWindow(window->sdl);
       }
     }
+    const Uint32 wait = FireTimers();
     PaintNow(MainWindow());
     if (loop.quitPosted) continue;
-    if (SDL_WaitEventTimeout(&event, kWakeMs) != 0) Dispatch(event);
+    if (SDL_WaitEventTimeout(&event, static_cast<int>(wait)) != 0) Dispatch(event);
   }
 }

@@ -9,13 +9,18 @@
 namespace {
 
 constexpr char kUsage[] =
-    "Usage: quorel [DIR/FILE | NAME,DIR | --restore NAME]\n"
+    "Usage: quorel [DIR/FILE | NAME,DIR | --restore NAME | --preview FILE]\n"
     "A start-up menu for discs, sticks and folders, defined by an INI file.\n"
     "\n"
     "  quorel                 opens ./Quorel.ini\n"
     "  quorel DIR/FILE        opens Quorel.ini in DIR (the file name plays no part)\n"
     "  quorel NAME,DIR        opens the definition file NAME in DIR\n"
     "  quorel --restore NAME  replays the session file NAME, as after a restart\n"
+    "  quorel --preview FILE  shows FILE for its author: read again within half a second of\n"
+    "                         every save of a file it read (the last good state stays while\n"
+    "                         one cannot be read), a click prints what it would start as one\n"
+    "                         JSON line instead of starting it; no session file, no log-on\n"
+    "                         entry, and it may run beside the menu\n"
     "  quorel --help          shows this text\n"
     "  quorel --version       shows the version\n"
     "\n"

@@ -45,6 +45,10 @@ void SetWindowCaption(WindowHandle window, const char* caption) {
   SetWindowTextA(ToHwnd(window), caption);
 }
 
+int StartWindowTimer(WindowHandle window, uintptr_t id, uint32_t milliseconds) {
+  return SetTimer(ToHwnd(window), id, milliseconds, nullptr) != 0 ? 1 : 0;
+}
+
 void InvalidateArea(WindowHandle window, const Rect* rect) {
   if (rect == nullptr) {
     InvalidateRect(ToHwnd(window), nullptr, FALSE);

@@ -101,6 +101,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       receiver->OnMouse(message, LOWORD(lParam) / WindowScale(), HIWORD(lParam) / WindowScale(),
                         wParam);
       return 0;
+    case WM_TIMER:
+      receiver->OnTimer(wParam);
+      return 0;
     // Assistive technology asks for the client object, and presses an entry through it.
     case WM_GETOBJECT:
       if (LRESULT object = AnswerObjectRequest(window, wParam, lParam)) return object;
