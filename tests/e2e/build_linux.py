@@ -83,6 +83,7 @@ class LinuxBuild:
     def __init__(self, options, screen, work):
         from xtext import TextRecorder
         self.program = os.path.abspath(options.quorel)
+        self.tool = getattr(options, "tool", None)
         self.screen = screen
         self.work = work
         self.starts = 0
@@ -147,6 +148,26 @@ class LinuxBuild:
             return Menu(subprocess.Popen([self.program] + list(arguments), cwd=cwd,
                                          env=self.environment, stdin=subprocess.DEVNULL,
                                          stdout=subprocess.DEVNULL, stderr=errors), log)
+
+    # The preview's standard error holds the tool's check and the menu program's own lines.
+    preview_errors_seen = True
+
+    def start_preview(self, cwd, file_name, out, errors):
+        """quorel-tool preview, which starts this build's menu program in its preview mode;
+        standard output and error go to the files out and errors."""
+        with open(out, "wb") as printed, open(errors, "wb") as said:
+            return Menu(subprocess.Popen([self.tool, "preview", file_name], cwd=cwd,
+                                         env=self.environment, stdin=subprocess.DEVNULL,
+                                         stdout=printed, stderr=said), errors)
+
+    def wait_preview(self, menu):
+        """The window of the menu program that the tool started (its child)."""
+        def shown():
+            menu.ended()
+            return [w for pid in menu.children() for w in self.screen.find(pid=int(pid))]
+
+        menu.window = wait_for("the preview window", shown, self.start_timeout)[-1]
+        return menu.window
 
     def start_scaled(self, cwd, factor):
         self.environment["QUOREL_SCALE"] = str(factor)

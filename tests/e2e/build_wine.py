@@ -144,6 +144,19 @@ class WineBuild:
     def start(self, cwd, arguments=()):
         return Menu(self.prefix.start(self.program, arguments, cwd=cwd))
 
+    # The menu program's own lines: Wine's are muted (WINEDEBUG=-all).
+    preview_errors_seen = True
+
+    def start_preview(self, cwd, file_name, out, errors):
+        """quorel.exe started in its preview mode directly (the Windows tool is not built here);
+        standard output and error go to the files out and errors."""
+        with open(out, "wb") as printed, open(errors, "wb") as said:
+            return Menu(self.prefix.start(self.program, ["--preview", file_name], cwd=cwd,
+                                          stdout=printed, stderr=said), errors)
+
+    def wait_preview(self, menu):
+        return self.wait_main(menu)
+
     def start_scaled(self, cwd, factor):
         """The menu on a screen of factor x 96 dots per inch: the prefix's LogPixels, which a
         Wine process reads as it starts, is put back once the menu's window is shown."""

@@ -22,6 +22,7 @@ from scenario_dist import scenario_dist  # noqa: E402
 from scenario_interaction import scenario_interaction  # noqa: E402
 from scenario_keyboard import scenario_keyboard  # noqa: E402
 from scenario_missing_files import scenario_missing_files  # noqa: E402
+from scenario_preview import scenario_preview  # noqa: E402
 from scenario_restart import scenario_restart  # noqa: E402
 from scenario_scale import scenario_scale  # noqa: E402
 from xdisplay import Screen, Xvfb  # noqa: E402
@@ -31,7 +32,7 @@ BUILDS = {"linux": LinuxBuild, "wine": WineBuild}
 SCENARIOS = {"demo menu": scenario_demo, "missing files": scenario_missing_files,
              "command line": scenario_command_line, "interaction": scenario_interaction,
              "keyboard": scenario_keyboard, "scale": scenario_scale,
-             "restart": scenario_restart, "dist": scenario_dist}
+             "restart": scenario_restart, "dist": scenario_dist, "preview": scenario_preview}
 
 
 @contextlib.contextmanager

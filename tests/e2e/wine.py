@@ -51,9 +51,9 @@ class WinePrefix:
         self.own_server = started.returncode == 0
 
     def start(self, program, arguments=(), cwd=None, stdin=subprocess.DEVNULL,
-              stdout=subprocess.DEVNULL):
+              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL):
         return subprocess.Popen(["wine", program] + list(arguments), cwd=cwd, env=self.environment,
-                                stdin=stdin, stdout=stdout, stderr=subprocess.DEVNULL)
+                                stdin=stdin, stdout=stdout, stderr=stderr)
 
     def _reg(self, *arguments):
         """reg.exe with arguments. It is a 64-bit program: the 64-bit loader runs it without
