@@ -101,10 +101,11 @@ int RunPreview(const PreviewOptions& options) {
   const fs::path file = fs::absolute(options.file, error).lexically_normal();
   if (error) throw std::runtime_error(options.file + ": " + error.message());
 
-  std::vector<std::string> files = PrintCheck(options.file);
+  // The window first: the check of a large menu takes a moment.
   PreviewProcess menu;
   std::string problem;
   if (!menu.Start(program, file.string(), &problem)) throw std::runtime_error(problem);
+  std::vector<std::string> files = PrintCheck(options.file);
   FileWatch* watch = StartFileWatch(files);
   int pendingTicks = 0;
   int code = -1;
