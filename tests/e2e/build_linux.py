@@ -152,6 +152,10 @@ class LinuxBuild:
     # The preview's standard error holds the tool's check and the menu program's own lines.
     preview_errors_seen = True
 
+    # A menu runs beside the preview, which must neither be refused by its guard nor touch its
+    # restart recovery.
+    preview_beside_menu = True
+
     def start_preview(self, cwd, file_name, out, errors):
         """quorel-tool preview, which starts this build's menu program in its preview mode;
         standard output and error go to the files out and errors."""

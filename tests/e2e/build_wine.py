@@ -147,6 +147,10 @@ class WineBuild:
     # The menu program's own lines: Wine's are muted (WINEDEBUG=-all).
     preview_errors_seen = True
 
+    # No menu beside the preview here: one more Wine process start is slow where 32-bit code is
+    # emulated, and the guard and the recovery are the core's, checked on Linux.
+    preview_beside_menu = False
+
     def start_preview(self, cwd, file_name, out, errors):
         """quorel.exe started in its preview mode directly (the Windows tool is not built here);
         standard output and error go to the files out and errors."""

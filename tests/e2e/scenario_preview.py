@@ -1,12 +1,12 @@
 # The author's preview in one process: a save shows in the window within two seconds, a file
 # caught half written keeps the last good state and says why, a click prints what it would start
-# and starts nothing, a LINK item still opens its level, closing ends it and nothing of a session
-# is left.
+# and starts nothing, a LINK item still opens its level, and closing ends it with the restart
+# recovery as it was (where the build can afford it, that of a menu running beside it).
 import json
 import os
 import time
 
-from kit import Pointer, dump as tool_dump
+from kit import Pointer, close_with_yes, copy_demo, dump as tool_dump
 from menus import INTERACTION_GLOBAL, MARKER_ARGUMENTS, interaction_folder, write_definition
 from xdisplay import wait_for
 
@@ -39,8 +39,18 @@ def scenario_preview(build, options, results, work):
     definition = os.path.join(folder, "Quorel.ini")
     write_definition(definition, preview_menu(build, marker, workdir, "Preview one"))
     out, errors = os.path.join(work, "preview.out"), os.path.join(work, "preview.err")
-    menu = build.start_preview(folder, "Quorel.ini", out, errors)
+    beside = None
+    if build.preview_beside_menu:
+        demo = copy_demo(work, "demo-beside-preview")
+        beside = build.start(demo)
+    menu = None
     try:
+        if beside is not None:
+            build.wait_main(beside)
+            wait_for("the restart recovery of the menu beside", lambda: all(
+                build.restart_recovery().values()), build.state_timeout, 0.2)
+        recovery = build.restart_recovery()
+        menu = build.start_preview(folder, "Quorel.ini", out, errors)
         window = build.wait_preview(menu)
 
         def caption_within(title, what):
@@ -106,9 +116,16 @@ def scenario_preview(build, options, results, work):
 
         build.screen.request_close(window)
         code = menu.exit_code(build.box_timeout)
-        left = [part for part, present in build.restart_recovery().items() if present]
-        results.check("preview: closing ends it with 0, no session file or registration left",
-                      code == 0 and not left, "exit code %s, left %r%s" % (code, left,
-                                                                           menu.errors()))
+        results.check("preview: closing ends it with 0 and leaves the restart recovery as it "
+                      "was (%s)" % ("the menu's beside it" if beside else "none"),
+                      code == 0 and build.restart_recovery() == recovery,
+                      "exit code %s, before %r, after %r%s" % (
+                          code, recovery, build.restart_recovery(), menu.errors()))
+        if beside is not None:
+            close_with_yes(build, results, beside, beside.window,
+                           tool_dump(build, options, demo, "Quorel.ini")["settings"],
+                           "the menu beside the preview")
     finally:
-        menu.kill()
+        for process in (menu, beside):
+            if process is not None:
+                process.kill()
