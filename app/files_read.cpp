@@ -12,17 +12,17 @@ namespace {
 // As deep as text expansion follows include files.
 constexpr int kIncludeDepth = 8;
 
-class FileList {
- public:
+// The list in the making: each file once, in the order found.
+struct FileList {
   // Adds name made full from the current directory; "" when it names nothing or is there already.
   std::string Add(const char* name) {
     if (name == nullptr || name[0] == '\0') return std::string();
     char full[kPathSize];
     const uint32_t length = GetFullPath(name, full, kPathSize);
     if (length == 0 || length >= kPathSize) return std::string();
-    if (std::find(files_.begin(), files_.end(), full) != files_.end()) return std::string();
-    files_.emplace_back(full);
-    return files_.back();
+    if (std::find(files.begin(), files.end(), full) != files.end()) return std::string();
+    files.emplace_back(full);
+    return files.back();
   }
 
   // The include files that text expansion may read from file: those of its country's string
@@ -37,7 +37,7 @@ class FileList {
     }
   }
 
-  std::vector<std::string> files_;
+  std::vector<std::string> files;
 };
 
 }  // namespace
@@ -52,5 +52,5 @@ std::vector<std::string> FilesOfShownLevel(const CMenuApp& app, const ChosenSect
   list.Add(app.settings.background);
   list.Add(app.settings.enterSound);
   list.Add(app.settings.leaveSound);
-  return list.files_;
+  return list.files;
 }

@@ -183,7 +183,7 @@ int MenuPreview::Open(const char* path) {
   ChosenSections chosen;
   TryLoad(openName_.c_str(), &found, &chosen);
   const int shown = app_.OpenMenu(openName_.c_str(), openFolder_.c_str(), 1);
-  if (!shown) Say(text + ": cannot be shown (missing, empty or unreadable); waiting for a save");
+  if (!shown) Say(text + ": cannot be shown; waiting for the next save");
   Watch(chosen);
   return shown;
 }
