@@ -51,11 +51,30 @@ FileStatus StatusOf(const std::string& path) {
 
 struct FileWatch {
   int fd = -1;
-  // The names watched in each watched folder, by inotify's watch number. Names are matched
+  // The folder and the names watched in it, by inotify's watch number. Names are matched
   // without regard to letter case, as the menu finds its files.
-  std::map<int, std::vector<std::string>> names;
+  struct Folder {
+    std::string path;
+    std::vector<std::string> names;
+  };
+  std::map<int, Folder> folders;
   // Files of folders inotify refused, with their status last seen.
   std::map<std::string, FileStatus> polled;
+
+  // Watches folder for names; where inotify refuses, the files are compared at each question.
+  void Add(const std::string& folder, const std::vector<std::string>& names) {
+    const int number = fd >= 0 ? inotify_add_watch(fd, folder.c_str(), kFolderEvents) : -1;
+    if (number >= 0) {
+      Folder& watched = folders[number];
+      watched.path = folder;
+      watched.names.insert(watched.names.end(), names.begin(), names.end());
+      return;
+    }
+    for (const std::string& name : names) {
+      const std::string path = (folder == "/" ? "" : folder) + "/" + name;
+      polled[path] = StatusOf(path);
+    }
+  }
 };
 
 FileWatch* StartFileWatch(const std::vector<std::string>& paths) {
@@ -67,19 +86,9 @@ FileWatch* StartFileWatch(const std::vector<std::string>& paths) {
     if (path.empty() || slash == std::string::npos || slash + 1 == path.size()) continue;
     folders[slash == 0 ? "/" : path.substr(0, slash)].insert(path.substr(slash + 1));
   }
-  for (const auto& [folder, names] : folders) {
-    const int number =
-        watch->fd >= 0 ? inotify_add_watch(watch->fd, folder.c_str(), kFolderEvents) : -1;
-    if (number >= 0) {
-      watch->names[number].insert(watch->names[number].end(), names.begin(), names.end());
-      continue;
-    }
-    for (const std::string& name : names) {
-      const std::string path = (folder == "/" ? "" : folder) + "/" + name;
-      watch->polled[path] = StatusOf(path);
-    }
-  }
-  if (watch->names.empty() && watch->polled.empty()) {
+  for (const auto& [folder, names] : folders)
+    watch->Add(folder, std::vector<std::string>(names.begin(), names.end()));
+  if (watch->folders.empty() && watch->polled.empty()) {
     EndFileWatch(watch);
     return nullptr;
   }
@@ -96,6 +105,7 @@ int FilesChanged(FileWatch* watch) {
   }
   if (watch->fd < 0) return changed;
   alignas(struct inotify_event) char buffer[16384];
+  std::vector<FileWatch::Folder> lost;  // folders removed or moved away: watched anew below
   for (;;) {
     const ssize_t length = read(watch->fd, buffer, sizeof buffer);
     if (length <= 0) break;  // EAGAIN: nothing more waits
@@ -103,17 +113,26 @@ int FilesChanged(FileWatch* watch) {
       const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
       at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
       // Lost events, or the folder itself gone or moved: something may have changed.
-      if ((event->mask & (IN_Q_OVERFLOW | IN_DELETE_SELF | IN_MOVE_SELF | IN_IGNORED)) != 0) {
+      if ((event->mask & (IN_Q_OVERFLOW | IN_DELETE_SELF | IN_MOVE_SELF | IN_IGNORED)) != 0)
         changed = 1;
+      const auto found = watch->folders.find(event->wd);
+      if (found == watch->folders.end()) continue;
+      if ((event->mask & (IN_IGNORED | IN_MOVE_SELF)) != 0) {
+        // A moved folder is no longer where the files are looked for.
+        if ((event->mask & IN_MOVE_SELF) != 0) inotify_rm_watch(watch->fd, event->wd);
+        lost.push_back(found->second);
+        watch->folders.erase(found);
         continue;
       }
-      const auto found = watch->names.find(event->wd);
-      if (found == watch->names.end() || event->len == 0) continue;
-      for (const std::string& name : found->second) {
+      if (event->len == 0) continue;
+      for (const std::string& name : found->second.names) {
         if (SameName(name.c_str(), event->name)) changed = 1;
       }
     }
   }
+  // A folder made again under its name is watched again; while there is none, its files are
+  // compared at each question.
+  for (const FileWatch::Folder& folder : lost) watch->Add(folder.path, folder.names);
   return changed;
 }
 

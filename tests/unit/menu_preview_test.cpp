@@ -47,8 +47,11 @@ TEST(PreviewStartLineTest, JsonOfEveryField) {
 TEST_F(AppTest, FileWatchSeesSavesOfItsFilesOnly) {
   const std::string menu = (folder_ / "menu.ini").string();
   const std::string later = (folder_ / "later.bmp").string();
+  const std::string strings = (folder_ / "sub" / "strings.ini").string();
   WriteText(menu, "one");
-  FileWatch* watch = StartFileWatch({menu, later});
+  fs::create_directories(folder_ / "sub");
+  WriteText(strings, "r");
+  FileWatch* watch = StartFileWatch({menu, later, strings});
   ASSERT_NE(nullptr, watch);
   const struct {
     const char* what;
@@ -69,6 +72,15 @@ TEST_F(AppTest, FileWatchSeesSavesOfItsFilesOnly) {
       {"a missing file made", [](const fs::path& f) { WriteText((f / "later.bmp").string(), "b"); },
        1},
       {"removed", [](const fs::path& f) { fs::remove(f / "menu.ini"); }, 1},
+      {"its folder removed", [](const fs::path& f) { fs::remove_all(f / "sub"); }, 1},
+      {"its folder made again and the file saved",
+       [](const fs::path& f) {
+         fs::create_directories(f / "sub");
+         WriteText((f / "sub" / "strings.ini").string(), "s");
+       },
+       1},
+      {"saved again",
+       [](const fs::path& f) { WriteText((f / "sub" / "strings.ini").string(), "t"); }, 1},
   };
   for (const auto& step : steps) {
     step.act(folder_);
