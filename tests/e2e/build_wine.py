@@ -4,7 +4,7 @@ import os
 import shutil
 import time
 
-from kit import ABOUT_TEXT, SESSION_FILE, Menu, text_rectangles
+from kit import ABOUT_TEXT, SESSION_FILE, Menu, text_rectangles, web_opener
 from xdisplay import repeat_until, wait_for
 
 RUN_KEY = "Software\\Microsoft\\Windows\\CurrentVersion\\Run"
@@ -113,6 +113,8 @@ class WineBuild:
             self.tool_environment["QUOREL_COUNTRY"] = country.strip()
         self.windows_dir = self.prefix.windows_dir
         self.reload_program = os.path.join(self.windows_dir, "pindrel.exe")
+        opener, self.web_record = web_opener(work)
+        self.prefix.environment["PATH"] = opener + os.pathsep + self.prefix.environment["PATH"]
         self.planted = None
         self.menu_environment = None
         if options.planted:
