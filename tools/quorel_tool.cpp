@@ -27,6 +27,7 @@
 #include "tools/png_writer.h"
 #include "tools/render_all.h"
 #include "tools/shown_text.h"
+#include "tools/tool_platform.h"
 
 namespace {
 
@@ -56,11 +57,14 @@ constexpr char kOptions[] =
     "  dist    checks MENUDIR/Quorel.ini (exit 2 on errors), copies MENUDIR into the empty or new\n"
     "          OUTDIR and adds quorel.exe, autorun.inf, autorun.sh and the Linux program in\n"
     "          linux/; progress and a summary on standard error; exit 1 when something is refused\n"
-    "  --iso FILE      dist: also an ISO 9660 image of OUTDIR (Joliet and Rock Ridge, xorriso)\n"
+    "  --iso FILE      dist: also an ISO 9660 image of OUTDIR (Joliet and Rock Ridge, xorriso);\n"
+    "                  Linux only: on Windows a disc-burning program makes it from OUTDIR\n"
     "  --label TEXT    dist: disc label and volume id (default: the menu's title)\n"
     "  --force         dist: go on despite errors from check\n"
-    "  --exe FILE      dist: the Windows program to ship (default: the win32 build's)\n"
-    "  --linux DIR     dist: the portable Linux program's folder (default: this build's)\n"
+    "  --exe FILE      dist: the Windows program to ship (default: the win32 build's; on\n"
+    "                  Windows the quorel.exe beside quorel-tool.exe)\n"
+    "  --linux DIR     dist: the portable Linux program's folder (default: this build's; on\n"
+    "                  Windows the folder linux beside the tool's folder)\n"
     "  --json          dist: the summary as JSON on standard output;\n"
     "                  check: one JSON array of findings (file, line, severity, code, message)\n"
     "  --country N     check: also check country N (those with a String section always are)\n"
@@ -310,7 +314,7 @@ int Render(const Options& options) {
   if (!painted) throw ToolError{options.file + ": nothing to paint"};
 
   std::string error;
-  if (!WritePng(HeadlessWindowSurface(), output.string(), &error)) throw ToolError{error};
+  if (!WritePng(HeadlessWindowPicture(), output.string(), &error)) throw ToolError{error};
   return 0;
 }
 
@@ -342,8 +346,8 @@ int Check(const Options& options) {
 // dist takes two folders and options of its own.
 DistOptions ParseDist(int argc, char** argv) {
   DistOptions options;
-  options.windowsProgram = QUOREL_DIST_EXE;
-  options.linuxDir = QUOREL_DIST_LINUX;
+  options.windowsProgram = DefaultWindowsProgram();
+  options.linuxDir = DefaultLinuxDir();
   std::vector<std::string> folders;
   for (int i = 2; i < argc; ++i) {
     const std::string_view argument = argv[i];
@@ -394,6 +398,7 @@ int Keys() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  StartToolProcess();
   if (argc == 2 && (std::string_view(argv[1]) == "--help" || std::string_view(argv[1]) == "-h")) {
     std::cout << kSynopsis << kOptions;
     return 0;

@@ -2,8 +2,6 @@
 // page pictures) with their names under them, missing levels and backgrounds as labelled gaps.
 #include "tools/render_all.h"
 
-#include <SDL.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -18,8 +16,11 @@
 #include "app/menu_app.h"
 #include "menu/page_grid.h"
 #include "platform/ascii_case.h"
+#include "platform/dib_draw.h"
+#include "platform/dib_format.h"
 #include "platform/draw.h"
 #include "platform/headless/headless_control.h"
+#include "platform/image_limits.h"
 #include "platform/window.h"
 #include "tools/check_menu.h"
 #include "tools/headless_menu.h"
@@ -43,25 +44,21 @@ struct Thumbnail {
   std::vector<uint32_t> pixels;  // 0x00RRGGBB; empty for a gap
 };
 
-Thumbnail Shrink(SDL_Surface* surface, const std::string& label) {
+Thumbnail Shrink(const HeadlessPicture& picture, const std::string& label) {
   Thumbnail thumb;
   thumb.label = label;
-  const int factor = ThumbnailFactor(surface->w, surface->h);
-  thumb.width = surface->w / factor;
-  thumb.height = surface->h / factor;
+  const int factor = ThumbnailFactor(picture.width, picture.height);
+  thumb.width = picture.width / factor;
+  thumb.height = picture.height / factor;
   thumb.pixels.resize(static_cast<size_t>(thumb.width) * thumb.height);
-  SDL_LockSurface(surface);
-  const auto* bytes = static_cast<const uint8_t*>(surface->pixels);
   for (int y = 0; y < thumb.height; ++y) {
     for (int x = 0; x < thumb.width; ++x) {
       uint32_t sum[3] = {0, 0, 0};
       for (int dy = 0; dy < factor; ++dy) {
-        const auto* row = reinterpret_cast<const uint32_t*>(
-            bytes + static_cast<size_t>(y * factor + dy) * surface->pitch);
+        const uint32_t* row = &picture.rgb[static_cast<size_t>(y * factor + dy) * picture.width];
         for (int dx = 0; dx < factor; ++dx) {
-          uint8_t r = 0, g = 0, b = 0;
-          SDL_GetRGB(row[x * factor + dx], surface->format, &r, &g, &b);
-          sum[0] += r, sum[1] += g, sum[2] += b;
+          const uint32_t p = row[x * factor + dx];
+          sum[0] += p >> 16 & 0xFF, sum[1] += p >> 8 & 0xFF, sum[2] += p & 0xFF;
         }
       }
       const uint32_t n = static_cast<uint32_t>(factor * factor);
@@ -69,7 +66,6 @@ Thumbnail Shrink(SDL_Surface* surface, const std::string& label) {
           ((sum[0] + n / 2) / n) << 16 | ((sum[1] + n / 2) / n) << 8 | ((sum[2] + n / 2) / n);
     }
   }
-  SDL_UnlockSurface(surface);
   return thumb;
 }
 
@@ -101,33 +97,38 @@ void WriteSheet(const std::vector<Thumbnail>& thumbs, const fs::path& path) {
   const int cellHeight = kCellHeight;
   const int width = std::max(1, columns * kCellWidth + kGap);
   const int height = std::max(1, rows * cellHeight + kGap);
+  if (int64_t{width} * height > kMaxImagePixels)
+    throw std::runtime_error("the contact sheet is too large to draw");
   const WindowHandle window = HeadlessCreateWindow();
   SizeWindowForClient(window, width, height);
-  SDL_Surface* surface = HeadlessWindowSurface();
-  if (surface == nullptr) throw std::runtime_error("the contact sheet is too large to draw");
-  SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 48, 48, 48));
+  // The thumbnails as one 32-bit bottom-up bitmap, drawn by the build's own drawing code.
+  std::vector<uint32_t> sheet(static_cast<size_t>(width) * height, 0x303030);
+  auto fill = [&](int left, int top, int w, int h, auto colour) {
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x)
+        sheet[static_cast<size_t>(height - 1 - (top + y)) * width + left + x] = colour(x, y);
+  };
   for (int i = 0; i < count; ++i) {
     const Thumbnail& thumb = thumbs[i];
     const SheetPoint cell = SheetCell(i, count);
-    const int left = cell.x;
-    const int top = cell.y;
     if (thumb.pixels.empty()) {
-      const SDL_Rect gap{left, top, kThumbnailSide, kThumbnailSide * 3 / 4};
-      SDL_FillRect(surface, &gap, SDL_MapRGB(surface->format, 120, 24, 24));
-      continue;
+      fill(cell.x, cell.y, kThumbnailSide, kThumbnailSide * 3 / 4,
+           [](int, int) { return uint32_t{0x781818}; });
+    } else {
+      fill(cell.x, cell.y, thumb.width, thumb.height, [&thumb](int x, int y) {
+        return thumb.pixels[static_cast<size_t>(y) * thumb.width + x];
+      });
     }
-    SDL_LockSurface(surface);
-    for (int y = 0; y < thumb.height; ++y) {
-      auto* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(surface->pixels) +
-                                              static_cast<size_t>(top + y) * surface->pitch);
-      for (int x = 0; x < thumb.width; ++x) {
-        const uint32_t p = thumb.pixels[static_cast<size_t>(y) * thumb.width + x];
-        row[left + x] = SDL_MapRGB(surface->format, p >> 16 & 0xFF, p >> 8 & 0xFF, p & 0xFF);
-      }
-    }
-    SDL_UnlockSurface(surface);
   }
+  // Its info header: size, width, height, planes 1, 32 bits, no compression; the rest 0.
+  uint8_t header[dib_format::kInfoHeaderSize] = {};
+  const uint32_t fields[] = {dib_format::kInfoHeaderSize, static_cast<uint32_t>(width),
+                             static_cast<uint32_t>(height), 1 | 32u << 16};
+  for (size_t i = 0; i < 16; ++i) header[i] = static_cast<uint8_t>(fields[i / 4] >> (i % 4 * 8));
   DrawTarget* target = GetWindowTarget(window);
+  DrawDibBits(target, 0, 0, static_cast<uint32_t>(width), static_cast<uint32_t>(height), 0, 0, 0,
+              static_cast<uint32_t>(height), sheet.data(), sheet.size() * sizeof(uint32_t), header,
+              sizeof header);
   const FontHandle font =
       CreateFontFor(FontRequest{13, FontWeightNormal, 0, 0, FontQualityAntialiased});
   const FontHandle previous = SelectFont(target, font);
@@ -144,7 +145,7 @@ void WriteSheet(const std::vector<Thumbnail>& thumbs, const fs::path& path) {
   DeleteFont(font);
   ReleaseWindowTarget(window, target);
   std::string error;
-  if (!WritePng(surface, path.string(), &error)) throw std::runtime_error(error);
+  if (!WritePng(HeadlessWindowPicture(), path.string(), &error)) throw std::runtime_error(error);
 }
 
 }  // namespace
@@ -226,10 +227,10 @@ void RenderLevel(const MenuLevel& level, int32_t country, WindowsVariant variant
     ReleaseWindowTarget(app->window, target);
     const std::string name = stem + "-p" + std::to_string(p);
     std::string writeError;
-    if (!WritePng(HeadlessWindowSurface(), (run->out / (name + ".png")).string(), &writeError)) {
+    const HeadlessPicture picture = HeadlessWindowPicture();
+    if (!WritePng(picture, (run->out / (name + ".png")).string(), &writeError))
       throw std::runtime_error(writeError);
-    }
-    run->thumbs.push_back(Shrink(HeadlessWindowSurface(), name));
+    run->thumbs.push_back(Shrink(picture, name));
     if (++run->done > kQuietPages) {
       std::cerr << "render: " << run->done << " pages, " << name << '\n';
     }

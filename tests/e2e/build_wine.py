@@ -2,6 +2,7 @@
 # by the window helper, pictures compared outside the text (Wine draws text its own way).
 import os
 import shutil
+import subprocess
 import time
 
 from kit import ABOUT_TEXT, SESSION_FILE, Menu, text_rectangles
@@ -107,11 +108,24 @@ class WineBuild:
             self.tool_environment["QUOREL_COUNTRY"] = country.strip()
         self.windows_dir = self.prefix.windows_dir
         self.reload_program = os.path.join(self.windows_dir, "pindrel.exe")
+        # quorel-tool.exe, when given: it draws as quorel.exe does, text included.
+        self.own_tool = options.windows_tool and os.path.abspath(options.windows_tool)
 
     def stop(self):
         if self.helper is not None:
             self.helper.stop()
         self.prefix.stop()
+
+    def run_own_tool(self, cwd, *arguments):
+        """quorel-tool.exe with arguments in cwd (one Wine start); raises when it fails."""
+        result = subprocess.run(["wine", self.own_tool] + list(arguments), cwd=cwd,
+                                env=self.prefix.environment, stdin=subprocess.DEVNULL,
+                                capture_output=True, text=True, errors="replace",
+                                timeout=self.start_timeout)
+        if result.returncode != 0:
+            raise AssertionError("quorel-tool.exe %s ended with %d: %s" % (
+                " ".join(arguments), result.returncode, result.stderr))
+        return result.stdout
 
     # --- paths and files ---------------------------------------------------------------------
 

@@ -59,6 +59,8 @@ def main():
     parser.add_argument("--helper", help="quorel_e2e_helper.exe (Wine only)")
     parser.add_argument("--tool", required=True, help="the Linux quorel-tool")
     parser.add_argument("--marker", help="quorel_e2e_marker.exe (Wine only)")
+    parser.add_argument("--windows-tool", help="quorel-tool.exe (Wine only): renders the demo "
+                        "for an exact comparison and makes the disc folder")
     parser.add_argument("--reload", required=True,
                         help="the built reload program (pindrel or pindrel.exe)")
     parser.add_argument("--only", choices=sorted(SCENARIOS),
@@ -73,7 +75,7 @@ def main():
     options = parser.parse_args()
 
     missing = [path for path in (options.quorel, options.tool, options.helper, options.marker,
-                                 options.reload, options.exec_parser)
+                                 options.reload, options.exec_parser, options.windows_tool)
                if path is not None and not os.path.exists(path)]
     if options.build == "wine":
         missing += [name for name, value in (("--helper", options.helper),
