@@ -118,6 +118,7 @@ class WineBuild:
 
     def run_own_tool(self, cwd, *arguments):
         """quorel-tool.exe with arguments in cwd (one Wine start); raises when it fails."""
+        print("# quorel-tool.exe %s" % " ".join(arguments), flush=True)
         result = subprocess.run(["wine", self.own_tool] + list(arguments), cwd=cwd,
                                 env=self.prefix.environment, stdin=subprocess.DEVNULL,
                                 capture_output=True, text=True, errors="replace",
