@@ -17,6 +17,7 @@
 #include "tools/copy_file.h"
 #include "tools/dist_image.h"
 #include "tools/file_problem.h"
+#include "tools/native_path.h"
 #include "tools/output_file.h"
 #include "tools/shown_text.h"
 
@@ -74,7 +75,7 @@ void Collect(const fs::path& menu, const fs::path& folder, const fs::path& relat
     if (entry.is_symlink(error)) {
       const fs::path real = fs::canonical(entry.path(), error);
       if (error) {
-        Problem(plan, shown, "dist-broken-link", FileProblem(entry.path().string()));
+        Problem(plan, shown, "dist-broken-link", FileProblem(NativeText(entry.path())));
         continue;
       }
       if (!Inside(real, menu)) {
@@ -165,7 +166,7 @@ void CheckTargets(const CheckResult& result, const fs::path& menu, Plan* plan) {
       const uint32_t length = GetFullPath(item->target, full, kPathSize);
       if (length == 0 || length >= kPathSize) continue;
       std::error_code error;
-      const fs::path real = fs::canonical(full, error);
+      const fs::path real = fs::canonical(NativePath(full), error);
       if (error) continue;  // check reports targets that are not there
       if (real != menu && !Inside(real, menu)) {
         plan->problems.push_back(Finding{level.shown, 0, Severity::kError, "dist-target-outside",
@@ -213,7 +214,8 @@ struct CopyFailure {
 void CopyOne(const fs::path& from, const fs::path& to) {
   std::string where;
   std::string reason;
-  if (!CopyNewFile(from.string(), to.string(), &where, &reason)) throw CopyFailure{where, reason};
+  if (!CopyNewFile(NativeText(from), NativeText(to), &where, &reason))
+    throw CopyFailure{NativePath(where), reason};
 }
 
 void CopyTree(const fs::path& from, const fs::path& to) {
@@ -232,9 +234,9 @@ void CopyTree(const fs::path& from, const fs::path& to) {
 void WriteText(const fs::path& file, const std::string& text, bool executable) {
   const unsigned mode = executable ? 0755 : 0644;
   std::string error;
-  if (!WriteOutputText(file.string(), text, mode, &error))
+  if (!WriteOutputText(NativeText(file), text, mode, &error))
     throw CopyFailure{file, error.substr(error.rfind(": ") + 2)};
-  if (!ForceFileMode(file.string(), mode, &error)) throw CopyFailure{file, error};
+  if (!ForceFileMode(NativeText(file), mode, &error)) throw CopyFailure{file, error};
 }
 
 void Report(std::ostream& err, const std::vector<Finding>& findings) {
@@ -276,17 +278,18 @@ bool CheckPlaces(const DistOptions& options, std::ostream& err, Places* places) 
   const std::string noImage = options.iso.empty() ? std::string() : NoImageWriter();
   if (!noImage.empty()) return Refuse(err, options.iso, noImage);
   std::error_code error;
-  places->menu = fs::canonical(options.menuDir, error);
+  places->menu = fs::canonical(NativePath(options.menuDir), error);
   if (error || !fs::is_directory(places->menu)) return Refuse(err, options.menuDir, "not a folder");
   const fs::path& menu = places->menu;
-  const fs::path out = places->out = fs::weakly_canonical(fs::absolute(options.outDir), error);
+  const fs::path out = places->out =
+      fs::weakly_canonical(fs::absolute(NativePath(options.outDir)), error);
   if (out == menu || Inside(out, menu) || Inside(menu, out))
     return Refuse(err, options.outDir,
                   "the output folder and the menu folder may not hold each other");
   if (fs::exists(out) && (!fs::is_directory(out) || !fs::is_empty(out, error)))
     return Refuse(err, options.outDir, "exists and is not an empty folder; nothing was changed");
-  places->exe = fs::absolute(options.windowsProgram);
-  places->linuxDir = fs::absolute(options.linuxDir);
+  places->exe = fs::absolute(NativePath(options.windowsProgram));
+  places->linuxDir = fs::absolute(NativePath(options.linuxDir));
   if (!fs::is_regular_file(places->exe, error))
     return Refuse(err, places->exe.string(),
                   "the Windows program is missing (give --exe; by default the win32 build's, "
@@ -302,7 +305,7 @@ bool CheckPlaces(const DistOptions& options, std::ostream& err, Places* places) 
                   "quorel-portable, or on Windows the folder linux beside the tool's folder)");
   if (options.iso.empty()) return true;
 
-  const fs::path image = places->image = fs::absolute(options.iso);
+  const fs::path image = places->image = fs::absolute(NativePath(options.iso));
   const fs::path real = fs::weakly_canonical(image, error);
   if (!fs::is_directory(image.parent_path(), error))
     return Refuse(
@@ -329,7 +332,7 @@ int PlanCopy(const DistOptions& options, const Places& places, std::ostream& err
   std::error_code error;
   const fs::path startDir = fs::current_path(error);
   CheckOptions checkOptions;
-  checkOptions.file = (places.menu / "Quorel.ini").string();
+  checkOptions.file = NativeText(places.menu / "Quorel.ini");
   const CheckResult result = RunCheck(checkOptions);
   std::vector<Finding> errors;
   for (const Finding& finding : result.report.Sorted(false))
@@ -407,7 +410,7 @@ void Build(const Plan& plan, const Places& places, const std::string& label, std
   CopyOne(places.exe, out / "quorel.exe");
   CopyTree(places.linuxDir, out / "linux");
   std::string refused;
-  if (!ForceFileMode((out / "linux" / "quorel").string(), 0755, &refused))
+  if (!ForceFileMode(NativeText(out / "linux" / "quorel"), 0755, &refused))
     throw CopyFailure{out / "linux" / "quorel", refused};
   if (!plan.autorunKept.empty()) {
     err << (places.menu / plan.autorunKept).string() << ": note: the menu folder's own "

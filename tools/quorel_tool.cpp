@@ -24,6 +24,7 @@
 #include "tools/headless_menu.h"
 #include "tools/key_reference.h"
 #include "tools/menu_json.h"
+#include "tools/native_path.h"
 #include "tools/png_writer.h"
 #include "tools/render_all.h"
 #include "tools/shown_text.h"
@@ -239,20 +240,20 @@ std::string WithMessages(std::string text) {
 // after the load, so they win over whatever the load chose.
 std::unique_ptr<CMenuApp> LoadMenu(const Options& options) {
   std::error_code error;
-  const fs::path file(options.file);
+  const fs::path file = NativePath(options.file);
   const std::string problem = FileProblem(options.file);
   // An empty file is the loader's to refuse, with the messages it shows.
   if (!problem.empty() && problem != "is empty") throw ToolError{options.file + ": " + problem};
   const fs::path directory = fs::absolute(file, error).parent_path();
   MenuLoad load;
-  load.file = file.filename().string();
-  load.workDir = directory.string();
+  load.file = NativeText(file.filename());
+  load.workDir = NativeText(directory);
   load.page = options.page;
   ResetHeadlessMenu();
   LoadedMenu menu;
   if (!error) menu = LoadMenuHeadless(load);
   if (menu.stage == LoadedMenu::Stage::kNoWorkDir)
-    throw ToolError{"cannot make " + directory.string() + " the current directory"};
+    throw ToolError{"cannot make " + NativeText(directory) + " the current directory"};
   if (menu.stage == LoadedMenu::Stage::kNoWindow) throw ToolError{"cannot set up the menu window"};
   if (menu.stage == LoadedMenu::Stage::kNotLoaded)
     throw ToolError{
@@ -296,7 +297,7 @@ int Dump(const Options& options) {
 
 int Render(const Options& options) {
   // The output name is taken relative to where the tool was started, not to the menu's folder.
-  const fs::path output = fs::absolute(options.output);
+  const fs::path output = fs::absolute(NativePath(options.output));
   const std::unique_ptr<CMenuApp> app = LoadMenu(options);
   MarkVisited(options.visited, app.get());
   if (options.hover) Hover(*options.hover, app.get());
@@ -314,7 +315,7 @@ int Render(const Options& options) {
   if (!painted) throw ToolError{options.file + ": nothing to paint"};
 
   std::string error;
-  if (!WritePng(HeadlessWindowPicture(), output.string(), &error)) throw ToolError{error};
+  if (!WritePng(HeadlessWindowPicture(), NativeText(output), &error)) throw ToolError{error};
   return 0;
 }
 

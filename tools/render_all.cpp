@@ -24,6 +24,7 @@
 #include "platform/window.h"
 #include "tools/check_menu.h"
 #include "tools/headless_menu.h"
+#include "tools/native_path.h"
 #include "tools/png_writer.h"
 
 namespace {
@@ -145,7 +146,7 @@ void WriteSheet(const std::vector<Thumbnail>& thumbs, const fs::path& path) {
   DeleteFont(font);
   ReleaseWindowTarget(window, target);
   std::string error;
-  if (!WritePng(HeadlessWindowPicture(), path.string(), &error)) throw std::runtime_error(error);
+  if (!WritePng(HeadlessWindowPicture(), NativeText(path), &error)) throw std::runtime_error(error);
 }
 
 }  // namespace
@@ -180,11 +181,11 @@ uint32_t StableHash(const std::string& text) {
 // file and working directory hashed in where two levels would otherwise share a name (in any
 // letter case: "sub\deep.ini" and "sub_deep.ini", or one file opened with two folders).
 std::vector<std::string> LevelNames(const std::vector<MenuLevel>& levels) {
-  const fs::path base = levels.front().workDir;
+  const fs::path base = NativePath(levels.front().workDir);
   std::vector<std::string> names;
   std::map<std::string, int> uses;
   for (const MenuLevel& level : levels) {
-    names.push_back(FileLabel(fs::path(level.fullPath).lexically_proximate(base).string()));
+    names.push_back(FileLabel(NativeText(NativePath(level.fullPath).lexically_proximate(base))));
     ++uses[FoldedName(names.back())];  // as file systems that ignore case compare names
   }
   for (size_t i = 0; i < levels.size(); ++i) {
@@ -228,7 +229,7 @@ void RenderLevel(const MenuLevel& level, int32_t country, WindowsVariant variant
     const std::string name = stem + "-p" + std::to_string(p);
     std::string writeError;
     const HeadlessPicture picture = HeadlessWindowPicture();
-    if (!WritePng(picture, (run->out / (name + ".png")).string(), &writeError))
+    if (!WritePng(picture, NativeText(run->out / NativePath(name + ".png")), &writeError))
       throw std::runtime_error(writeError);
     run->thumbs.push_back(Shrink(picture, name));
     if (++run->done > kQuietPages) {
@@ -244,7 +245,7 @@ int RenderAll(const std::string& file, const std::string& outDir,
               const std::vector<std::string>& releases) {
   RenderRun run;
   std::error_code error;
-  run.out = fs::absolute(outDir, error);
+  run.out = fs::absolute(NativePath(outDir), error);
   fs::create_directories(run.out, error);
   if (!fs::is_directory(run.out, error)) throw std::runtime_error("cannot make " + outDir);
 
