@@ -11,3 +11,6 @@
 std::filesystem::path NativePath(const std::string& text);
 // The system's text for path; characters the code page lacks become '?'.
 std::string NativeText(const std::filesystem::path& path);
+// A path in the system's text as printed: unchanged on Linux (names are bytes; printing
+// escapes what is no UTF-8), from the ANSI code page to UTF-8 on Windows.
+std::string PrintedPath(const std::string& text);

@@ -4,3 +4,5 @@
 std::filesystem::path NativePath(const std::string& text) { return std::filesystem::path(text); }
 
 std::string NativeText(const std::filesystem::path& path) { return path.string(); }
+
+std::string PrintedPath(const std::string& text) { return text; }

@@ -22,3 +22,5 @@ std::string NativeText(const std::filesystem::path& path) {
   WideCharToMultiByte(CP_ACP, 0, wide.data(), size, &text[0], length, nullptr, nullptr);
   return text;
 }
+
+std::string PrintedPath(const std::string& text) { return NativePath(text).u8string(); }

@@ -328,7 +328,7 @@ int Check(const Options& options) {
   if (options.json) {
     nlohmann::ordered_json list = nlohmann::ordered_json::array();
     for (const Finding& finding : findings) {
-      list.push_back({{"file", finding.file},
+      list.push_back({{"file", PrintedPath(finding.file)},
                       {"line", finding.line},
                       {"severity", SeverityName(finding.severity)},
                       {"code", finding.code},

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 # quorel-tool.exe under Wine, three runs: check of one broken menu as JSON (from its folder, a
-# relative name), check of another in the human form (a full Windows path with backslashes),
-# and dist --iso, which the Windows tool refuses before it copies anything.
+# relative name), check of another in the human form (a full Windows path with backslashes and
+# a folder named in the code page), and dist --iso, which the Windows tool refuses before it
+# copies anything.
 """Usage: tool_check.py WINE_RUN QUOREL_TOOL_EXE BROKEN_DIR SCRATCH_DIR"""
 import json
 import os
@@ -13,7 +14,7 @@ import sys
 
 def run(wine_run, tool, arguments, cwd):
     result = subprocess.run([wine_run, tool] + arguments, cwd=cwd, capture_output=True,
-                            text=True, errors="replace", timeout=900)
+                            encoding="utf-8", errors="replace", timeout=900)
     print("$ quorel-tool.exe %s  (exit %d)\n%s%s" % (" ".join(arguments), result.returncode,
                                                      result.stdout, result.stderr))
     return result
@@ -64,8 +65,11 @@ def runs(wine_run, tool, broken, scratch):
           "got %r, expected %r" % (sorted(got), sorted(want)))
     check("check --json: exit code %d" % code, result.returncode == code, str(result.returncode))
 
-    # The human form, given a full Windows path: file:line: severity: message, then a summary.
-    missing = os.path.join(broken, "missing_files")
+    # The human form, given a full Windows path with a letter of the code page: file:line:
+    # severity: message, then a summary.
+    missing = os.path.join(scratch, "Men\u00fc")
+    shutil.copytree(os.path.join(broken, "missing_files"), missing)
+    shutil.copy(os.path.join(broken, "background.bmp"), scratch)  # it names ..\background.bmp
     want, code = expected(missing)
     path = "Z:" + os.path.join(missing, "Quorel.ini").replace("/", "\\")
     result = run(wine_run, tool, ["check", path], scratch)
