@@ -22,7 +22,10 @@ HANDLE NewTemporary(const std::string& path, std::string* temporary) {
   for (DWORD attempt = 0; attempt < 100; ++attempt) {
     char suffix[24];
     std::snprintf(suffix, sizeof suffix, ".%08lx", static_cast<unsigned long>(seed + attempt));
-    *temporary = folder + "." + name + suffix;
+    *temporary = folder;
+    *temporary += '.';
+    *temporary += name;
+    *temporary += suffix;
     const HANDLE file = CreateFileA(temporary->c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE) return file;
