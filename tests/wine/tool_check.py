@@ -1,15 +1,21 @@
 #!/usr/bin/env python3
-# quorel-tool.exe under Wine, three runs: check of one broken menu as JSON (from its folder, a
+# quorel-tool.exe under Wine, four runs: check of one broken menu as JSON (from its folder, a
 # relative name), check of another in the human form (a full Windows path with backslashes and
-# a folder named in the code page), and dist --iso, which the Windows tool refuses before it
-# copies anything.
-"""Usage: tool_check.py WINE_RUN QUOREL_TOOL_EXE BROKEN_DIR SCRATCH_DIR"""
+# a folder named in the code page), dist --iso, which the Windows tool refuses before it copies
+# anything, and render --all of the demo, whose contact sheet GDI draws. (render and dist to a
+# folder are in the e2e_wine run, next to quorel.exe's window.)
+"""Usage: tool_check.py WINE_RUN QUOREL_TOOL_EXE BROKEN_DIR DEMO_DIR SCRATCH_DIR"""
+import glob
 import json
 import os
 import re
 import shutil
 import subprocess
 import sys
+
+# The one PNG decoder of the tests lives with the end-to-end pictures.
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
+from pictures import read_png  # noqa: E402
 
 
 def run(wine_run, tool, arguments, cwd):
@@ -33,18 +39,29 @@ def expected(folder):
 
 
 def main(argv):
-    if len(argv) != 5:
+    if len(argv) != 6:
         sys.exit(__doc__)
-    wine_run, tool, broken, scratch = map(os.path.abspath, argv[1:])
+    wine_run, tool, broken, demo, scratch = map(os.path.abspath, argv[1:])
     shutil.rmtree(scratch, ignore_errors=True)
     os.makedirs(scratch)
     try:
-        return runs(wine_run, tool, broken, scratch)
+        return runs(wine_run, tool, broken, demo, scratch)
     finally:
         shutil.rmtree(scratch, ignore_errors=True)
 
 
-def runs(wine_run, tool, broken, scratch):
+def block_mean(picture, x, y, factor):
+    """The rounded mean colour of the factor x factor block at x, y, as (r, g, b)."""
+    sums = [0, 0, 0]
+    for dy in range(factor):
+        at = ((y + dy) * picture.width + x) * 3
+        for c in range(3):
+            sums[c] += sum(picture.rgb[at + c:at + factor * 3:3])
+    n = factor * factor
+    return tuple((s + n // 2) // n for s in sums)
+
+
+def runs(wine_run, tool, broken, demo, scratch):
     failures = []
 
     def check(name, ok, detail=""):
@@ -93,6 +110,26 @@ def runs(wine_run, tool, broken, scratch):
           and "disc-burning program" in result.stderr, result.stderr)
     check("dist --iso: nothing copied", not os.path.exists(out) and not os.path.exists(
         os.path.join(scratch, "disc.iso")), repr(os.listdir(scratch)))
+
+    # render --all: the pages, and the sheet whose first thumbnail (at 8, 8, a quarter of the
+    # first page's size) holds the page's block means.
+    pages = os.path.join(scratch, "pages")
+    result = run(wine_run, tool, ["render", "--all", "pages", os.path.join(demo, "Quorel.ini")],
+                 scratch)
+    first = sorted(glob.glob(os.path.join(pages, "Quorel.ini-default-*-p0.png")))
+    sheet_path = os.path.join(pages, "contact-sheet.png")
+    check("render --all: exit 0, the pages and the contact sheet", result.returncode == 0 and
+          len(first) == 1 and os.path.isfile(sheet_path), result.stderr)
+    if first and os.path.isfile(sheet_path):
+        page, sheet = read_png(first[0]), read_png(sheet_path)
+        def thumbnail(x, y):
+            at = ((8 + y) * sheet.width + 8 + x) * 3
+            return tuple(sheet.rgb[at:at + 3])
+
+        differ = [(x, y) for y in range(page.height // 4) for x in range(page.width // 4)
+                  if block_mean(page, 4 * x, 4 * y, 4) != thumbnail(x, y)]
+        check("render --all: the first thumbnail is the first page shrunk", not differ,
+              "%d pixels differ, first %r" % (len(differ), differ[:1]))
 
     print("%d failed" % len(failures))
     return 1 if failures else 0
