@@ -6,7 +6,7 @@ import signal
 import struct
 import subprocess
 
-from kit import ABOUT_TEXT, HERE, SESSION_FILE, Menu
+from kit import ABOUT_TEXT, HERE, SESSION_FILE, Menu, web_opener
 from xdisplay import repeat_until, wait_for
 
 # The systems the disc's program is started in, each a Debian root under --roots: the oldest it
@@ -107,6 +107,13 @@ class LinuxBuild:
                         "suppressions=" + os.path.join(HERE, "lsan.supp")]
         self.environment["LSAN_OPTIONS"] = ":".join(o for o in leak_options if o)
         self.tool_environment = self.environment
+        opener, self.web_record = web_opener(work)
+        self.environment["PATH"] = opener + os.pathsep + self.environment.get("PATH", "")
+
+    @staticmethod
+    def final_checks(results):
+        print("# planted libraries: not checked here; Linux programs take libraries from the "
+              "system's paths, never from their own folder")
 
     def stop(self):
         self.text.stop()

@@ -61,6 +61,8 @@ def main():
     parser.add_argument("--marker", help="quorel_e2e_marker.exe (Wine only)")
     parser.add_argument("--windows-tool", help="quorel-tool.exe (Wine only): renders the demo "
                         "for an exact comparison and makes the disc folder")
+    parser.add_argument("--planted", help="the library planted beside quorel.exe under system "
+                        "libraries' names (Wine only)")
     parser.add_argument("--reload", required=True,
                         help="the built reload program (pindrel or pindrel.exe)")
     parser.add_argument("--only", choices=sorted(SCENARIOS),
@@ -75,7 +77,8 @@ def main():
     options = parser.parse_args()
 
     missing = [path for path in (options.quorel, options.tool, options.helper, options.marker,
-                                 options.reload, options.exec_parser, options.windows_tool)
+                                 options.planted, options.windows_tool,
+                                 options.reload, options.exec_parser)
                if path is not None and not os.path.exists(path)]
     if options.build == "wine":
         missing += [name for name, value in (("--helper", options.helper),
@@ -105,6 +108,7 @@ def main():
             for name, body in SCENARIOS.items():
                 if options.only in (None, name):
                     results.scenario(name, lambda: body(build, options, results, work))
+            build.final_checks(results)
     except Exception as problem:
         results.check("set-up", False, "%s: %s\n%s" % (type(problem).__name__, problem,
                                                       traceback.format_exc()))
