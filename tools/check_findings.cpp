@@ -3,6 +3,7 @@
 
 #include <tuple>
 
+#include "tools/native_path.h"
 #include "tools/shown_text.h"
 
 const char* SeverityName(Severity severity) {
@@ -47,7 +48,7 @@ int CheckReport::ExitCode() const {
 }
 
 std::string FormatFinding(const Finding& finding) {
-  std::string text = TerminalSafe(finding.file) + ":";
+  std::string text = TerminalSafe(PrintedPath(finding.file)) + ":";
   if (finding.line > 0) text += std::to_string(finding.line) + ":";
   return text + " " + SeverityName(finding.severity) + ": " +
          TerminalSafe(ShownUtf8(finding.message));

@@ -24,6 +24,7 @@
 #include "tools/check_pass.h"
 #include "tools/file_problem.h"
 #include "tools/headless_menu.h"
+#include "tools/native_path.h"
 
 namespace {
 
@@ -154,12 +155,12 @@ class Checker {
     ResetHeadlessMenu();
 
     std::error_code error;
-    const fs::path given(options_.file);
+    const fs::path given = NativePath(options_.file);
     const fs::path absolute = fs::absolute(given, error);
     MenuLevel first;
-    first.fullPath = absolute.lexically_normal().string();
+    first.fullPath = NativeText(absolute.lexically_normal());
     first.shown = options_.file;
-    first.workDir = absolute.parent_path().lexically_normal().string();
+    first.workDir = NativeText(absolute.parent_path().lexically_normal());
     result_->levels.push_back(first);
 
     for (size_t index = 0; index < result_->levels.size(); ++index) CheckLevel(index);
@@ -378,10 +379,10 @@ class Checker {
       if (item->workDir != nullptr) {
         workDir = FullPathOf(item->workDir);
         std::error_code error;
-        if (workDir.empty() || !fs::is_directory(workDir, error)) continue;
+        if (workDir.empty() || !fs::is_directory(NativePath(workDir), error)) continue;
       }
-      links->push_back(LinkTarget{fs::path(full).lexically_normal().string(),
-                                  fs::path(workDir).lexically_normal().string(),
+      links->push_back(LinkTarget{NativeText(NativePath(full).lexically_normal()),
+                                  NativeText(NativePath(workDir).lexically_normal()),
                                   pass.ItemLine(index), ItemName(*item, index)});
     }
   }
@@ -460,8 +461,8 @@ std::string ItemName(const CMenuItem& item, int32_t index) {
 
 std::string ShownPath(const std::string& path) {
   static const fs::path start = fs::current_path();
-  const fs::path relative = fs::path(path).lexically_proximate(start);
-  const std::string shown = relative.string();
+  const fs::path relative = NativePath(path).lexically_proximate(start);
+  const std::string shown = NativeText(relative);
   return !shown.empty() && shown.size() < path.size() ? shown : path;
 }
 

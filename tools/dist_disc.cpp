@@ -2,14 +2,8 @@
 // it with progress, add the runtime and the start-up files, write the image.
 #include "tools/dist_disc.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <set>
@@ -20,8 +14,10 @@
 #include "platform/file_system.h"
 #include "platform/web_address.h"
 #include "tools/check_menu.h"
+#include "tools/copy_file.h"
 #include "tools/dist_image.h"
 #include "tools/file_problem.h"
+#include "tools/native_path.h"
 #include "tools/output_file.h"
 #include "tools/shown_text.h"
 
@@ -79,7 +75,7 @@ void Collect(const fs::path& menu, const fs::path& folder, const fs::path& relat
     if (entry.is_symlink(error)) {
       const fs::path real = fs::canonical(entry.path(), error);
       if (error) {
-        Problem(plan, shown, "dist-broken-link", FileProblem(entry.path().string()));
+        Problem(plan, shown, "dist-broken-link", FileProblem(NativeText(entry.path())));
         continue;
       }
       if (!Inside(real, menu)) {
@@ -170,7 +166,7 @@ void CheckTargets(const CheckResult& result, const fs::path& menu, Plan* plan) {
       const uint32_t length = GetFullPath(item->target, full, kPathSize);
       if (length == 0 || length >= kPathSize) continue;
       std::error_code error;
-      const fs::path real = fs::canonical(full, error);
+      const fs::path real = fs::canonical(NativePath(full), error);
       if (error) continue;  // check reports targets that are not there
       if (real != menu && !Inside(real, menu)) {
         plan->problems.push_back(Finding{level.shown, 0, Severity::kError, "dist-target-outside",
@@ -216,41 +212,10 @@ struct CopyFailure {
 };
 
 void CopyOne(const fs::path& from, const fs::path& to) {
-  struct stat info {};
-  const int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
-  if (in < 0 || fstat(in, &info) != 0) {
-    const int saved = errno;
-    if (in >= 0) close(in);
-    throw CopyFailure{from, std::strerror(saved)};
-  }
-  const int out = open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, info.st_mode & 0777);
-  if (out < 0) {
-    const int saved = errno;
-    close(in);
-    throw CopyFailure{to, std::strerror(saved)};
-  }
-  static char buffer[1 << 16];
-  while (true) {
-    ssize_t got = read(in, buffer, sizeof buffer);
-    if (got < 0 && errno == EINTR) continue;
-    bool failed = got < 0;
-    fs::path where = from;
-    for (ssize_t done = 0; !failed && done < got;) {
-      const ssize_t put = write(out, buffer + done, static_cast<size_t>(got - done));
-      if (put < 0 && errno == EINTR) continue;
-      failed = put <= 0;
-      where = to;
-      done += put > 0 ? put : 0;
-    }
-    if (!failed && got == 0 && close(out) == 0) break;
-    if (!failed && got > 0) continue;
-    const int saved = errno != 0 ? errno : EIO;
-    if (got != 0) close(out);
-    close(in);
-    unlink(to.c_str());
-    throw CopyFailure{where, std::strerror(saved)};
-  }
-  close(in);
+  std::string where;
+  std::string reason;
+  if (!CopyNewFile(NativeText(from), NativeText(to), &where, &reason))
+    throw CopyFailure{NativePath(where), reason};
 }
 
 void CopyTree(const fs::path& from, const fs::path& to) {
@@ -267,11 +232,11 @@ void CopyTree(const fs::path& from, const fs::path& to) {
 
 // The disc's start-up files get their modes whatever the umask: the disc is for everyone.
 void WriteText(const fs::path& file, const std::string& text, bool executable) {
-  const mode_t mode = executable ? 0755 : 0644;
+  const unsigned mode = executable ? 0755 : 0644;
   std::string error;
-  if (!WriteOutputText(file.string(), text, mode, &error))
+  if (!WriteOutputText(NativeText(file), text, mode, &error))
     throw CopyFailure{file, error.substr(error.rfind(": ") + 2)};
-  if (chmod(file.c_str(), mode) != 0) throw CopyFailure{file, std::strerror(errno)};
+  if (!ForceFileMode(NativeText(file), mode, &error)) throw CopyFailure{file, error};
 }
 
 void Report(std::ostream& err, const std::vector<Finding>& findings) {
@@ -305,31 +270,42 @@ struct Places {
   fs::path image;  // empty: no image
 };
 
-// What the command line names, tested before anything is read or written: the folders may not
-// hold each other, OUTDIR is new or empty, the runtime is there, and the image goes to a new
-// file (or, with --force, over a file) outside both folders.
+// What the command line names, tested before anything is read or written: an image is asked
+// only of a build that writes them, the folders may not hold each other, OUTDIR is new or
+// empty, the runtime is there, and the image goes to a new file (or, with --force, over a
+// file) outside both folders.
 bool CheckPlaces(const DistOptions& options, std::ostream& err, Places* places) {
+  const std::string noImage = options.iso.empty() ? std::string() : NoImageWriter();
+  if (!noImage.empty()) return Refuse(err, options.iso, noImage);
   std::error_code error;
-  places->menu = fs::canonical(options.menuDir, error);
+  places->menu = fs::canonical(NativePath(options.menuDir), error);
   if (error || !fs::is_directory(places->menu)) return Refuse(err, options.menuDir, "not a folder");
   const fs::path& menu = places->menu;
-  const fs::path out = places->out = fs::weakly_canonical(fs::absolute(options.outDir), error);
+  const fs::path out = places->out =
+      fs::weakly_canonical(fs::absolute(NativePath(options.outDir)), error);
   if (out == menu || Inside(out, menu) || Inside(menu, out))
     return Refuse(err, options.outDir,
                   "the output folder and the menu folder may not hold each other");
   if (fs::exists(out) && (!fs::is_directory(out) || !fs::is_empty(out, error)))
     return Refuse(err, options.outDir, "exists and is not an empty folder; nothing was changed");
-  places->exe = fs::absolute(options.windowsProgram);
-  places->linuxDir = fs::absolute(options.linuxDir);
+  places->exe = fs::absolute(NativePath(options.windowsProgram));
+  places->linuxDir = fs::absolute(NativePath(options.linuxDir));
   if (!fs::is_regular_file(places->exe, error))
     return Refuse(err, places->exe.string(),
-                  "the Windows program is missing (build the win32 preset, or give --exe)");
+                  "the Windows program is missing (give --exe; by default the win32 build's, "
+                  "or on Windows the quorel.exe beside quorel-tool.exe)");
+  // The Linux folder is copied whole: one holding OUTDIR would copy into itself without end.
+  const fs::path linuxReal = fs::weakly_canonical(places->linuxDir, error);
+  if (out == linuxReal || Inside(out, linuxReal))
+    return Refuse(err, options.outDir,
+                  "lies in the Linux program's folder (--linux), which is copied into it");
   if (!fs::is_regular_file(places->linuxDir / "quorel", error))
     return Refuse(err, (places->linuxDir / "quorel").string(),
-                  "the portable Linux program is missing (build quorel-portable, or give --linux)");
+                  "the portable Linux program is missing (give --linux; by default this build's "
+                  "quorel-portable, or on Windows the folder linux beside the tool's folder)");
   if (options.iso.empty()) return true;
 
-  const fs::path image = places->image = fs::absolute(options.iso);
+  const fs::path image = places->image = fs::absolute(NativePath(options.iso));
   const fs::path real = fs::weakly_canonical(image, error);
   if (!fs::is_directory(image.parent_path(), error))
     return Refuse(
@@ -356,7 +332,7 @@ int PlanCopy(const DistOptions& options, const Places& places, std::ostream& err
   std::error_code error;
   const fs::path startDir = fs::current_path(error);
   CheckOptions checkOptions;
-  checkOptions.file = (places.menu / "Quorel.ini").string();
+  checkOptions.file = NativeText(places.menu / "Quorel.ini");
   const CheckResult result = RunCheck(checkOptions);
   std::vector<Finding> errors;
   for (const Finding& finding : result.report.Sorted(false))
@@ -433,8 +409,9 @@ void Build(const Plan& plan, const Places& places, const std::string& label, std
   }
   CopyOne(places.exe, out / "quorel.exe");
   CopyTree(places.linuxDir, out / "linux");
-  if (chmod((out / "linux" / "quorel").c_str(), 0755) != 0)
-    throw CopyFailure{out / "linux" / "quorel", std::strerror(errno)};
+  std::string refused;
+  if (!ForceFileMode(NativeText(out / "linux" / "quorel"), 0755, &refused))
+    throw CopyFailure{out / "linux" / "quorel", refused};
   if (!plan.autorunKept.empty()) {
     err << (places.menu / plan.autorunKept).string() << ": note: the menu folder's own "
         << plan.autorunKept.string() << " is kept\n";

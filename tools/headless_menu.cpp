@@ -8,7 +8,7 @@
 
 void ResetHeadlessMenu() {
   HeadlessReset();
-  HeadlessConfigureScreen(kToolScreen.width, kToolScreen.height, kToolScreen.bitsPerPixel);
+  HeadlessConfigureScreen(kToolScreen.width, kToolScreen.height, HeadlessNativeDepth());
   LoadAppStrings();
 }
 

@@ -12,14 +12,14 @@
 #include "menu/definition_loader.h"
 #include "profile/load_finding.h"
 
-// The screen the tool shows menus on: the common desktop of the menu's time, at a depth that
-// keeps every colour of the pictures.
+// The screen the tool shows menus on: the common desktop of the menu's time, at the depth the
+// build draws at without loss (32 bits on SDL surfaces; the display's own through GDI, so that
+// a picture is what the menu program shows on that display).
 struct ToolScreen {
   int32_t width;
   int32_t height;
-  int32_t bitsPerPixel;
 };
-constexpr ToolScreen kToolScreen{1024, 768, 32};
+constexpr ToolScreen kToolScreen{1024, 768};
 
 // Starts the headless backend afresh on kToolScreen (no window, nothing recorded) and loads
 // the program's texts.

@@ -1,11 +1,13 @@
-// Writing an SDL surface to a PNG file. Needs SDL and libpng; nothing of the core.
+// Writing the headless window's picture to a PNG file, through the tool's safe output file.
+// Linux uses libpng; the Windows build, which has no PNG library, writes stored (uncompressed)
+// deflate blocks. Nothing of the core.
 #pragma once
 
 #include <string>
 
-struct SDL_Surface;
+#include "platform/headless/headless_control.h"
 
-// Writes surface (any pixel format) as an 8-bit RGB PNG to path, by a temporary name and a
-// rename (an existing link at path is replaced, not written through). true on success;
-// otherwise false with the reason in *error, and path as it was.
-bool WritePng(SDL_Surface* surface, const std::string& path, std::string* error);
+// Writes picture as an 8-bit RGB PNG to path, by a temporary name and a rename (an existing
+// link at path is replaced, not written through). true on success; otherwise false with the
+// reason in *error, and path as it was.
+bool WritePng(const HeadlessPicture& picture, const std::string& path, std::string* error);

@@ -24,10 +24,12 @@
 #include "tools/headless_menu.h"
 #include "tools/key_reference.h"
 #include "tools/menu_json.h"
+#include "tools/native_path.h"
 #include "tools/png_writer.h"
 #include "tools/preview_menu.h"
 #include "tools/render_all.h"
 #include "tools/shown_text.h"
+#include "tools/tool_platform.h"
 
 namespace {
 
@@ -62,11 +64,14 @@ constexpr char kOptions[] =
     "  dist    checks MENUDIR/Quorel.ini (exit 2 on errors), copies MENUDIR into the empty or new\n"
     "          OUTDIR and adds quorel.exe, autorun.inf, autorun.sh and the Linux program in\n"
     "          linux/; progress and a summary on standard error; exit 1 when something is refused\n"
-    "  --iso FILE      dist: also an ISO 9660 image of OUTDIR (Joliet and Rock Ridge, xorriso)\n"
+    "  --iso FILE      dist: also an ISO 9660 image of OUTDIR (Joliet and Rock Ridge, xorriso);\n"
+    "                  Linux only: on Windows a disc-burning program makes it from OUTDIR\n"
     "  --label TEXT    dist: disc label and volume id (default: the menu's title)\n"
     "  --force         dist: go on despite errors from check\n"
-    "  --exe FILE      dist: the Windows program to ship (default: the win32 build's)\n"
-    "  --linux DIR     dist: the portable Linux program's folder (default: this build's)\n"
+    "  --exe FILE      dist: the Windows program to ship (default: the win32 build's; on\n"
+    "                  Windows the quorel.exe beside quorel-tool.exe)\n"
+    "  --linux DIR     dist: the portable Linux program's folder (default: this build's; on\n"
+    "                  Windows the folder linux beside the tool's folder)\n"
     "  --program FILE  preview: the menu program to use (default: the one beside the tool)\n"
     "  --json          dist: the summary as JSON on standard output;\n"
     "                  check: one JSON array of findings (file, line, severity, code, message)\n"
@@ -242,20 +247,20 @@ std::string WithMessages(std::string text) {
 // after the load, so they win over whatever the load chose.
 std::unique_ptr<CMenuApp> LoadMenu(const Options& options) {
   std::error_code error;
-  const fs::path file(options.file);
+  const fs::path file = NativePath(options.file);
   const std::string problem = FileProblem(options.file);
   // An empty file is the loader's to refuse, with the messages it shows.
   if (!problem.empty() && problem != "is empty") throw ToolError{options.file + ": " + problem};
   const fs::path directory = fs::absolute(file, error).parent_path();
   MenuLoad load;
-  load.file = file.filename().string();
-  load.workDir = directory.string();
+  load.file = NativeText(file.filename());
+  load.workDir = NativeText(directory);
   load.page = options.page;
   ResetHeadlessMenu();
   LoadedMenu menu;
   if (!error) menu = LoadMenuHeadless(load);
   if (menu.stage == LoadedMenu::Stage::kNoWorkDir)
-    throw ToolError{"cannot make " + directory.string() + " the current directory"};
+    throw ToolError{"cannot make " + NativeText(directory) + " the current directory"};
   if (menu.stage == LoadedMenu::Stage::kNoWindow) throw ToolError{"cannot set up the menu window"};
   if (menu.stage == LoadedMenu::Stage::kNotLoaded)
     throw ToolError{
@@ -299,7 +304,7 @@ int Dump(const Options& options) {
 
 int Render(const Options& options) {
   // The output name is taken relative to where the tool was started, not to the menu's folder.
-  const fs::path output = fs::absolute(options.output);
+  const fs::path output = fs::absolute(NativePath(options.output));
   const std::unique_ptr<CMenuApp> app = LoadMenu(options);
   MarkVisited(options.visited, app.get());
   if (options.hover) Hover(*options.hover, app.get());
@@ -317,7 +322,7 @@ int Render(const Options& options) {
   if (!painted) throw ToolError{options.file + ": nothing to paint"};
 
   std::string error;
-  if (!WritePng(HeadlessWindowSurface(), output.string(), &error)) throw ToolError{error};
+  if (!WritePng(HeadlessWindowPicture(), NativeText(output), &error)) throw ToolError{error};
   return 0;
 }
 
@@ -330,7 +335,7 @@ int Check(const Options& options) {
   if (options.json) {
     nlohmann::ordered_json list = nlohmann::ordered_json::array();
     for (const Finding& finding : findings) {
-      list.push_back({{"file", finding.file},
+      list.push_back({{"file", PrintedPath(finding.file)},
                       {"line", finding.line},
                       {"severity", SeverityName(finding.severity)},
                       {"code", finding.code},
@@ -349,8 +354,8 @@ int Check(const Options& options) {
 // dist takes two folders and options of its own.
 DistOptions ParseDist(int argc, char** argv) {
   DistOptions options;
-  options.windowsProgram = QUOREL_DIST_EXE;
-  options.linuxDir = QUOREL_DIST_LINUX;
+  options.windowsProgram = DefaultWindowsProgram();
+  options.linuxDir = DefaultLinuxDir();
   std::vector<std::string> folders;
   for (int i = 2; i < argc; ++i) {
     const std::string_view argument = argv[i];
@@ -401,6 +406,7 @@ int Keys() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  StartToolProcess();
   if (argc == 2 && (std::string_view(argv[1]) == "--help" || std::string_view(argv[1]) == "-h")) {
     std::cout << kSynopsis << kOptions;
     return 0;

@@ -2,8 +2,6 @@
 // page pictures) with their names under them, missing levels and backgrounds as labelled gaps.
 #include "tools/render_all.h"
 
-#include <SDL.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -18,11 +16,15 @@
 #include "app/menu_app.h"
 #include "menu/page_grid.h"
 #include "platform/ascii_case.h"
+#include "platform/dib_draw.h"
+#include "platform/dib_format.h"
 #include "platform/draw.h"
 #include "platform/headless/headless_control.h"
+#include "platform/image_limits.h"
 #include "platform/window.h"
 #include "tools/check_menu.h"
 #include "tools/headless_menu.h"
+#include "tools/native_path.h"
 #include "tools/png_writer.h"
 
 namespace {
@@ -43,25 +45,21 @@ struct Thumbnail {
   std::vector<uint32_t> pixels;  // 0x00RRGGBB; empty for a gap
 };
 
-Thumbnail Shrink(SDL_Surface* surface, const std::string& label) {
+Thumbnail Shrink(const HeadlessPicture& picture, const std::string& label) {
   Thumbnail thumb;
   thumb.label = label;
-  const int factor = ThumbnailFactor(surface->w, surface->h);
-  thumb.width = surface->w / factor;
-  thumb.height = surface->h / factor;
+  const int factor = ThumbnailFactor(picture.width, picture.height);
+  thumb.width = picture.width / factor;
+  thumb.height = picture.height / factor;
   thumb.pixels.resize(static_cast<size_t>(thumb.width) * thumb.height);
-  SDL_LockSurface(surface);
-  const auto* bytes = static_cast<const uint8_t*>(surface->pixels);
   for (int y = 0; y < thumb.height; ++y) {
     for (int x = 0; x < thumb.width; ++x) {
       uint32_t sum[3] = {0, 0, 0};
       for (int dy = 0; dy < factor; ++dy) {
-        const auto* row = reinterpret_cast<const uint32_t*>(
-            bytes + static_cast<size_t>(y * factor + dy) * surface->pitch);
+        const uint32_t* row = &picture.rgb[static_cast<size_t>(y * factor + dy) * picture.width];
         for (int dx = 0; dx < factor; ++dx) {
-          uint8_t r = 0, g = 0, b = 0;
-          SDL_GetRGB(row[x * factor + dx], surface->format, &r, &g, &b);
-          sum[0] += r, sum[1] += g, sum[2] += b;
+          const uint32_t p = row[x * factor + dx];
+          sum[0] += p >> 16 & 0xFF, sum[1] += p >> 8 & 0xFF, sum[2] += p & 0xFF;
         }
       }
       const uint32_t n = static_cast<uint32_t>(factor * factor);
@@ -69,7 +67,6 @@ Thumbnail Shrink(SDL_Surface* surface, const std::string& label) {
           ((sum[0] + n / 2) / n) << 16 | ((sum[1] + n / 2) / n) << 8 | ((sum[2] + n / 2) / n);
     }
   }
-  SDL_UnlockSurface(surface);
   return thumb;
 }
 
@@ -101,33 +98,38 @@ void WriteSheet(const std::vector<Thumbnail>& thumbs, const fs::path& path) {
   const int cellHeight = kCellHeight;
   const int width = std::max(1, columns * kCellWidth + kGap);
   const int height = std::max(1, rows * cellHeight + kGap);
+  if (int64_t{width} * height > kMaxImagePixels)
+    throw std::runtime_error("the contact sheet is too large to draw");
   const WindowHandle window = HeadlessCreateWindow();
   SizeWindowForClient(window, width, height);
-  SDL_Surface* surface = HeadlessWindowSurface();
-  if (surface == nullptr) throw std::runtime_error("the contact sheet is too large to draw");
-  SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 48, 48, 48));
+  // The thumbnails as one 32-bit bottom-up bitmap, drawn by the build's own drawing code.
+  std::vector<uint32_t> sheet(static_cast<size_t>(width) * height, 0x303030);
+  auto fill = [&](int left, int top, int w, int h, auto colour) {
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x)
+        sheet[static_cast<size_t>(height - 1 - (top + y)) * width + left + x] = colour(x, y);
+  };
   for (int i = 0; i < count; ++i) {
     const Thumbnail& thumb = thumbs[i];
     const SheetPoint cell = SheetCell(i, count);
-    const int left = cell.x;
-    const int top = cell.y;
     if (thumb.pixels.empty()) {
-      const SDL_Rect gap{left, top, kThumbnailSide, kThumbnailSide * 3 / 4};
-      SDL_FillRect(surface, &gap, SDL_MapRGB(surface->format, 120, 24, 24));
-      continue;
+      fill(cell.x, cell.y, kThumbnailSide, kThumbnailSide * 3 / 4,
+           [](int, int) { return uint32_t{0x781818}; });
+    } else {
+      fill(cell.x, cell.y, thumb.width, thumb.height, [&thumb](int x, int y) {
+        return thumb.pixels[static_cast<size_t>(y) * thumb.width + x];
+      });
     }
-    SDL_LockSurface(surface);
-    for (int y = 0; y < thumb.height; ++y) {
-      auto* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(surface->pixels) +
-                                              static_cast<size_t>(top + y) * surface->pitch);
-      for (int x = 0; x < thumb.width; ++x) {
-        const uint32_t p = thumb.pixels[static_cast<size_t>(y) * thumb.width + x];
-        row[left + x] = SDL_MapRGB(surface->format, p >> 16 & 0xFF, p >> 8 & 0xFF, p & 0xFF);
-      }
-    }
-    SDL_UnlockSurface(surface);
   }
+  // Its info header: size, width, height, planes 1, 32 bits, no compression; the rest 0.
+  uint8_t header[dib_format::kInfoHeaderSize] = {};
+  const uint32_t fields[] = {dib_format::kInfoHeaderSize, static_cast<uint32_t>(width),
+                             static_cast<uint32_t>(height), 1 | 32u << 16};
+  for (size_t i = 0; i < 16; ++i) header[i] = static_cast<uint8_t>(fields[i / 4] >> (i % 4 * 8));
   DrawTarget* target = GetWindowTarget(window);
+  DrawDibBits(target, 0, 0, static_cast<uint32_t>(width), static_cast<uint32_t>(height), 0, 0, 0,
+              static_cast<uint32_t>(height), sheet.data(), sheet.size() * sizeof(uint32_t), header,
+              sizeof header);
   const FontHandle font =
       CreateFontFor(FontRequest{13, FontWeightNormal, 0, 0, FontQualityAntialiased});
   const FontHandle previous = SelectFont(target, font);
@@ -144,7 +146,7 @@ void WriteSheet(const std::vector<Thumbnail>& thumbs, const fs::path& path) {
   DeleteFont(font);
   ReleaseWindowTarget(window, target);
   std::string error;
-  if (!WritePng(surface, path.string(), &error)) throw std::runtime_error(error);
+  if (!WritePng(HeadlessWindowPicture(), NativeText(path), &error)) throw std::runtime_error(error);
 }
 
 }  // namespace
@@ -179,11 +181,11 @@ uint32_t StableHash(const std::string& text) {
 // file and working directory hashed in where two levels would otherwise share a name (in any
 // letter case: "sub\deep.ini" and "sub_deep.ini", or one file opened with two folders).
 std::vector<std::string> LevelNames(const std::vector<MenuLevel>& levels) {
-  const fs::path base = levels.front().workDir;
+  const fs::path base = NativePath(levels.front().workDir);
   std::vector<std::string> names;
   std::map<std::string, int> uses;
   for (const MenuLevel& level : levels) {
-    names.push_back(FileLabel(fs::path(level.fullPath).lexically_proximate(base).string()));
+    names.push_back(FileLabel(NativeText(NativePath(level.fullPath).lexically_proximate(base))));
     ++uses[FoldedName(names.back())];  // as file systems that ignore case compare names
   }
   for (size_t i = 0; i < levels.size(); ++i) {
@@ -226,10 +228,10 @@ void RenderLevel(const MenuLevel& level, int32_t country, WindowsVariant variant
     ReleaseWindowTarget(app->window, target);
     const std::string name = stem + "-p" + std::to_string(p);
     std::string writeError;
-    if (!WritePng(HeadlessWindowSurface(), (run->out / (name + ".png")).string(), &writeError)) {
+    const HeadlessPicture picture = HeadlessWindowPicture();
+    if (!WritePng(picture, NativeText(run->out / NativePath(name + ".png")), &writeError))
       throw std::runtime_error(writeError);
-    }
-    run->thumbs.push_back(Shrink(HeadlessWindowSurface(), name));
+    run->thumbs.push_back(Shrink(picture, name));
     if (++run->done > kQuietPages) {
       std::cerr << "render: " << run->done << " pages, " << name << '\n';
     }
@@ -243,7 +245,7 @@ int RenderAll(const std::string& file, const std::string& outDir,
               const std::vector<std::string>& releases) {
   RenderRun run;
   std::error_code error;
-  run.out = fs::absolute(outDir, error);
+  run.out = fs::absolute(NativePath(outDir), error);
   fs::create_directories(run.out, error);
   if (!fs::is_directory(run.out, error)) throw std::runtime_error("cannot make " + outDir);
 

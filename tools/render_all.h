@@ -1,5 +1,6 @@
 // `quorel-tool render --all`: every page of every level a menu reaches, per country and release,
-// as PNG files, and a contact sheet of them all. Core, headless backend, SDL surfaces, libpng.
+// as PNG files, and a contact sheet of them all. Core and headless backend (pixels drawn by the
+// build's own drawing code).
 #pragma once
 
 #include <string>

@@ -43,6 +43,17 @@ ColorRef HeadlessWindowPixel(int32_t x, int32_t y);
 // clientHeight); null while it is empty or there is no window. Valid until the window is sized
 // again or destroyed.
 SDL_Surface* HeadlessWindowSurface();
+// Every build: a copy of the client area's pixels, rows from the top, each 0x00RRGGBB; empty
+// (0 x 0) while the area is empty or there is no window.
+struct HeadlessPicture {
+  int32_t width = 0;
+  int32_t height = 0;
+  std::vector<uint32_t> rgb;
+};
+HeadlessPicture HeadlessWindowPicture();
+// The depth the drawing code draws at without loss: the display's for GDI (which draws only at
+// that depth), 32 for SDL surfaces.
+int32_t HeadlessNativeDepth();
 
 // Frame of the headless window: left and right borders, and the caption bar plus borders above
 // and below (as a dialog frame of 3, a caption of 18 and a border of 1 pixel give).

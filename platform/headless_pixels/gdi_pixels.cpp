@@ -141,19 +141,34 @@ void DropClientPixels() { Replace(&State().client, SharedPixels{}, true); }
 
 void ScreenChanged() { Replace(&State().screen, SharedPixels{}, false); }
 
-// Device contexts report the depth of the real display, and take images of that depth only.
-bool DrawsAtDepth(int32_t bitsPerPixel) {
-  HDC screen = GetDC(nullptr);
-  const int depth = GetDeviceCaps(screen, BITSPIXEL);
-  ReleaseDC(nullptr, screen);
-  return depth == bitsPerPixel;
-}
-
 bool HasProgramResource(HeadlessResource kind, int id) {
   const char* type = kind == HeadlessResource::Cursor ? MAKEINTRESOURCEA(12)  // RT_GROUP_CURSOR
                                                       : "WAVE";
   return FindResourceA(ProgramModule(), MAKEINTRESOURCEA(id), type) != nullptr;
 }
+
+HeadlessPicture HeadlessWindowPicture() {
+  HeadlessPicture picture;
+  const SharedPixels& client = State().client;
+  if (client.bits == nullptr) return picture;
+  GdiFlush();  // drawing may still be queued
+  picture.width = client.width;
+  picture.height = client.height;
+  const size_t count = static_cast<size_t>(client.width) * client.height;
+  picture.rgb.reserve(count);
+  for (size_t i = 0; i < count; ++i) picture.rgb.push_back(client.bits[i] & 0xFFFFFF);
+  return picture;
+}
+
+int32_t HeadlessNativeDepth() {
+  HDC screen = GetDC(nullptr);
+  const int depth = GetDeviceCaps(screen, BITSPIXEL);
+  ReleaseDC(nullptr, screen);
+  return depth;
+}
+
+// Device contexts report the depth of the real display, and take images of that depth only.
+bool DrawsAtDepth(int32_t bitsPerPixel) { return HeadlessNativeDepth() == bitsPerPixel; }
 
 ColorRef HeadlessWindowPixel(int32_t x, int32_t y) {
   const SharedPixels& client = State().client;

@@ -93,6 +93,23 @@ bool HasProgramResource(HeadlessResource kind, int id) {
 
 SDL_Surface* HeadlessWindowSurface() { return State().client.get(); }
 
+HeadlessPicture HeadlessWindowPicture() {
+  HeadlessPicture picture;
+  const SDL_Surface* surface = State().client.get();
+  if (surface == nullptr) return picture;
+  picture.width = surface->w;
+  picture.height = surface->h;
+  picture.rgb.reserve(static_cast<size_t>(surface->w) * surface->h);
+  for (int y = 0; y < surface->h; ++y) {
+    const auto* row = reinterpret_cast<const uint32_t*>(
+        static_cast<const uint8_t*>(surface->pixels) + static_cast<size_t>(y) * surface->pitch);
+    for (int x = 0; x < surface->w; ++x) picture.rgb.push_back(row[x] & 0xFFFFFF);
+  }
+  return picture;
+}
+
+int32_t HeadlessNativeDepth() { return 32; }
+
 ColorRef HeadlessWindowPixel(int32_t x, int32_t y) {
   const SDL_Surface* surface = State().client.get();
   if (surface == nullptr || x < 0 || y < 0 || x >= surface->w || y >= surface->h) {

@@ -78,6 +78,7 @@ class LinuxBuild:
     disc_name = "medium 'one\" two"
     scale_source = "QUOREL_SCALE=2"  # what asks for factor 2 in the scale scenario
     access_skip_reason = "the Linux build offers no accessibility objects yet (no AT-SPI)"
+    own_tool = None  # the Linux quorel-tool draws as this build does: kit.tool serves
 
 
     def __init__(self, options, screen, work):

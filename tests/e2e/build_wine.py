@@ -2,6 +2,7 @@
 # by the window helper, pictures compared outside the text (Wine draws text its own way).
 import os
 import shutil
+import subprocess
 import time
 
 from kit import ABOUT_TEXT, SESSION_FILE, Menu, text_rectangles, web_opener
@@ -113,6 +114,8 @@ class WineBuild:
             self.tool_environment["QUOREL_COUNTRY"] = country.strip()
         self.windows_dir = self.prefix.windows_dir
         self.reload_program = os.path.join(self.windows_dir, "pindrel.exe")
+        # quorel-tool.exe, when given: it draws as quorel.exe does, text included.
+        self.own_tool = options.windows_tool and os.path.abspath(options.windows_tool)
         opener, self.web_record = web_opener(work)
         self.prefix.environment["PATH"] = opener + os.pathsep + self.prefix.environment["PATH"]
         self.planted = None
@@ -121,8 +124,9 @@ class WineBuild:
             self.plant(options.planted, work)
 
     def plant(self, library, work):
-        """Every menu of the run starts from a folder that holds the planted library under the
-        names of the system libraries it loads, with Wine told to prefer such native files."""
+        """Every menu (and quorel-tool.exe) of the run starts from a folder that holds the
+        planted library under the names of the system libraries it loads, with Wine told to
+        prefer such native files."""
         self.planted = os.path.join(work, "planted")
         os.makedirs(self.planted)
         copy = os.path.join(self.planted, "quorel.exe")
@@ -130,6 +134,9 @@ class WineBuild:
         for name in PLANTED_NAMES:
             shutil.copy(library, os.path.join(self.planted, name))
         self.program = copy
+        if self.own_tool:
+            self.own_tool = shutil.copy(self.own_tool, os.path.join(self.planted,
+                                                                    "quorel-tool.exe"))
         native_first = ",".join(name[:-4] for name in PLANTED_NAMES) + "=n,b"
         self.menu_environment = dict(self.prefix.environment, WINEDLLOVERRIDES="%s;%s" % (
             self.prefix.environment["WINEDLLOVERRIDES"], native_first))
@@ -139,7 +146,7 @@ class WineBuild:
             print("# planted libraries: not checked (no --planted library given)")
             return
         loaded = sorted(n for n in os.listdir(self.planted) if n.endswith(".loaded"))
-        results.check("no library planted beside quorel.exe was loaded (%s)"
+        results.check("no library planted beside quorel.exe and quorel-tool.exe was loaded (%s)"
                       % ", ".join(PLANTED_NAMES), not loaded, "loaded: %r" % loaded)
         # The planted file does leave its mark when a process loads it.
         probe = os.path.join(self.planted, "probe.dll")
@@ -152,6 +159,19 @@ class WineBuild:
         if self.helper is not None:
             self.helper.stop()
         self.prefix.stop()
+
+    def run_own_tool(self, cwd, *arguments):
+        """quorel-tool.exe with arguments in cwd (one Wine start); raises when it fails."""
+        print("# quorel-tool.exe %s" % " ".join(arguments), flush=True)
+        result = subprocess.run(["wine", self.own_tool] + list(arguments), cwd=cwd,
+                                env=self.menu_environment or self.prefix.environment,
+                                stdin=subprocess.DEVNULL,
+                                capture_output=True, text=True, errors="replace",
+                                timeout=self.start_timeout)
+        if result.returncode != 0:
+            raise AssertionError("quorel-tool.exe %s ended with %d: %s" % (
+                " ".join(arguments), result.returncode, result.stderr))
+        return result.stdout
 
     # --- paths and files ---------------------------------------------------------------------
 

@@ -191,11 +191,13 @@ def session_values(build):
 
 
 def picture_report(build, results, name, window, expected, background, dump, out, label,
-                   drawn_check=True, ignore=()):
+                   drawn_check=True, ignore=(), exact=False):
     """Waits until the window shows the expected picture (the opening effect takes a moment),
-    then checks it, apart from the rectangles in ignore and those the build cannot draw
-    exactly; the last picture taken is saved under out."""
-    skip = list(ignore) + build.inexact_rectangles(dump)
+    then checks it, apart from the rectangles in ignore and, unless exact (the build's own tool
+    drew expected), those the build cannot draw exactly; the last picture taken is saved under
+    out."""
+    skip = list(ignore) + ([] if exact else build.inexact_rectangles(dump))
+    scope = "" if exact else build.picture_scope
     state = {}
 
     def matches():
@@ -222,7 +224,7 @@ def picture_report(build, results, name, window, expected, background, dump, out
         write_png(os.path.join(out, "%s-%s-expected.png" % (build.name, file_label)), expected)
         xs, ys = [p[0] for p in differ], [p[1] for p in differ]
         results.check(name, False, "%s%d pixels differ%s, within %d,%d - %d,%d; see %s" % (
-            build.picture_scope.strip() + ": " if build.picture_scope else "", len(differ),
+            scope.strip() + ": " if scope else "", len(differ),
             " (or more)" if len(differ) >= 2000 else "", min(xs), min(ys), max(xs), max(ys),
             out))
     else:

@@ -60,6 +60,8 @@ def main():
     parser.add_argument("--helper", help="quorel_e2e_helper.exe (Wine only)")
     parser.add_argument("--tool", required=True, help="the Linux quorel-tool")
     parser.add_argument("--marker", help="quorel_e2e_marker.exe (Wine only)")
+    parser.add_argument("--windows-tool", help="quorel-tool.exe (Wine only): renders the demo "
+                        "for an exact comparison and makes the disc folder")
     parser.add_argument("--planted", help="the library planted beside quorel.exe under system "
                         "libraries' names (Wine only)")
     parser.add_argument("--reload", required=True,
@@ -76,7 +78,7 @@ def main():
     options = parser.parse_args()
 
     missing = [path for path in (options.quorel, options.tool, options.helper, options.marker,
-                                 options.planted,
+                                 options.planted, options.windows_tool,
                                  options.reload, options.exec_parser)
                if path is not None and not os.path.exists(path)]
     if options.build == "wine":

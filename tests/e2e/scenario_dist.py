@@ -1,4 +1,4 @@
-# A disc folder made by `quorel-tool dist`, copied to a path with a blank and quotes, started
+# A disc folder made by `quorel-tool dist` (quorel-tool.exe under Wine), copied to a path with a blank and quotes, started
 # as a desktop starts it: natively through autorun.sh in each Debian root of the build (the
 # oldest system the program is for and a current one, none with SDL, sound libraries or anything
 # the disc would carry); its quorel.exe under Wine (one Wine start).
@@ -14,7 +14,11 @@ def make_disc(build, options, work):
     """The demo's disc folder, copied to a path with a blank and quotes."""
     exe, portable = build.dist_programs(options, work)
     made = os.path.join(work, "dist-made")
-    tool(build, options, work, "dist", DEMO, made, "--exe", exe, "--linux", portable)
+    if build.own_tool:  # quorel-tool.exe, given Windows paths
+        build.run_own_tool(work, "dist", build.path_text(DEMO), build.path_text(made),
+                           "--exe", build.path_text(exe), "--linux", build.path_text(portable))
+    else:
+        tool(build, options, work, "dist", DEMO, made, "--exe", exe, "--linux", portable)
     disc = os.path.join(work, build.disc_name)
     shutil.copytree(made, disc, symlinks=True)
     return disc

@@ -28,6 +28,7 @@
 #include "portable/code_page.h"
 #include "tests/support/scratch_folder.h"
 #include "tools/dist_disc.h"
+#include "tools/png_stored.h"
 #include "tools/render_all.h"
 
 namespace {
@@ -735,6 +736,31 @@ TEST(CodePage, BytesBecomeTheirCharacters) {
   for (const auto& c : cases) EXPECT_EQ(c.utf8, CodePageToUtf8(c.bytes)) << c.bytes;
 }
 
+// --- PNG of stored blocks (the Windows tool's writer) ------------------------------------------
+
+// libpng and zlib read what the Windows build writes, pixel for pixel: sums and block lengths
+// right for one block, for several (rows past 64 KiB) and for the smallest picture.
+TEST(StoredPng, LibpngReadsItBack) {
+  const struct {
+    int32_t width;
+    int32_t height;
+  } cases[] = {{1, 1}, {300, 100}, {640, 480}};
+  for (const auto& c : cases) {
+    std::vector<uint32_t> pixels(static_cast<size_t>(c.width) * c.height);
+    for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<uint32_t>(i * 2654435761u);
+    for (uint32_t& pixel : pixels) pixel &= 0xFFFFFF;
+    const fs::path file = Scratch() / "stored.png";
+    std::ofstream(file, std::ios::binary) << StoredPng(c.width, c.height, pixels.data());
+    const Image image = ReadPng(file);
+    ASSERT_EQ(uint32_t(c.width), image.width);
+    ASSERT_EQ(uint32_t(c.height), image.height);
+    size_t differ = 0;
+    for (int32_t y = 0; y < c.height; ++y)
+      for (int32_t x = 0; x < c.width; ++x) differ += image.At(x, y) != pixels[y * c.width + x];
+    EXPECT_EQ(0u, differ) << c.width << "x" << c.height;
+  }
+}
+
 }  // namespace
 
 // --- dist ------------------------------------------------------------------------------------
@@ -935,6 +961,12 @@ TEST(Dist, RefusalsLeaveNothingBehind) {
        {"--iso", "keep.iso"},
        1,
        "keep.iso: error: exists; nothing was copied (--force replaces it)"},
+      // The Linux folder is copied whole: one that holds OUTDIR would copy into itself.
+      {"out-in-linux",
+       [](const DistFixture&) {},
+       {"--linux", "."},
+       1,
+       "out: error: lies in the Linux program's folder"},
       {"image-is-folder",
        [](const DistFixture& f) { fs::create_directories(f.root / "isodir"); },
        {"--iso", "isodir"},

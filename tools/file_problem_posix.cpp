@@ -1,4 +1,4 @@
-// Telling why a path is no readable file, from stat and a non-blocking open.
+// Telling why a path is no readable file, from stat and a non-blocking open (POSIX).
 #include "tools/file_problem.h"
 
 #include <fcntl.h>

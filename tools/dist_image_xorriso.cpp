@@ -122,3 +122,5 @@ bool WriteImage(const std::string& folder, const std::string& file, const std::s
   }
   return true;
 }
+
+std::string NoImageWriter() { return std::string(); }

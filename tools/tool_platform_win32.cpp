@@ -1,0 +1,25 @@
+// The tool's entry on Windows: libraries from the system folder only, and the programs dist
+// ships found from the tool's own place.
+#include <windows.h>
+
+#include <filesystem>
+
+#include "platform/win32/win32_system_library.h"
+#include "tools/tool_platform.h"
+
+namespace {
+
+// The folder quorel-tool.exe is in; empty when the system does not tell.
+std::filesystem::path ToolFolder() {
+  char path[MAX_PATH + 1];
+  const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+  if (length == 0 || length >= sizeof path) return std::filesystem::path();
+  return std::filesystem::path(std::string(path, length)).parent_path();
+}
+
+}  // namespace
+
+void StartToolProcess() { LoadLibrariesFromSystemFolderOnly(); }
+
+std::string DefaultWindowsProgram() { return (ToolFolder() / "quorel.exe").string(); }
+std::string DefaultLinuxDir() { return (ToolFolder().parent_path() / "linux").string(); }
