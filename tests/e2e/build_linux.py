@@ -6,6 +6,7 @@ import signal
 import struct
 import subprocess
 
+import atspi_session
 from kit import ABOUT_TEXT, HERE, SESSION_FILE, Menu
 from xdisplay import repeat_until, wait_for
 
@@ -77,7 +78,9 @@ class LinuxBuild:
     path_separator = "/"
     disc_name = "medium 'one\" two"
     scale_source = "QUOREL_SCALE=2"  # what asks for factor 2 in the scale scenario
-    access_skip_reason = "the Linux build offers no accessibility objects yet (no AT-SPI)"
+    # AT-SPI's names: the role of every entry, the states told and the action.
+    access_role = "push button"
+    access_action = "press"
 
 
     def __init__(self, options, screen, work):
@@ -106,9 +109,17 @@ class LinuxBuild:
                         "suppressions=" + os.path.join(HERE, "lsan.supp")]
         self.environment["LSAN_OPTIONS"] = ":".join(o for o in leak_options if o)
         self.tool_environment = self.environment
+        # Every menu runs in a desktop session with a session bus, as on a desktop, so the
+        # accessibility bus is there whenever a screen reader reads one.
+        self.atspi = None
+        self.access_skip_reason = atspi_session.skip_reason()
+        if self.access_skip_reason is None:
+            self.atspi = atspi_session.AtspiSession(work, self.environment)
 
     def stop(self):
         self.text.stop()
+        if self.atspi is not None:
+            self.atspi.stop()
 
     # --- paths and files ---------------------------------------------------------------------
 
@@ -204,6 +215,40 @@ class LinuxBuild:
         repeat_until("the About box", send, lambda: box_shown() or menu.ended(),
                      self.box_timeout, pause=5.0)
         return self.wait_box("About", ABOUT_TEXT, menu, exclude=(menu.window.xid,))
+
+    # --- assistive technology: the window's frame on the accessibility bus, read by pyatspi ---
+
+    @staticmethod
+    def access_state(focused, visited):
+        return ["focusable"] + (["focused"] if focused else []) + (["visited"] if visited else [])
+
+    def access_listen(self):
+        answer = self.atspi.ask("listen")
+        if answer != "ok":
+            raise AssertionError("pyatspi could not listen: %s" % answer)
+
+    def access(self, menu):
+        """The frame as check_access reads it: (self, children) in the Wine helper's shape; the
+        frame's focus is the child that is told focused. The menu registers its objects a
+        moment after its window shows: they are waited for."""
+        frame = wait_for("the menu's frame on the accessibility bus",
+                         lambda: self.atspi.ask("read %d" % menu.process.pid),
+                         self.state_timeout, 0.2)
+        if not isinstance(frame, dict):
+            raise AssertionError("pyatspi could not read the frame: %s" % frame)
+        children = [dict(c, child=n, state=c["states"])
+                    for n, c in enumerate(frame["children"], 1)]
+        focus = [c["child"] for c in children if "focused" in c["state"]]
+        whole = {"name": frame["name"], "role": frame["role"], "state": frame["states"],
+                 "focus": focus[0] if len(focus) == 1 else 0}
+        return whole, children
+
+    def access_press(self, menu, child):
+        return self.atspi.ask("press %d %d" % (menu.process.pid, child - 1))
+
+    def access_events(self, menu):
+        """The focus and children-changed events of the menu heard since the last call."""
+        return [tuple(e) for e in self.atspi.ask("events %d" % menu.process.pid)]
 
     def prepare_keys(self, pointer, rest):
         """Keys go to the window directly: nothing to do first."""
