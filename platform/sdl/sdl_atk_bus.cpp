@@ -1,5 +1,5 @@
-// Asking the session bus for the accessibility bus: one method call, org.a11y.Bus.GetAddress,
-// through libdbus found at run time, with errors ignored (every failure means: no bus).
+// Asking the session bus for the accessibility bus (org.a11y.Bus.GetAddress) and greeting that
+// bus once, through libdbus found at run time; every failure means: no bus.
 #include "platform/sdl/sdl_atk_bus.h"
 
 #include <SDL.h>
@@ -41,27 +41,32 @@ bool LoadDbus(Dbus* d) {
          Find(library, &d->unrefMessage, "dbus_message_unref");
 }
 
-}  // namespace
+// Whether the bus at address lets a connection in and answers its greeting (the bridge's
+// first steps, which would otherwise be taken on the main thread).
+bool Answers(const Dbus& d, const char* address) {
+  void* connection = d.openPrivate(address, nullptr);
+  if (connection == nullptr) return false;
+  const bool answered = d.busRegister(connection, nullptr) != 0;
+  d.close(connection);
+  d.unrefConnection(connection);
+  return answered;
+}
 
-std::string FindAccessibilityBus() {
-  const char* given = std::getenv("AT_SPI_BUS_ADDRESS");
-  if (given != nullptr && given[0] != '\0') return given;
-  // Without an address libdbus would try to launch a session bus of its own: not ours to do.
-  const char* session = std::getenv("DBUS_SESSION_BUS_ADDRESS");
-  if (session == nullptr || session[0] == '\0') return {};
-  Dbus d{};
-  if (!LoadDbus(&d)) return {};
+// The session bus's answer to org.a11y.Bus.GetAddress; empty when none.
+std::string AskSessionBus(const Dbus& d, const char* session) {
   void* connection = d.openPrivate(session, nullptr);
   if (connection == nullptr) return {};
   std::string address;
   if (d.busRegister(connection, nullptr) != 0) {
-    void* call = d.newMethodCall("org.a11y.Bus", "/org/a11y/bus", "org.a11y.Bus", "GetAddress");
+    void* call =
+        d.newMethodCall("org.a11y.Bus", "/org/a11y/bus", "org.a11y.Bus", "GetAddress");
     if (call != nullptr) {
       void* reply = d.sendAndWait(connection, call, kAnswerMs, nullptr);
       d.unrefMessage(call);
       if (reply != nullptr) {
         const char* text = nullptr;
-        if (d.getArgs(reply, nullptr, kTypeString, &text, kTypeInvalid) != 0 && text != nullptr) {
+        if (d.getArgs(reply, nullptr, kTypeString, &text, kTypeInvalid) != 0 &&
+            text != nullptr) {
           address = text;
         }
         d.unrefMessage(reply);
@@ -71,4 +76,22 @@ std::string FindAccessibilityBus() {
   d.close(connection);
   d.unrefConnection(connection);
   return address;
+}
+
+}  // namespace
+
+std::string FindAccessibilityBus() {
+  Dbus d{};
+  if (!LoadDbus(&d)) return {};
+  std::string address;
+  const char* given = std::getenv("AT_SPI_BUS_ADDRESS");
+  if (given != nullptr && given[0] != '\0') {
+    address = given;
+  } else {
+    // Without an address libdbus would try to launch a session bus of its own: not ours to do.
+    const char* session = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+    if (session == nullptr || session[0] == '\0') return {};
+    address = AskSessionBus(d, session);
+  }
+  return !address.empty() && Answers(d, address.c_str()) ? address : std::string();
 }
