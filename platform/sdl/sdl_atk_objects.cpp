@@ -310,6 +310,8 @@ bool StartAtkObjects(const AtkLibrary& library) {
   util->get_toolkit_version = ToolkitVersion;
   if (library.bridgeInit(nullptr, nullptr) != 0) return false;
   AtkEntriesChanged();
+  // The window had the focus before the objects existed: a reader learns of it now.
+  if (atk.active) AtkWindowActivated(true);
   return true;
 }
 
