@@ -2,6 +2,7 @@
 # socket in the run's folder, which starts the accessibility bus and its registry (at-spi2-core)
 # when the menu asks for them, and the pyatspi reader (atspi_reader.py) on it. Everything it
 # started, the services the bus started included, is ended and reaped by stop().
+import contextlib
 import ctypes
 import json
 import os
@@ -89,6 +90,25 @@ class AtspiSession:
                         time.sleep(0.1)
                 except ChildProcessError:
                     pass  # not ours: left to its parent
+
+
+@contextlib.contextmanager
+def stopped_bus(folder, environment):
+    """The address of a bus that lets connections in and never answers (its daemon stopped),
+    for as long as the block runs; the daemon is ended after."""
+    socket = os.path.join(folder, "stopped-bus")
+    daemon = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--nopidfile",
+                               "--address=unix:path=" + socket], env=environment,
+                              stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                              stderr=subprocess.DEVNULL, start_new_session=True)
+    try:
+        wait_for("the stopped bus's socket", lambda: os.path.exists(socket), 20)
+        daemon.send_signal(signal.SIGSTOP)
+        yield "unix:path=" + socket
+    finally:
+        daemon.send_signal(signal.SIGCONT)
+        daemon.terminate()
+        daemon.wait()
 
 
 def _in_group(group):

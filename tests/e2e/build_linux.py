@@ -5,6 +5,7 @@ import os
 import signal
 import struct
 import subprocess
+import time
 
 import atspi_session
 from kit import ABOUT_TEXT, HERE, SESSION_FILE, Menu
@@ -249,6 +250,40 @@ class LinuxBuild:
     def access_events(self, menu):
         """The focus and children-changed events of the menu heard since the last call."""
         return [tuple(e) for e in self.atspi.ask("events %d" % menu.process.pid)]
+
+    def check_silent_bus(self, results, folder, plain):
+        """A menu whose accessibility bus lets it connect and never answers opens and takes
+        keys as promptly as any: its first picture, then two Tabs that each move the highlight
+        (the picture changes) within the usual times, the second once the menu has had ample
+        time to look for its bus."""
+        with atspi_session.stopped_bus(self.work, self.environment) as address:
+            self.environment["AT_SPI_BUS_ADDRESS"] = address
+            try:
+                menu = self.start(folder)
+            finally:
+                del self.environment["AT_SPI_BUS_ADDRESS"]
+            try:
+                window = self.wait_main(menu)
+                wait_for("the first picture", lambda: self.screen.picture(window).rgb ==
+                         plain.rgb, self.picture_timeout, self.picture_poll)
+                answered = []
+                for pause in (0.0, 2.0):
+                    # The bus is looked for right after the first picture: a menu stuck on it
+                    # would be stuck well before the second Tab.
+                    time.sleep(pause)
+                    before = self.screen.picture(window).rgb
+                    self.send_key(window, "Tab")
+                    try:
+                        wait_for("the Tab's highlight", lambda: self.screen.picture(
+                            window).rgb != before, self.state_timeout, self.picture_poll)
+                        answered.append(pause)
+                    except TimeoutError:
+                        break
+                results.check("a menu whose accessibility bus never answers shows its picture "
+                              "and answers Tab, at once and later", len(answered) == 2,
+                              "answered the Tabs after pauses %r%s" % (answered, menu.errors()))
+            finally:
+                menu.kill()
 
     def prepare_keys(self, pointer, rest):
         """Keys go to the window directly: nothing to do first."""

@@ -2,7 +2,8 @@
 # the page, Enter opens the LINK level, Backspace returns to the same page and marks, Escape on
 # the first level asks the exit question; the focus frame from the first key. Where the build
 # offers accessibility objects, a screen reader's view is read along: the entries, the focus
-# moving with Tab, the default action starting the marker, and the next page's entries.
+# moving with Tab, the default action starting the marker, and the next page's entries; and that a
+# menu whose accessibility bus never answers starts and takes keys as promptly.
 import os
 
 from kit import Pointer, dump as tool_dump, expect_second_menu, no_then_yes, picture_report, \
@@ -194,3 +195,5 @@ def scenario_keyboard(build, options, results, work):
                     "keyboard")
     finally:
         menu.kill()
+    if access:
+        build.check_silent_bus(results, folder, plain)
