@@ -58,15 +58,13 @@ std::string AskSessionBus(const Dbus& d, const char* session) {
   if (connection == nullptr) return {};
   std::string address;
   if (d.busRegister(connection, nullptr) != 0) {
-    void* call =
-        d.newMethodCall("org.a11y.Bus", "/org/a11y/bus", "org.a11y.Bus", "GetAddress");
+    void* call = d.newMethodCall("org.a11y.Bus", "/org/a11y/bus", "org.a11y.Bus", "GetAddress");
     if (call != nullptr) {
       void* reply = d.sendAndWait(connection, call, kAnswerMs, nullptr);
       d.unrefMessage(call);
       if (reply != nullptr) {
         const char* text = nullptr;
-        if (d.getArgs(reply, nullptr, kTypeString, &text, kTypeInvalid) != 0 &&
-            text != nullptr) {
+        if (d.getArgs(reply, nullptr, kTypeString, &text, kTypeInvalid) != 0 && text != nullptr) {
           address = text;
         }
         d.unrefMessage(reply);
