@@ -8,7 +8,7 @@ import subprocess
 import time
 
 import atspi_session
-from kit import ABOUT_TEXT, HERE, SESSION_FILE, Menu
+from kit import ABOUT_TEXT, HERE, SESSION_FILE, Menu, web_opener
 from xdisplay import repeat_until, wait_for
 
 # The systems the disc's program is started in, each a Debian root under --roots: the oldest it
@@ -110,12 +110,19 @@ class LinuxBuild:
                         "suppressions=" + os.path.join(HERE, "lsan.supp")]
         self.environment["LSAN_OPTIONS"] = ":".join(o for o in leak_options if o)
         self.tool_environment = self.environment
+        opener, self.web_record = web_opener(work)
+        self.environment["PATH"] = opener + os.pathsep + self.environment.get("PATH", "")
         # Every menu runs in a desktop session with a session bus, as on a desktop, so the
         # accessibility bus is there whenever a screen reader reads one.
         self.atspi = None
         self.access_skip_reason = atspi_session.skip_reason()
         if self.access_skip_reason is None:
             self.atspi = atspi_session.AtspiSession(work, self.environment)
+
+    @staticmethod
+    def final_checks(results):
+        print("# planted libraries: not checked here; Linux programs take libraries from the "
+              "system's paths, never from their own folder")
 
     def stop(self):
         self.text.stop()

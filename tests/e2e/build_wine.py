@@ -4,10 +4,16 @@ import os
 import shutil
 import time
 
-from kit import ABOUT_TEXT, SESSION_FILE, Menu, text_rectangles
+from kit import ABOUT_TEXT, SESSION_FILE, Menu, text_rectangles, web_opener
 from xdisplay import repeat_until, wait_for
 
 RUN_KEY = "Software\\Microsoft\\Windows\\CurrentVersion\\Run"
+# The libraries the menu loads at run time that are not on Windows' list of known libraries,
+# planted beside it: Windows (and Wine with native-first overrides) would take such files from
+# the program's folder before the system's. shcore and oleaut32 are known libraries where they
+# exist; Wine, which has no such list, takes a planted shcore for its own shell32's imports
+# before the program runs.
+PLANTED_NAMES = ("winmm.dll", "oleacc.dll")
 
 
 class WinePlaces:
@@ -107,6 +113,40 @@ class WineBuild:
             self.tool_environment["QUOREL_COUNTRY"] = country.strip()
         self.windows_dir = self.prefix.windows_dir
         self.reload_program = os.path.join(self.windows_dir, "pindrel.exe")
+        opener, self.web_record = web_opener(work)
+        self.prefix.environment["PATH"] = opener + os.pathsep + self.prefix.environment["PATH"]
+        self.planted = None
+        self.menu_environment = None
+        if options.planted:
+            self.plant(options.planted, work)
+
+    def plant(self, library, work):
+        """Every menu of the run starts from a folder that holds the planted library under the
+        names of the system libraries it loads, with Wine told to prefer such native files."""
+        self.planted = os.path.join(work, "planted")
+        os.makedirs(self.planted)
+        copy = os.path.join(self.planted, "quorel.exe")
+        shutil.copy(self.program, copy)
+        for name in PLANTED_NAMES:
+            shutil.copy(library, os.path.join(self.planted, name))
+        self.program = copy
+        native_first = ",".join(name[:-4] for name in PLANTED_NAMES) + "=n,b"
+        self.menu_environment = dict(self.prefix.environment, WINEDLLOVERRIDES="%s;%s" % (
+            self.prefix.environment["WINEDLLOVERRIDES"], native_first))
+
+    def final_checks(self, results):
+        if self.planted is None:
+            print("# planted libraries: not checked (no --planted library given)")
+            return
+        loaded = sorted(n for n in os.listdir(self.planted) if n.endswith(".loaded"))
+        results.check("no library planted beside quorel.exe was loaded (%s)"
+                      % ", ".join(PLANTED_NAMES), not loaded, "loaded: %r" % loaded)
+        # The planted file does leave its mark when a process loads it.
+        probe = os.path.join(self.planted, "probe.dll")
+        shutil.copy(os.path.join(self.planted, PLANTED_NAMES[0]), probe)
+        answer = self.helper.load(self.windows_path(probe))
+        results.check("the planted library leaves its mark once loaded",
+                      answer == "ok" and os.path.exists(probe + ".loaded"), answer)
 
     def stop(self):
         if self.helper is not None:
@@ -142,7 +182,8 @@ class WineBuild:
     # --- the menu process and its boxes ------------------------------------------------------
 
     def start(self, cwd, arguments=()):
-        return Menu(self.prefix.start(self.program, arguments, cwd=cwd))
+        return Menu(self.prefix.start(self.program, arguments, cwd=cwd,
+                                      environment=self.menu_environment))
 
     def start_scaled(self, cwd, factor):
         """The menu on a screen of factor x 96 dots per inch: the prefix's LogPixels, which a

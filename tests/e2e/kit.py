@@ -94,6 +94,21 @@ class Menu:
             self.process.wait()
 
 
+def web_opener(work):
+    """A stand-in xdg-open in a folder of its own (for the front of PATH): it writes its
+    arguments, one a line, to a file. Both builds hand web addresses to it, the Linux menu
+    directly and Wine through its browser launcher. Returns (folder, record file)."""
+    folder = os.path.join(work, "web-opener")
+    os.makedirs(folder)
+    record = os.path.join(folder, "opened.txt")
+    script = os.path.join(folder, "xdg-open")
+    with open(script, "w") as f:
+        f.write("#!/bin/sh\nprintf '%%s\\n' \"$@\" > '%s.tmp' && mv '%s.tmp' '%s'\n"
+                % (record, record, record))
+    os.chmod(script, 0o755)
+    return folder, record
+
+
 def copy_demo(work, name):
     target = os.path.join(work, name)
     shutil.copytree(DEMO, target)

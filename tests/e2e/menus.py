@@ -38,7 +38,9 @@ TitleFontColor=255 255 255
 HIGHLIGHT_RGB = (255, 204, 92)
 VISITED_RGB = (150, 190, 210)
 MARKER_ARGUMENTS = ["alpha", "beta"]
-MARKER_INDEX, MISSING_INDEX, LINK_INDEX = 0, 1, 3
+MARKER_INDEX, MISSING_INDEX, LINK_INDEX, WEB_INDEX = 0, 1, 3, 5
+# Handed to the system's web opener as it stands, query and ampersand included.
+WEB_ADDRESS = "https://example.org/quorel?lang=en&page=2"
 
 
 def write_definition(path, text):
@@ -47,14 +49,16 @@ def write_definition(path, text):
 
 
 def write_interaction_menu(build, folder, marker_target, workdir):
-    """The first menu: marker item, missing target, filler | LINK item, filler (three items a
-    page, so two pages and their buttons); the second menu behind the LINK item."""
+    """The first menu: marker item, missing target, filler | LINK item, filler, web address
+    (three items a page, so two pages and their buttons); the second menu behind the LINK
+    item."""
     items = [("Start the marker", "open", marker_target, " ".join(MARKER_ARGUMENTS),
               build.path_text(workdir), "Starts the marker program"),
              ("Missing target", "open", "missing.txt", "", "", "Names a file that is not there"),
              ("Filler one", "open", "readme.txt", "", "", "Fills the first page"),
              ("Second menu", "LINK", "second.ini", "", "", "Opens the second menu"),
-             ("Filler two", "open", "readme.txt", "", "", "Fills the second page")]
+             ("Filler two", "open", "readme.txt", "", "", "Fills the second page"),
+             ("Web page", "open", WEB_ADDRESS, "", "", "Opens a web page")]
     lines = ["item=" + ",".join(fields) for fields in items]
     write_definition(os.path.join(folder, "Quorel.ini"), INTERACTION_GLOBAL +
                      "\n[menu]\ntitle=Interaction test\n" + "\n".join(lines) + "\n")

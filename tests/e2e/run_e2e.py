@@ -60,6 +60,8 @@ def main():
     parser.add_argument("--helper", help="quorel_e2e_helper.exe (Wine only)")
     parser.add_argument("--tool", required=True, help="the Linux quorel-tool")
     parser.add_argument("--marker", help="quorel_e2e_marker.exe (Wine only)")
+    parser.add_argument("--planted", help="the library planted beside quorel.exe under system "
+                        "libraries' names (Wine only)")
     parser.add_argument("--reload", required=True,
                         help="the built reload program (pindrel or pindrel.exe)")
     parser.add_argument("--only", choices=sorted(SCENARIOS),
@@ -74,6 +76,7 @@ def main():
     options = parser.parse_args()
 
     missing = [path for path in (options.quorel, options.tool, options.helper, options.marker,
+                                 options.planted,
                                  options.reload, options.exec_parser)
                if path is not None and not os.path.exists(path)]
     if options.build == "wine":
@@ -104,6 +107,7 @@ def main():
             for name, body in SCENARIOS.items():
                 if options.only in (None, name):
                     results.scenario(name, lambda: body(build, options, results, work))
+            build.final_checks(results)
     except Exception as problem:
         results.check("set-up", False, "%s: %s\n%s" % (type(problem).__name__, problem,
                                                       traceback.format_exc()))

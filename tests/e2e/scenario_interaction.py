@@ -1,12 +1,24 @@
 # Pointer input on a menu of its own, in one process: hover, a started program, a missing target,
-# page turns, a second level and back, a level that cannot be shown, the exit button.
+# page turns, a second level and back, a web address, a level that cannot be shown, the exit
+# button.
 import os
 
 from kit import APP_TITLE, Pointer, dump as tool_dump, entry_rect, expect_second_menu, \
     no_then_yes, picture_report, session_section, session_values, tool, wait_caption
 from menus import HIGHLIGHT_RGB, INTERACTION_GLOBAL, LINK_INDEX, MARKER_INDEX, MISSING_INDEX, \
-    VISITED_RGB, check_marker, interaction_folder, page_state_key, write_definition
+    VISITED_RGB, WEB_ADDRESS, WEB_INDEX, check_marker, interaction_folder, page_state_key, \
+    write_definition
 from pictures import count_inside, read_bmp24, read_png
+from xdisplay import wait_for
+
+
+def read_lines(path):
+    """The file's lines, or None while it is not there."""
+    try:
+        with open(path, errors="replace") as f:
+            return f.read().splitlines()
+    except OSError:
+        return None
 
 
 def colour_count(picture, rect, rgb):
@@ -123,6 +135,18 @@ def scenario_interaction(build, options, results, work):
                       state.get("page") == "1" and state.get("selected", "").strip() ==
                       expected_selected, "section %r, expected Page=1 Selected= %s; file: %s" % (
                           state, expected_selected, build.session_path()))
+
+        # A web address goes to the system's opener as written, with no "not found" box.
+        pointer.click(dump(1)["items"][WEB_INDEX]["rect"])
+        marks.append(WEB_INDEX)
+        try:
+            opened = wait_for("the web opener's record", lambda: read_lines(build.web_record),
+                              build.program_start_timeout, 0.2)
+        except TimeoutError:
+            opened = None
+        results.check("click on a web address: the opener gets it unchanged",
+                      opened == [WEB_ADDRESS] and menu.running(), "opened %r" % opened)
+        pointer.away()
 
         # A LINK level that loads but cannot be shown (its background is missing): the box, and
         # the return button, in the exit button's place, still leads back to the first menu.

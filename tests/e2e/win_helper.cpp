@@ -29,6 +29,7 @@
 //                        every process: "ok" or "failed"
 //   events               what was heard since the last call: "focus HWND CHILD" or
 //                        "reorder HWND" lines, then "end"
+//   load PATH            loads the library at PATH (the rest of the line): "ok" or "failed"
 //   quit                 ends with exit code 0 (so does the end of stdin)
 // Anything else answers "error" and the rest of the line. HWND and ID take decimal or 0x hex.
 // Window messages are handled while the helper waits for its next command, so that the events
@@ -356,6 +357,8 @@ bool Run(const char* line) {
   } else if (std::strcmp(verb, "run") == 0 && *rest != '\0') {
     text = RunCommand(rest);
     answer = text.c_str();
+  } else if (std::strcmp(verb, "load") == 0 && *rest != '\0') {
+    answer = LoadLibraryA(rest) != nullptr ? "ok" : "failed";
   }
   if (answer != nullptr) {
     std::printf("%s\n", answer);

@@ -51,9 +51,10 @@ class WinePrefix:
         self.own_server = started.returncode == 0
 
     def start(self, program, arguments=(), cwd=None, stdin=subprocess.DEVNULL,
-              stdout=subprocess.DEVNULL):
-        return subprocess.Popen(["wine", program] + list(arguments), cwd=cwd, env=self.environment,
-                                stdin=stdin, stdout=stdout, stderr=subprocess.DEVNULL)
+              stdout=subprocess.DEVNULL, environment=None):
+        return subprocess.Popen(["wine", program] + list(arguments), cwd=cwd,
+                                env=environment or self.environment, stdin=stdin, stdout=stdout,
+                                stderr=subprocess.DEVNULL)
 
     def _reg(self, *arguments):
         """reg.exe with arguments. It is a 64-bit program: the 64-bit loader runs it without
@@ -185,6 +186,11 @@ class WindowHelper:
         if not answer.startswith("exit "):
             raise AssertionError("the helper could not run %r: %s" % (command, answer))
         return int(answer[5:])
+
+    def load(self, path):
+        """Loads the library at the full path into the helper: "ok" or "failed ERROR"."""
+        self._send("load %s" % path)
+        return self._line(120)
 
     def access(self, window):
         """The window's client object as the helper reads it: (self, children), self a dict of
