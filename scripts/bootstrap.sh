@@ -11,6 +11,9 @@ packages=(
   clang-format clang-tidy
   # drawing, fonts, JSON and PNG for the Linux build and its tools
   libsdl2-dev libsdl2-ttf-dev libfontconfig-dev fonts-liberation2 nlohmann-json3-dev libpng-dev
+  # screen readers on Linux: ATK's headers (its libraries and the AT-SPI bridge are loaded at
+  # run time); the accessibility bus, its registry and pyatspi for the end-to-end test
+  libatk1.0-dev at-spi2-core python3-pyatspi dbus-daemon
   # the 32-bit Windows build and Wine to run its tests
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
   wine wine32:i386 wine64

@@ -26,7 +26,7 @@ bash "$here/debian-root.sh" "$root" bullseye \
   g++ make cmake ninja-build pkg-config dpkg-dev \
   libx11-dev libxext-dev libxcursor-dev libxi-dev libxrandr-dev libxss-dev libxinerama-dev \
   libxxf86vm-dev libxkbcommon-dev libwayland-dev wayland-protocols libegl-dev \
-  libasound2-dev libpulse-dev libfontconfig-dev libfreetype-dev
+  libasound2-dev libpulse-dev libfontconfig-dev libfreetype-dev libatk1.0-dev
 
 # Runs a shell command line inside the root with /proc, the network's name service, the source
 # (read-only) and BUILD mounted; the mounts end with the namespace.

@@ -17,6 +17,7 @@
 
 #include "platform/app_shell.h"
 #include "platform/keys.h"
+#include "platform/sdl/sdl_access.h"
 #include "platform/sdl/sdl_draw_target.h"
 #include "platform/sdl/sdl_single_instance.h"
 #include "platform/sdl/sdl_window_state.h"
@@ -161,6 +162,10 @@ void OnWindowEvent(PlatformWindow* window, const SDL_WindowEvent& event) {
       break;
     case SDL_WINDOWEVENT_SIZE_CHANGED:
       WindowSurfaceChanged(window);
+      break;
+    case SDL_WINDOWEVENT_FOCUS_GAINED:
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+      AccessWindowActivated(event.event == SDL_WINDOWEVENT_FOCUS_GAINED);
       break;
     case SDL_WINDOWEVENT_CLOSE:  // the window manager's close request (WM_DELETE_WINDOW)
       receiver->OnClose();
@@ -450,6 +455,8 @@ int RunMessageLoop(void* instance) {
     }
     const Uint32 wait = FireTimers();
     PaintNow(MainWindow());
+    // After the paint, so looking for a screen reader never delays the first picture.
+    const uint32_t wait = ServeAccessibility(kWakeMs);
     if (loop.quitPosted) continue;
     if (SDL_WaitEventTimeout(&event, static_cast<int>(wait)) != 0) Dispatch(event);
   }

@@ -5,7 +5,9 @@ import os
 import signal
 import struct
 import subprocess
+import time
 
+import atspi_session
 from kit import ABOUT_TEXT, HERE, SESSION_FILE, Menu, web_opener
 from xdisplay import repeat_until, wait_for
 
@@ -77,7 +79,9 @@ class LinuxBuild:
     path_separator = "/"
     disc_name = "medium 'one\" two"
     scale_source = "QUOREL_SCALE=2"  # what asks for factor 2 in the scale scenario
-    access_skip_reason = "the Linux build offers no accessibility objects yet (no AT-SPI)"
+    # AT-SPI's names: the role of every entry, the states told and the action.
+    access_role = "push button"
+    access_action = "press"
     own_tool = None  # the Linux quorel-tool draws as this build does: kit.tool serves
 
 
@@ -110,6 +114,12 @@ class LinuxBuild:
         self.tool_environment = self.environment
         opener, self.web_record = web_opener(work)
         self.environment["PATH"] = opener + os.pathsep + self.environment.get("PATH", "")
+        # Every menu runs in a desktop session with a session bus, as on a desktop, so the
+        # accessibility bus is there whenever a screen reader reads one.
+        self.atspi = None
+        self.access_skip_reason = atspi_session.skip_reason()
+        if self.access_skip_reason is None:
+            self.atspi = atspi_session.AtspiSession(work, self.environment)
 
     @staticmethod
     def final_checks(results):
@@ -118,6 +128,8 @@ class LinuxBuild:
 
     def stop(self):
         self.text.stop()
+        if self.atspi is not None:
+            self.atspi.stop()
 
     # --- paths and files ---------------------------------------------------------------------
 
@@ -237,6 +249,74 @@ class LinuxBuild:
         repeat_until("the About box", send, lambda: box_shown() or menu.ended(),
                      self.box_timeout, pause=5.0)
         return self.wait_box("About", ABOUT_TEXT, menu, exclude=(menu.window.xid,))
+
+    # --- assistive technology: the window's frame on the accessibility bus, read by pyatspi ---
+
+    @staticmethod
+    def access_state(focused, visited):
+        return ["focusable"] + (["focused"] if focused else []) + (["visited"] if visited else [])
+
+    def access_listen(self):
+        answer = self.atspi.ask("listen")
+        if answer != "ok":
+            raise AssertionError("pyatspi could not listen: %s" % answer)
+
+    def access(self, menu):
+        """The frame as check_access reads it: (self, children) in the Wine helper's shape; the
+        frame's focus is the child that is told focused. The menu registers its objects a
+        moment after its window shows: they are waited for."""
+        frame = wait_for("the menu's frame on the accessibility bus",
+                         lambda: self.atspi.ask("read %d" % menu.process.pid),
+                         self.state_timeout, 0.2)
+        if not isinstance(frame, dict):
+            raise AssertionError("pyatspi could not read the frame: %s" % frame)
+        children = [dict(c, child=n, state=c["states"])
+                    for n, c in enumerate(frame["children"], 1)]
+        focus = [c["child"] for c in children if "focused" in c["state"]]
+        whole = {"name": frame["name"], "role": frame["role"], "state": frame["states"],
+                 "focus": focus[0] if len(focus) == 1 else 0}
+        return whole, children
+
+    def access_press(self, menu, child):
+        return self.atspi.ask("press %d %d" % (menu.process.pid, child - 1))
+
+    def access_events(self, menu):
+        """The focus and children-changed events of the menu heard since the last call."""
+        return [tuple(e) for e in self.atspi.ask("events %d" % menu.process.pid)]
+
+    def check_silent_bus(self, results, folder, plain):
+        """A menu whose accessibility bus lets it connect and never answers opens and takes
+        keys as promptly as any: its first picture, then two Tabs that each move the highlight
+        (the picture changes) within the usual times, the second once the menu has had ample
+        time to look for its bus."""
+        with atspi_session.stopped_bus(self.work, self.environment) as address:
+            self.environment["AT_SPI_BUS_ADDRESS"] = address
+            try:
+                menu = self.start(folder)
+            finally:
+                del self.environment["AT_SPI_BUS_ADDRESS"]
+            try:
+                window = self.wait_main(menu)
+                wait_for("the first picture", lambda: self.screen.picture(window).rgb ==
+                         plain.rgb, self.picture_timeout, self.picture_poll)
+                answered = []
+                for pause in (0.0, 2.0):
+                    # The bus is looked for right after the first picture: a menu stuck on it
+                    # would be stuck well before the second Tab.
+                    time.sleep(pause)
+                    before = self.screen.picture(window).rgb
+                    self.send_key(window, "Tab")
+                    try:
+                        wait_for("the Tab's highlight", lambda: self.screen.picture(
+                            window).rgb != before, self.state_timeout, self.picture_poll)
+                        answered.append(pause)
+                    except TimeoutError:
+                        break
+                results.check("a menu whose accessibility bus never answers shows its picture "
+                              "and answers Tab, at once and later", len(answered) == 2,
+                              "answered the Tabs after pauses %r%s" % (answered, menu.errors()))
+            finally:
+                menu.kill()
 
     def prepare_keys(self, pointer, rest):
         """Keys go to the window directly: nothing to do first."""

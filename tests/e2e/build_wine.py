@@ -306,6 +306,16 @@ class WineBuild:
     # --- assistive technology: the window's MSAA client object, read by the helper ------------
 
     access_skip_reason = None
+    # MSAA's numbers: the role of every entry and the states told, and the default action.
+    access_role = 0x2B  # ROLE_SYSTEM_PUSHBUTTON
+    access_action = "Press"
+
+    @staticmethod
+    def access_state(focused, visited):
+        return 0x100000 | (0x4 if focused else 0) | (0x800000 if visited else 0)
+
+    def check_silent_bus(self, results, folder, plain):
+        """Windows has no accessibility bus to wait for."""
 
     def access_listen(self):
         self.helper.hook()

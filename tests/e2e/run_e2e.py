@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 # End-to-end scenarios: the real menu program in real windows under Xvfb, natively (Linux, SDL)
 # or under Wine, read back through pictures, message boxes and the session file. Prints one line
-# per check and "N passed, M failed". Standard library, python3-xlib, xdotool, Xvfb and Wine.
+# per check and "N passed, M failed". Standard library, python3-xlib, xdotool, Xvfb and Wine;
+# for the Linux build's screen-reader checks dbus-daemon, at-spi2-core and python3-pyatspi.
 import argparse
 import contextlib
 import os
