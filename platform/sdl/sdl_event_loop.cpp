@@ -453,10 +453,10 @@ int RunMessageLoop(void* instance) {
         SDL_RaiseWindow(window->sdl);
       }
     }
-    const Uint32 wait = FireTimers();
+    const Uint32 untilTimer = FireTimers();
     PaintNow(MainWindow());
     // After the paint, so looking for a screen reader never delays the first picture.
-    const uint32_t wait = ServeAccessibility(kWakeMs);
+    const uint32_t wait = ServeAccessibility(untilTimer);
     if (loop.quitPosted) continue;
     if (SDL_WaitEventTimeout(&event, static_cast<int>(wait)) != 0) Dispatch(event);
   }
