@@ -1,5 +1,6 @@
 // pindrel on Linux: run once at log-on, starts the menu program in the restore form and removes
 // its own autostart entry. POSIX backend only (INI store, autostart entry, start without shell).
+#include <cstdio>
 #include <exception>
 #include <string>
 
@@ -38,6 +39,10 @@ void Reload(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 2 && std::string(argv[1]) == "--version") {
+    std::fputs("pindrel " QUOREL_VERSION "\n", stdout);
+    return 0;
+  }
   // Exit code 0 whatever happens: nothing waits for this program's answer.
   try {
     Reload(argc, argv);

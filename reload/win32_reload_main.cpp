@@ -7,6 +7,7 @@
 
 #include "platform/log_on.h"
 #include "platform/win32/win32_system_library.h"
+#include "platform/win32/win32_version_line.h"
 #include "reload/win32_reload_argument.h"
 
 namespace {
@@ -22,6 +23,10 @@ extern "C" __attribute__((noreturn)) void ReloadEntry() {
   LoadLibrariesFromSystemFolderOnly();
   const char* argument = ReloadArgumentText(GetCommandLineA());
   if (*argument == '\0') ExitProcess(0);
+  if (AsksForVersion(argument)) {
+    ShowVersionLine("pindrel " QUOREL_VERSION "\r\n");
+    ExitProcess(0);
+  }
   GetPrivateProfileStringA("Config", "Exec", "", exec, sizeof(exec), argument);
   GetPrivateProfileStringA("Config", "Workpath", "", workpath, sizeof(workpath), argument);
   // Removed before the start, so it cannot remove the menu program's new registration.

@@ -27,6 +27,8 @@ packages=(
   # quorel-tool dist: the disc image; the Debian roots that build the disc's Linux program and
   # that the end-to-end test starts it in; objdump for the test of its glibc versions
   xorriso debootstrap binutils
+  # make release: the zip archive and its test
+  zip unzip
 )
 
 missing=()

@@ -19,8 +19,13 @@ std::string MenuProgramBesideTool() {
   std::string path(self.data(), static_cast<size_t>(length));
   const size_t slash = path.rfind('/');
   if (slash == std::string::npos) return std::string();
-  path = path.substr(0, slash + 1) + "quorel";
-  return access(path.c_str(), X_OK) == 0 ? path : std::string();
+  // In the build tree or on a disc the menu program lies beside the tool; in a release, in
+  // portable/ beside it.
+  for (const char* name : {"quorel", "portable/quorel"}) {
+    const std::string program = path.substr(0, slash + 1) + name;
+    if (access(program.c_str(), X_OK) == 0) return program;
+  }
+  return std::string();
 }
 
 PreviewProcess::~PreviewProcess() {

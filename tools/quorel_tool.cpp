@@ -47,7 +47,8 @@ constexpr char kSynopsis[] =
     "       quorel-tool keys\n"
     "       quorel-tool preview FILE [--program QUOREL]\n"
     "       quorel-tool dist MENUDIR OUTDIR [--iso FILE] [--label TEXT] [--force] [--json]\n"
-    "                        [--exe QUOREL.EXE] [--linux DIR]\n";
+    "                        [--exe QUOREL.EXE] [--linux DIR]\n"
+    "       quorel-tool --help | --version\n";
 constexpr char kOptions[] =
     "\n"
     "  check   reports, as file:line: severity: message, what FILE and every include file,\n"
@@ -68,10 +69,10 @@ constexpr char kOptions[] =
     "                  Linux only: on Windows a disc-burning program makes it from OUTDIR\n"
     "  --label TEXT    dist: disc label and volume id (default: the menu's title)\n"
     "  --force         dist: go on despite errors from check\n"
-    "  --exe FILE      dist: the Windows program to ship (default: the win32 build's; on\n"
-    "                  Windows the quorel.exe beside quorel-tool.exe)\n"
-    "  --linux DIR     dist: the portable Linux program's folder (default: this build's; on\n"
-    "                  Windows the folder linux beside the tool's folder)\n"
+    "  --exe FILE      dist: the Windows program to ship (default: the win32 build's; in a\n"
+    "                  release windows/quorel.exe)\n"
+    "  --linux DIR     dist: the portable Linux program's folder (default: this build's; in a\n"
+    "                  release linux/portable)\n"
     "  --program FILE  preview: the menu program to use (default: the one beside the tool)\n"
     "  --json          dist: the summary as JSON on standard output;\n"
     "                  check: one JSON array of findings (file, line, severity, code, message)\n"
@@ -409,6 +410,10 @@ int main(int argc, char** argv) {
   StartToolProcess();
   if (argc == 2 && (std::string_view(argv[1]) == "--help" || std::string_view(argv[1]) == "-h")) {
     std::cout << kSynopsis << kOptions;
+    return 0;
+  }
+  if (argc == 2 && std::string_view(argv[1]) == "--version") {
+    std::cout << "quorel-tool " QUOREL_VERSION "\n";
     return 0;
   }
   try {

@@ -8,8 +8,8 @@
 // from the system folder only (never a DLL planted beside the tool); nothing on Linux.
 void StartToolProcess();
 
-// What dist ships unless told otherwise. Linux: the win32 preset's quorel.exe and this build's
-// portable program. Windows: the quorel.exe beside quorel-tool.exe and the folder linux beside
-// the tool's folder (the release archive's windows\ and linux\).
+// What dist ships unless told otherwise: the release archive's programs when the tool lies in an
+// unpacked one (windows\quorel.exe and linux/portable/, the folder dist copies as linux/).
+// Linux outside a release: the win32 preset's quorel.exe and this build's portable program.
 std::string DefaultWindowsProgram();
 std::string DefaultLinuxDir();

@@ -22,4 +22,6 @@ std::filesystem::path ToolFolder() {
 void StartToolProcess() { LoadLibrariesFromSystemFolderOnly(); }
 
 std::string DefaultWindowsProgram() { return (ToolFolder() / "quorel.exe").string(); }
-std::string DefaultLinuxDir() { return (ToolFolder().parent_path() / "linux").string(); }
+std::string DefaultLinuxDir() {
+  return (ToolFolder().parent_path() / "linux" / "portable").string();
+}

@@ -32,7 +32,7 @@ constexpr char kUsage[] =
     "  QUOREL_WINVER   the Windows release to preview a menu for, as id.major.minor\n"
     "                  (for example 1.4.10 for Windows 98, 2.5.1 for Windows XP)\n";
 
-constexpr char kVersion[] = "Quorel Version 1.0\n";
+constexpr char kVersion[] = "quorel " QUOREL_VERSION "\n";
 
 }  // namespace
 
