@@ -24,13 +24,14 @@ if(QUOREL_DISC_PROGRAM)
 endif()
 
 # On the build machine: quorel-portable runs the script, which leaves the program in
-# build/linux/portable (the folder `quorel-tool dist` puts on the disc as linux/). The chroot
+# build/linux/portable (the folder `quorel-tool dist` puts on the disc as linux/) and the
+# release's Linux tool, built the same way, in build/linux/portable-tool. The chroot
 # needs root; elsewhere the target is left out of the default build and says so when asked for.
 set(QUOREL_PORTABLE_DIR ${CMAKE_BINARY_DIR}/portable)
 set(QUOREL_PORTABLE_COMMAND
   bash ${PROJECT_SOURCE_DIR}/scripts/build-disc-program.sh
        ${PROJECT_SOURCE_DIR}/build/roots/debian11-build ${CMAKE_BINARY_DIR}/disc-program
-       ${QUOREL_PORTABLE_DIR})
+       ${QUOREL_PORTABLE_DIR} ${CMAKE_BINARY_DIR}/portable-tool)
 execute_process(COMMAND id -u OUTPUT_VARIABLE QUOREL_UID OUTPUT_STRIP_TRAILING_WHITESPACE)
 if(QUOREL_UID STREQUAL "0")
   add_custom_target(quorel-portable ALL COMMAND ${QUOREL_PORTABLE_COMMAND} USES_TERMINAL VERBATIM)

@@ -1,18 +1,21 @@
 #!/usr/bin/env bash
-# build-disc-program.sh ROOT BUILD OUT: the disc's Linux program, compiled inside a Debian 11
+# build-disc-program.sh ROOT BUILD OUT [TOOL_OUT]: the disc's Linux program, compiled inside a Debian 11
 # root (glibc 2.31, gcc 10, CMake 3.18) so it starts on every system with that glibc or newer,
 # written to OUT/quorel. FreeType, HarfBuzz, SDL2 and SDL2_ttf are built there once from
 # Debian's source packages as static libraries, SDL loading X11, Wayland, ALSA and PulseAudio at
 # run time; the root and those libraries are kept (in ROOT), so only the first run pays for
-# them. BUILD is the program's build folder (incremental). Needs root: chroot and the mounts
-# that show the source inside.
+# them. BUILD is the program's build folder (incremental). With TOOL_OUT, quorel-tool is built
+# the same way (for the release) and written to TOOL_OUT/quorel-tool. Needs root: chroot and
+# the mounts that show the source inside.
 set -euo pipefail
-[ $# -eq 3 ] || { echo "usage: build-disc-program.sh ROOT BUILD OUT" >&2; exit 2; }
+[ $# -eq 3 ] || [ $# -eq 4 ] ||
+  { echo "usage: build-disc-program.sh ROOT BUILD OUT [TOOL_OUT]" >&2; exit 2; }
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source_dir=$(dirname "$here")
 root=$1
 build=$2
 out=$3
+tool_out=${4:-}
 
 if [ "$(id -u)" -ne 0 ]; then
   echo "build-disc-program: the disc's Linux program is built in a Debian 11 chroot, which" \
@@ -26,7 +29,8 @@ bash "$here/debian-root.sh" "$root" bullseye \
   g++ make cmake ninja-build pkg-config dpkg-dev \
   libx11-dev libxext-dev libxcursor-dev libxi-dev libxrandr-dev libxss-dev libxinerama-dev \
   libxxf86vm-dev libxkbcommon-dev libwayland-dev wayland-protocols libegl-dev \
-  libasound2-dev libpulse-dev libfontconfig-dev libfreetype-dev libatk1.0-dev
+  libasound2-dev libpulse-dev libfontconfig-dev libfreetype-dev libatk1.0-dev \
+  nlohmann-json3-dev
 
 # Runs a shell command line inside the root with /proc, the network's name service, the source
 # (read-only) and BUILD mounted; the mounts end with the namespace.
@@ -103,7 +107,7 @@ in_root "
   cmake -S /mnt/source -B /mnt/build -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel \
     -DCMAKE_C_FLAGS='$small' -DCMAKE_CXX_FLAGS='$small' -DQUOREL_DISC_PROGRAM=ON \
     -DCMAKE_PREFIX_PATH=$prefix >/dev/null
-  cmake --build /mnt/build -j2 --target quorel"
+  cmake --build /mnt/build -j2 --target quorel ${tool_out:+quorel-tool}"
 
 # OUT holds the program and nothing else; it is replaced only when it changed.
 mkdir -p "$out"
@@ -112,4 +116,14 @@ if ! cmp -s "$build/quorel" "$out/quorel"; then
   cp "$build/quorel" "$out/.quorel.tmp"
   chmod 0755 "$out/.quorel.tmp"
   mv -f "$out/.quorel.tmp" "$out/quorel"
+fi
+
+# TOOL_OUT likewise holds the tool alone.
+if [ -n "$tool_out" ]; then
+  mkdir -p "$tool_out"
+  if ! cmp -s "$build/tools/quorel-tool" "$tool_out/quorel-tool"; then
+    cp "$build/tools/quorel-tool" "$tool_out/.quorel-tool.tmp"
+    chmod 0755 "$tool_out/.quorel-tool.tmp"
+    mv -f "$tool_out/.quorel-tool.tmp" "$tool_out/quorel-tool"
+  fi
 fi

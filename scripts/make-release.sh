@@ -3,7 +3,8 @@
 # Makefile's `release` target builds them first). One folder quorel-VERSION/ inside each:
 #   START-HERE.txt, LICENSE, README.md, docs/, demo/,
 #   windows/  quorel.exe, quorel-tool.exe
-#   linux/    quorel-tool, portable/quorel (the disc's Linux program, as dist ships it)
+#   linux/    quorel-tool, portable/quorel (the disc's Linux program, as dist ships it), both
+#             built in the Debian 11 root (cmake/portable.cmake)
 #   licenses/ the notices of the libraries built into the programs
 # The archives are made under temporary names and renamed when complete.
 set -euo pipefail
@@ -17,7 +18,7 @@ out=build/release
 need() {
   [ -f "$1" ] || { echo "make-release: $1 is missing (build it first: make release)" >&2; exit 1; }
 }
-for file in build/win32/quorel.exe build/win32/tools/quorel-tool.exe build/linux/tools/quorel-tool \
+for file in build/win32/quorel.exe build/win32/tools/quorel-tool.exe build/linux/portable-tool/quorel-tool \
   build/linux/portable/quorel; do
   need "$file"
 done
@@ -28,7 +29,7 @@ trap 'rm -rf "$stage" "$out/.$name".zip.* "$out/.$name".tar.gz.*' EXIT
 root=$stage/$name
 mkdir -p "$root/windows" "$root/linux/portable" "$root/docs" "$root/licenses"
 install -m 0644 build/win32/quorel.exe build/win32/tools/quorel-tool.exe "$root/windows/"
-install -m 0755 build/linux/tools/quorel-tool "$root/linux/"
+install -m 0755 build/linux/portable-tool/quorel-tool "$root/linux/"
 install -m 0755 build/linux/portable/quorel "$root/linux/portable/"
 # The demo and the docs as the repository holds them (no build leftovers).
 git ls-files -z demo docs | while IFS= read -r -d '' file; do
@@ -38,7 +39,7 @@ git ls-files -z demo docs | while IFS= read -r -d '' file; do
 done
 cp docs/start-here.txt "$root/START-HERE.txt"
 cp LICENSE README.md "$root/"
-# Built into the programs: SDL2, SDL2_ttf, FreeType and HarfBuzz (the disc's Linux program),
+# Built into the programs: SDL2, SDL2_ttf, FreeType and HarfBuzz (the Linux programs),
 # the MinGW-w64 runtime (the Windows programs).
 for package in libsdl2-2.0-0 libsdl2-ttf-2.0-0 libfreetype6 libharfbuzz0b mingw-w64-i686-dev \
   gcc-mingw-w64-i686-posix-runtime; do
