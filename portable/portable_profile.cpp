@@ -20,6 +20,8 @@
 #include "platform/ascii_case.h"
 #include "platform/copy_text.h"
 #include "platform/file_system.h"
+#include "portable/code_page.h"
+#include "portable/text_decoding.h"
 
 namespace {
 
@@ -215,10 +217,41 @@ LoadResult LoadFile(const char* path, std::string* content) {
   return failed ? LoadResult::kFailed : LoadResult::kLoaded;
 }
 
-// Where the text starts. A UTF-8 byte order mark is skipped: Windows does not know it (it
-// spoils the first line there), but files made on Linux often carry one. It is kept on writes.
+// Where the text of a file's bytes starts: after a UTF-8 byte order mark, which writes keep.
 size_t TextStart(std::string_view content) {
   return content.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
+}
+
+bool IsAsciiText(std::string_view s) {
+  return std::all_of(s.begin(), s.end(),
+                     [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// text (UTF-8) as UTF-16LE after a byte order mark; a byte that starts no sequence is U+FFFD.
+std::string Utf16LeFileOf(std::string_view text) {
+  std::string out("\xFF\xFE");
+  out.reserve(2 + text.size() * 2);
+  auto unit = [&out](uint32_t code) {
+    out.push_back(static_cast<char>(code & 0xFF));
+    out.push_back(static_cast<char>(code >> 8));
+  };
+  for (size_t at = 0; at < text.size();) {
+    const size_t length = Utf8SequenceLength(text, at);
+    if (length == 0) {
+      unit(0xFFFD);
+      ++at;
+      continue;
+    }
+    const uint32_t code = Utf8CodePoint(text, at, length);
+    if (code >= 0x10000) {
+      unit(0xD800 + ((code - 0x10000) >> 10));
+      unit(0xDC00 + ((code - 0x10000) & 0x3FF));
+    } else {
+      unit(code);
+    }
+    at += length;
+  }
+  return out;
 }
 
 // Writes bytes to a new file beside path, then puts it in path's place, so that a failed write
@@ -310,11 +343,12 @@ struct ParsedFile {
   }
 };
 
-std::shared_ptr<const ParsedFile> Parse(std::string content) {
+// Parses a file's bytes, read as UTF-8 whatever their encoding (text_decoding.h).
+std::shared_ptr<const ParsedFile> Parse(const std::string& bytes) {
   auto parsed = std::make_shared<ParsedFile>();
-  parsed->content = std::move(content);
+  parsed->content = DecodeText(bytes).utf8;
   std::string_view text = parsed->content;
-  LineReader reader(text, TextStart(text));
+  LineReader reader(text, 0);
   Line line;
   SectionIndex* current = nullptr;  // lines before any header belong to no section
   while (reader.Next(&line)) {
@@ -380,7 +414,7 @@ std::shared_ptr<const ParsedFile> ParsedFileAt(std::string_view path) {
   }
   std::string content;
   if (LoadFile(path.data(), &content) != LoadResult::kLoaded) return nullptr;
-  std::shared_ptr<const ParsedFile> parsed = Parse(std::move(content));
+  std::shared_ptr<const ParsedFile> parsed = Parse(content);
   if (batchDepth != 0) batchFiles.Keep(path, parsed);
   return parsed;
 }
@@ -581,6 +615,20 @@ int PortableWriteProfileString(const char* section, const char* key, const char*
     LoadResult loaded = LoadFile(path.c_str(), &content);
     if (loaded == LoadResult::kFailed) return 0;
     size_t start = TextStart(content);
+    // UTF-8 and ASCII files are edited as they are; so is an ANSI file when only ASCII goes in,
+    // which keeps its bytes. A UTF-16 file, and an ANSI one that gets other characters, are
+    // edited as their UTF-8 text and written back as UTF-16, or as UTF-8 (which then reads as
+    // UTF-8 before any code page it declares).
+    bool asUtf16 = false;
+    if (!IsAsciiText(content)) {
+      const bool newText = !IsAsciiText(sectionName) || !IsAsciiText(keyName) || !IsAsciiText(text);
+      DecodedText decoded = DecodeText(content);
+      asUtf16 = decoded.encoding == TextEncoding::kUtf16Bom;
+      if (asUtf16 || (decoded.encoding == TextEncoding::kAnsi && newText)) {
+        content = std::move(decoded.utf8);
+        start = 0;
+      }
+    }
     std::vector<Edit> edits;
     if (key == nullptr) {
       edits = DeleteSectionEdits(content, start, sectionName);
@@ -594,7 +642,7 @@ int PortableWriteProfileString(const char* section, const char* key, const char*
     // A write that would leave every byte as it is (the same value again) leaves the file
     // alone, as the profile API does: no new file, no new time stamp, no disk traffic.
     if (loaded == LoadResult::kLoaded && updated == content) return 1;
-    return ReplaceFile(path, updated) ? 1 : 0;
+    return ReplaceFile(path, asUtf16 ? Utf16LeFileOf(updated) : updated) ? 1 : 0;
   } catch (const std::bad_alloc&) {
     return 0;  // too big to hold in memory: the file stays as it was
   }

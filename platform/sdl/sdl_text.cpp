@@ -12,14 +12,13 @@
 #include "platform/sdl/sdl_draw_target.h"
 #include "platform/sdl/sdl_font.h"
 #include "platform/sdl/sdl_owned.h"
-#include "portable/code_page.h"
 
 namespace {
 
-// Texts are bytes in the Western Windows code page; SDL_ttf takes UTF-8.
+// Texts are UTF-8, as SDL_ttf takes them.
 std::string Utf8Of(const char* text, size_t begin, size_t end) {
   if (end <= begin) return std::string();
-  return CodePageToUtf8(std::string_view(text + begin, end - begin));
+  return std::string(text + begin, end - begin);
 }
 
 // The bytes of text that are drawn: count of them (a negative count: up to the NUL), but
