@@ -11,6 +11,8 @@ packages=(
   clang-format clang-tidy
   # drawing, fonts, JSON and PNG for the Linux build and its tools
   libsdl2-dev libsdl2-ttf-dev libfontconfig-dev fonts-liberation2 nlohmann-json3-dev libpng-dev
+  # the smallest CJK face, for the tests of characters the menu's font lacks
+  fonts-wqy-microhei
   # the 32-bit Windows build and Wine to run its tests
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
   wine wine32:i386 wine64

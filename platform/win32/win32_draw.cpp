@@ -83,6 +83,9 @@ void DrawTextAt(DrawTarget* target, int32_t x, int32_t y, const char* text) {
   TextOutA(ToDc(target), x, y, text, lstrlenA(text));
 }
 
+// GDI's font linking picks faces for characters the selected font lacks.
+int CanDrawCharacter(uint32_t) { return 1; }
+
 ColorRef SetTextColour(DrawTarget* target, ColorRef colour) {
   return SetTextColor(ToDc(target), colour);
 }
