@@ -5,10 +5,10 @@
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <memory>
 #include <new>
 #include <string>
@@ -153,7 +153,9 @@ std::string_view Unquote(std::string_view value) {
 // How deeply read batches are nested on this thread (0: none is open).
 thread_local int batchDepth = 0;
 // The Windows directory, asked for once per batch (the system creates it when missing).
-thread_local std::string batchWindowsDir;
+// Made by the outermost Begin and gone at its End: a thread_local with a destructor would
+// make the Windows program need thread-exit support that the 95 family lacks.
+thread_local std::string* batchWindowsDir = nullptr;
 
 // A file name without '\' or '/' means the Windows directory; any other name is used as given
 // (relative to the current directory). Returns "" when there is no usable path.
@@ -161,7 +163,7 @@ std::string ResolvePath(const char* file) {
   if (file == nullptr || file[0] == '\0') return std::string();
   std::string name(file);
   if (name.find_first_of("\\/") != std::string::npos) return name;
-  if (batchDepth != 0 && !batchWindowsDir.empty()) return batchWindowsDir + name;
+  if (batchWindowsDir != nullptr && !batchWindowsDir->empty()) return *batchWindowsDir + name;
   std::string dir(260, '\0');
   uint32_t length = GetWindowsDir(&dir[0], static_cast<uint32_t>(dir.size()));
   if (length >= dir.size()) {  // too small: length is the size needed
@@ -173,7 +175,7 @@ std::string ResolvePath(const char* file) {
   dir.resize(length);
   // '/' joins on both systems (Windows accepts it too).
   if (dir.back() != '/' && dir.back() != '\\') dir += '/';
-  if (batchDepth != 0) batchWindowsDir = dir;
+  if (batchWindowsDir != nullptr) *batchWindowsDir = dir;
   return dir + name;
 }
 
@@ -261,8 +263,7 @@ bool ReplaceFile(const std::string& path, const std::string& bytes) {
   // processes), so two writers never share one.
   static std::atomic<unsigned> counter{0};
   unsigned long long salt =
-      static_cast<unsigned long long>(
-          std::chrono::high_resolution_clock::now().time_since_epoch().count()) ^
+      static_cast<unsigned long long>(std::time(nullptr) * 1000003LL + std::clock()) ^
       static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(&salt));
   std::string temp;
   std::FILE* f = nullptr;
@@ -404,18 +405,19 @@ class BatchFiles {
   std::vector<Kept> files_;  // the most recently used last
 };
 
-thread_local BatchFiles batchFiles;
+// Made and dropped with batchWindowsDir.
+thread_local BatchFiles* batchFiles = nullptr;
 
 // The file at path parsed; null when it is missing or cannot be read. Inside a read batch a
 // file is read at its first use and taken as it was then. path is NUL-terminated.
 std::shared_ptr<const ParsedFile> ParsedFileAt(std::string_view path) {
-  if (batchDepth != 0) {
-    if (std::shared_ptr<const ParsedFile> kept = batchFiles.Find(path)) return kept;
+  if (batchFiles != nullptr) {
+    if (std::shared_ptr<const ParsedFile> kept = batchFiles->Find(path)) return kept;
   }
   std::string content;
   if (LoadFile(path.data(), &content) != LoadResult::kLoaded) return nullptr;
   std::shared_ptr<const ParsedFile> parsed = Parse(content);
-  if (batchDepth != 0) batchFiles.Keep(path, parsed);
+  if (batchFiles != nullptr) batchFiles->Keep(path, parsed);
   return parsed;
 }
 
@@ -531,6 +533,12 @@ uint32_t PortableReadProfileString(const char* section, const char* key, const c
           auto it = found->firstValue.find(StripSpaces(key));
           if (it != found->firstValue.end()) {
             std::string_view value = Unquote(it->second);
+            // Text is UTF-8: a value cut to fit loses its last character whole.
+            if (value.size() >= size) {
+              size_t end = size - 1;
+              while (end > 0 && (static_cast<unsigned char>(value[end]) & 0xC0) == 0x80) --end;
+              value = value.substr(0, end);
+            }
             return static_cast<uint32_t>(CopyTextN(out, size, value.data(), value.size()));
           }
         }
@@ -609,7 +617,9 @@ int PortableWriteProfileString(const char* section, const char* key, const char*
     // Whatever happens, the next read looks at the file as it then is.
     struct Reread {
       const std::string& path;
-      ~Reread() { batchFiles.Forget(path); }
+      ~Reread() {
+        if (batchFiles != nullptr) batchFiles->Forget(path);
+      }
     } reread{path};
     std::string content;
     LoadResult loaded = LoadFile(path.c_str(), &content);
@@ -649,14 +659,19 @@ int PortableWriteProfileString(const char* section, const char* key, const char*
 }
 
 void PortableBeginReadBatch() {
-  if (batchDepth++ == 0) batchWindowsDir.clear();
+  if (batchDepth++ != 0) return;
+  // Without memory for them, the batch reads every file at each call, as outside a batch.
+  batchWindowsDir = new (std::nothrow) std::string();
+  batchFiles = new (std::nothrow) BatchFiles();
 }
 
 void PortableEndReadBatch() {
   if (batchDepth == 0) return;  // unmatched: nothing is open
   if (--batchDepth != 0) return;
-  batchWindowsDir.clear();
-  batchFiles.Clear();
+  delete batchWindowsDir;
+  batchWindowsDir = nullptr;
+  delete batchFiles;
+  batchFiles = nullptr;
 }
 
 std::vector<PortableLine> PortableListLines(std::string_view content) {
