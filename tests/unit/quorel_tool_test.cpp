@@ -623,7 +623,7 @@ TEST(RenderAll, EveryPageAndAContactSheetOfThem) {
   EXPECT_FALSE(fs::is_symlink(out / "contact-sheet.png"));
   std::vector<std::string> names;
   for (const char* level : {"Quorel.ini", "more.ini"})
-    for (const char* country : {"default", "1", "49"})
+    for (const char* country : {"default", "1", "7", "30", "49", "81"})
       for (int page = 0; page < (std::string(level) == "Quorel.ini" ? 2 : 1); ++page)
         names.push_back(std::string(level) + "-" + country + "-OTHER-p" + std::to_string(page));
   for (const std::string& name : names) EXPECT_TRUE(fs::exists(out / (name + ".png"))) << name;
@@ -641,7 +641,7 @@ TEST(RenderAll, EveryPageAndAContactSheetOfThem) {
     // Thumbnails are in level, country, page order: Quorel.ini default p0 and p1 come first.
     const std::string name = index == 0   ? "Quorel.ini-default-OTHER-p0"
                              : index == 1 ? "Quorel.ini-default-OTHER-p1"
-                                          : "more.ini-49-OTHER-p0";
+                                          : "more.ini-81-OTHER-p0";
     const Image page = ReadPng(out / (name + ".png"));
     const int factor = 4;  // 640 x 480 into 160 x 120
     const SheetPoint at = SheetCell(index, count);
