@@ -3,6 +3,7 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 
 #include "platform/ansi_text.h"
@@ -15,7 +16,7 @@ std::string AnsiToUtf8(uint32_t codePage, std::string_view bytes) {
   char name[16];
   std::snprintf(name, sizeof name, "CP%u", static_cast<unsigned>(codePage));
   const iconv_t convert = iconv_open("UTF-8", name);
-  if (convert == reinterpret_cast<iconv_t>(-1)) return CodePageToUtf8(bytes);
+  if (reinterpret_cast<intptr_t>(convert) == -1) return CodePageToUtf8(bytes);
   std::string out;
   out.resize(bytes.size() * 3 + 16);
   char* in = const_cast<char*>(bytes.data());  // iconv's signature; it does not write there
