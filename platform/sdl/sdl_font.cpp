@@ -74,6 +74,9 @@ PlatformFont* MakeFont(const FontRequest& request) {
   font->ttf = std::move(ttf);
   font->points = points;
   font->style = style;
+  // Fallback faces are regular ones: they get bold and italic drawn as asked.
+  font->fallbackStyle = (bold ? TTF_STYLE_BOLD : 0) | (italic ? TTF_STYLE_ITALIC : 0) |
+                        (request.underline != 0 ? TTF_STYLE_UNDERLINE : 0);
   font->cellHeight = cell;
   // ANTIALIASED_QUALITY, and the ClearType qualities after it, smooth the glyphs.
   font->antialiased = request.quality >= FontQualityAntialiased && request.quality <= 6;

@@ -15,6 +15,7 @@ struct PlatformFont {
   OwnedTtfFont ttf;
   int points = 0;            // the size ttf is open at (1 dot per inch: 72nds of a pixel)
   int style = 0;             // its TTF_STYLE_ flags
+  int fallbackStyle = 0;     // those of the fallback faces (a bold request: drawn bold)
   int32_t cellHeight = 0;    // ascent + descent in pixels, as the text height
   bool antialiased = false;  // blended glyphs; else plain ones
   std::vector<DrawTarget*> selectedIn;  // targets that hold it selected

@@ -12,7 +12,8 @@
 namespace {
 
 // The font for code: font's own when it has the character (or nothing has it), else the
-// fallback face's, opened once per menu font at its size and style.
+// fallback face's, opened once per menu font at its size, with its bold, italic and underline
+// drawn as the menu font's request asks.
 TTF_Font* FontFor(PlatformFont* font, uint32_t code) {
   if (code < 0x80 || TTF_GlyphIsProvided32(font->ttf.get(), code) != 0) return font->ttf.get();
   const FontFace* face = FallbackFaceFor(code);
@@ -21,7 +22,7 @@ TTF_Font* FontFor(PlatformFont* font, uint32_t code) {
   auto found = font->fallbacks.find(key);
   if (found == font->fallbacks.end()) {
     OwnedTtfFont opened(TTF_OpenFontIndexDPI(face->path.c_str(), font->points, face->index, 1, 1));
-    if (opened) TTF_SetFontStyle(opened.get(), font->style);
+    if (opened) TTF_SetFontStyle(opened.get(), font->fallbackStyle);
     found = font->fallbacks.emplace(key, std::move(opened)).first;
   }
   return found->second ? found->second.get() : font->ttf.get();
