@@ -1,11 +1,16 @@
-// Checks of how a level's files are read as text: the encoding found (a note), bytes that are no
-// UTF-8 in a file read as UTF-8, a CodePage value no build knows, and characters no installed
-// font draws. Reads what SourceFile found; draws nothing.
+// Checks of how a level's files (its own, its settings include, its string sections' includes)
+// are read as text: the encoding found (a note), bytes that are no UTF-8 in a file read as
+// UTF-8, a CodePage value no build knows, and characters no installed font draws. Reads what
+// SourceFile found; draws nothing.
 #include <cstdio>
+#include <memory>
 #include <string>
 
+#include "platform/ascii_case.h"
 #include "platform/draw.h"
+#include "platform/file_system.h"
 #include "portable/code_page.h"
+#include "tools/check_menu.h"
 #include "tools/check_pass.h"
 #include "tools/shown_text.h"
 
@@ -52,5 +57,26 @@ void CheckEncodings(const LevelPass& pass) {
   CheckFileEncoding(pass, pass.level->shown, *pass.source);
   if (pass.settingsFile != nullptr && pass.settingsFile != pass.source) {
     CheckFileEncoding(pass, pass.settingsShown, *pass.settingsFile);
+  }
+  // The include files of the string sections, where a menu's texts in many languages live.
+  for (const SourceFile::Section& section : pass.source->sections) {
+    const bool strings =
+        SameName(section.name, "String") ||
+        (section.name.size() > 7 && SameName(section.name.substr(0, 7), "String."));
+    if (!strings) continue;
+    for (const PortableLine* line : section.entries) {
+      if (line->kind != PortableLineKind::kKey || !SameName(line->name, "#include")) continue;
+      const std::string name(line->value);
+      char full[CProfile::kPathSize];
+      const uint32_t length = GetFullPath(name.c_str(), full, sizeof full);
+      if (length == 0 || length >= sizeof full) continue;
+      const std::shared_ptr<const SourceFile> included = SourceFile::Read(full);
+      // One that cannot be read is the unreadable-include finding's.
+      if (included->state == SourceFile::State::kRead) {
+        const std::string shown = ShownPath(full);
+        pass.report->CountFile(shown);
+        CheckFileEncoding(pass, shown, *included);
+      }
+    }
   }
 }
