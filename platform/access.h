@@ -7,8 +7,8 @@
 
 #include "platform/handles.h"
 
-// One entry shown in the window, as a screen reader is told it. The texts are the definition
-// file's (its code page), valid until the program's next event.
+// One entry shown in the window, as a screen reader is told it. The texts are the core's
+// (UTF-8), valid until the program's next event.
 struct AccessEntry {
   const char* name = "";         // the caption; a page button's hint, else its own short name
   const char* description = "";  // the item's hint; empty when there is none

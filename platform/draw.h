@@ -85,6 +85,10 @@ int32_t DrawTextIn(DrawTarget* target, const char* text, int32_t count, const Re
 // Writes text at x, y of target in its selected font and colours (TextOutA).
 void DrawTextAt(DrawTarget* target, int32_t x, int32_t y, const char* text);
 
+// 1 when some installed font draws the character code (text with it shows no box), else 0.
+// Answers 1 where the system picks fonts for characters itself.
+int CanDrawCharacter(uint32_t code);
+
 // Sets the text colour; returns the one before (SetTextColor).
 ColorRef SetTextColour(DrawTarget* target, ColorRef colour);
 

@@ -58,3 +58,11 @@ size_t Utf8SequenceLength(std::string_view text, size_t at) {
   if (point < least || point > 0x10ffff || (point >= 0xd800 && point <= 0xdfff)) return 0;
   return more + 1;
 }
+
+uint32_t Utf8CodePoint(std::string_view text, size_t at, size_t length) {
+  uint32_t code = static_cast<unsigned char>(text[at]);
+  if (length <= 1) return code;
+  code &= 0x3Fu >> (length - 1);
+  for (size_t k = 1; k < length; ++k) code = (code << 6) | (text[at + k] & 0x3F);
+  return code;
+}

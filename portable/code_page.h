@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -13,3 +14,6 @@ std::string CodePageToUtf8(std::string_view text);
 // Length of the well-formed UTF-8 sequence that starts at text[at] (1 for ASCII); 0 when none
 // does (a stray or overlong byte, a surrogate, a code point past U+10FFFF, a cut sequence).
 size_t Utf8SequenceLength(std::string_view text, size_t at);
+
+// The code point of the well-formed sequence of length bytes (Utf8SequenceLength's) at text[at].
+uint32_t Utf8CodePoint(std::string_view text, size_t at, size_t length);

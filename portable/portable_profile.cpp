@@ -5,10 +5,10 @@
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <memory>
 #include <new>
 #include <string>
@@ -20,6 +20,8 @@
 #include "platform/ascii_case.h"
 #include "platform/copy_text.h"
 #include "platform/file_system.h"
+#include "portable/code_page.h"
+#include "portable/text_decoding.h"
 
 namespace {
 
@@ -151,7 +153,9 @@ std::string_view Unquote(std::string_view value) {
 // How deeply read batches are nested on this thread (0: none is open).
 thread_local int batchDepth = 0;
 // The Windows directory, asked for once per batch (the system creates it when missing).
-thread_local std::string batchWindowsDir;
+// Made by the outermost Begin and gone at its End: a thread_local with a destructor would
+// make the Windows program need thread-exit support that the 95 family lacks.
+thread_local std::string* batchWindowsDir = nullptr;
 
 // A file name without '\' or '/' means the Windows directory; any other name is used as given
 // (relative to the current directory). Returns "" when there is no usable path.
@@ -159,7 +163,7 @@ std::string ResolvePath(const char* file) {
   if (file == nullptr || file[0] == '\0') return std::string();
   std::string name(file);
   if (name.find_first_of("\\/") != std::string::npos) return name;
-  if (batchDepth != 0 && !batchWindowsDir.empty()) return batchWindowsDir + name;
+  if (batchWindowsDir != nullptr && !batchWindowsDir->empty()) return *batchWindowsDir + name;
   std::string dir(260, '\0');
   uint32_t length = GetWindowsDir(&dir[0], static_cast<uint32_t>(dir.size()));
   if (length >= dir.size()) {  // too small: length is the size needed
@@ -171,7 +175,7 @@ std::string ResolvePath(const char* file) {
   dir.resize(length);
   // '/' joins on both systems (Windows accepts it too).
   if (dir.back() != '/' && dir.back() != '\\') dir += '/';
-  if (batchDepth != 0) batchWindowsDir = dir;
+  if (batchWindowsDir != nullptr) *batchWindowsDir = dir;
   return dir + name;
 }
 
@@ -215,10 +219,41 @@ LoadResult LoadFile(const char* path, std::string* content) {
   return failed ? LoadResult::kFailed : LoadResult::kLoaded;
 }
 
-// Where the text starts. A UTF-8 byte order mark is skipped: Windows does not know it (it
-// spoils the first line there), but files made on Linux often carry one. It is kept on writes.
+// Where the text of a file's bytes starts: after a UTF-8 byte order mark, which writes keep.
 size_t TextStart(std::string_view content) {
   return content.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
+}
+
+bool IsAsciiText(std::string_view s) {
+  return std::all_of(s.begin(), s.end(),
+                     [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// text (UTF-8) as UTF-16LE after a byte order mark; a byte that starts no sequence is U+FFFD.
+std::string Utf16LeFileOf(std::string_view text) {
+  std::string out("\xFF\xFE");
+  out.reserve(2 + text.size() * 2);
+  auto unit = [&out](uint32_t code) {
+    out.push_back(static_cast<char>(code & 0xFF));
+    out.push_back(static_cast<char>(code >> 8));
+  };
+  for (size_t at = 0; at < text.size();) {
+    const size_t length = Utf8SequenceLength(text, at);
+    if (length == 0) {
+      unit(0xFFFD);
+      ++at;
+      continue;
+    }
+    const uint32_t code = Utf8CodePoint(text, at, length);
+    if (code >= 0x10000) {
+      unit(0xD800 + ((code - 0x10000) >> 10));
+      unit(0xDC00 + ((code - 0x10000) & 0x3FF));
+    } else {
+      unit(code);
+    }
+    at += length;
+  }
+  return out;
 }
 
 // Writes bytes to a new file beside path, then puts it in path's place, so that a failed write
@@ -228,8 +263,7 @@ bool ReplaceFile(const std::string& path, const std::string& bytes) {
   // processes), so two writers never share one.
   static std::atomic<unsigned> counter{0};
   unsigned long long salt =
-      static_cast<unsigned long long>(
-          std::chrono::high_resolution_clock::now().time_since_epoch().count()) ^
+      static_cast<unsigned long long>(std::time(nullptr) * 1000003LL + std::clock()) ^
       static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(&salt));
   std::string temp;
   std::FILE* f = nullptr;
@@ -310,11 +344,12 @@ struct ParsedFile {
   }
 };
 
-std::shared_ptr<const ParsedFile> Parse(std::string content) {
+// Parses a file's bytes, read as UTF-8 whatever their encoding (text_decoding.h).
+std::shared_ptr<const ParsedFile> Parse(const std::string& bytes) {
   auto parsed = std::make_shared<ParsedFile>();
-  parsed->content = std::move(content);
+  parsed->content = DecodeText(bytes).utf8;
   std::string_view text = parsed->content;
-  LineReader reader(text, TextStart(text));
+  LineReader reader(text, 0);
   Line line;
   SectionIndex* current = nullptr;  // lines before any header belong to no section
   while (reader.Next(&line)) {
@@ -370,18 +405,19 @@ class BatchFiles {
   std::vector<Kept> files_;  // the most recently used last
 };
 
-thread_local BatchFiles batchFiles;
+// Made and dropped with batchWindowsDir.
+thread_local BatchFiles* batchFiles = nullptr;
 
 // The file at path parsed; null when it is missing or cannot be read. Inside a read batch a
 // file is read at its first use and taken as it was then. path is NUL-terminated.
 std::shared_ptr<const ParsedFile> ParsedFileAt(std::string_view path) {
-  if (batchDepth != 0) {
-    if (std::shared_ptr<const ParsedFile> kept = batchFiles.Find(path)) return kept;
+  if (batchFiles != nullptr) {
+    if (std::shared_ptr<const ParsedFile> kept = batchFiles->Find(path)) return kept;
   }
   std::string content;
   if (LoadFile(path.data(), &content) != LoadResult::kLoaded) return nullptr;
-  std::shared_ptr<const ParsedFile> parsed = Parse(std::move(content));
-  if (batchDepth != 0) batchFiles.Keep(path, parsed);
+  std::shared_ptr<const ParsedFile> parsed = Parse(content);
+  if (batchFiles != nullptr) batchFiles->Keep(path, parsed);
   return parsed;
 }
 
@@ -497,6 +533,12 @@ uint32_t PortableReadProfileString(const char* section, const char* key, const c
           auto it = found->firstValue.find(StripSpaces(key));
           if (it != found->firstValue.end()) {
             std::string_view value = Unquote(it->second);
+            // Text is UTF-8: a value cut to fit loses its last character whole.
+            if (value.size() >= size) {
+              size_t end = size - 1;
+              while (end > 0 && (static_cast<unsigned char>(value[end]) & 0xC0) == 0x80) --end;
+              value = value.substr(0, end);
+            }
             return static_cast<uint32_t>(CopyTextN(out, size, value.data(), value.size()));
           }
         }
@@ -575,12 +617,28 @@ int PortableWriteProfileString(const char* section, const char* key, const char*
     // Whatever happens, the next read looks at the file as it then is.
     struct Reread {
       const std::string& path;
-      ~Reread() { batchFiles.Forget(path); }
+      ~Reread() {
+        if (batchFiles != nullptr) batchFiles->Forget(path);
+      }
     } reread{path};
     std::string content;
     LoadResult loaded = LoadFile(path.c_str(), &content);
     if (loaded == LoadResult::kFailed) return 0;
     size_t start = TextStart(content);
+    // UTF-8 and ASCII files are edited as they are; so is an ANSI file when only ASCII goes in,
+    // which keeps its bytes. A UTF-16 file, and an ANSI one that gets other characters, are
+    // edited as their UTF-8 text and written back as UTF-16, or as UTF-8 (which then reads as
+    // UTF-8 before any code page it declares).
+    bool asUtf16 = false;
+    if (!IsAsciiText(content)) {
+      const bool newText = !IsAsciiText(sectionName) || !IsAsciiText(keyName) || !IsAsciiText(text);
+      DecodedText decoded = DecodeText(content);
+      asUtf16 = decoded.encoding == TextEncoding::kUtf16Bom;
+      if (asUtf16 || (decoded.encoding == TextEncoding::kAnsi && newText)) {
+        content = std::move(decoded.utf8);
+        start = 0;
+      }
+    }
     std::vector<Edit> edits;
     if (key == nullptr) {
       edits = DeleteSectionEdits(content, start, sectionName);
@@ -594,21 +652,26 @@ int PortableWriteProfileString(const char* section, const char* key, const char*
     // A write that would leave every byte as it is (the same value again) leaves the file
     // alone, as the profile API does: no new file, no new time stamp, no disk traffic.
     if (loaded == LoadResult::kLoaded && updated == content) return 1;
-    return ReplaceFile(path, updated) ? 1 : 0;
+    return ReplaceFile(path, asUtf16 ? Utf16LeFileOf(updated) : updated) ? 1 : 0;
   } catch (const std::bad_alloc&) {
     return 0;  // too big to hold in memory: the file stays as it was
   }
 }
 
 void PortableBeginReadBatch() {
-  if (batchDepth++ == 0) batchWindowsDir.clear();
+  if (batchDepth++ != 0) return;
+  // Without memory for them, the batch reads every file at each call, as outside a batch.
+  batchWindowsDir = new (std::nothrow) std::string();
+  batchFiles = new (std::nothrow) BatchFiles();
 }
 
 void PortableEndReadBatch() {
   if (batchDepth == 0) return;  // unmatched: nothing is open
   if (--batchDepth != 0) return;
-  batchWindowsDir.clear();
-  batchFiles.Clear();
+  delete batchWindowsDir;
+  batchWindowsDir = nullptr;
+  delete batchFiles;
+  batchFiles = nullptr;
 }
 
 std::vector<PortableLine> PortableListLines(std::string_view content) {

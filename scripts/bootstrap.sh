@@ -14,6 +14,8 @@ packages=(
   # screen readers on Linux: ATK's headers (its libraries and the AT-SPI bridge are loaded at
   # run time); the accessibility bus, its registry and pyatspi for the end-to-end test
   libatk1.0-dev at-spi2-core python3-pyatspi dbus-daemon
+  # the smallest CJK face, for the tests of characters the menu's font lacks
+  fonts-wqy-microhei
   # the 32-bit Windows build and Wine to run its tests
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
   wine wine32:i386 wine64

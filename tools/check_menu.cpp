@@ -289,7 +289,10 @@ class Checker {
                event.caption + ": " + OneLine(event.text));
     }
 
-    if (firstOfRelease) CheckSourceLines(pass);
+    if (firstOfRelease) {
+      CheckSourceLines(pass);
+      CheckEncodings(pass);
+    }
     if (pass.applied) CheckLayout(pass);
     CheckFiles(pass);
     CollectUnexpanded(pass, record);

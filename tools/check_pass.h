@@ -44,6 +44,8 @@ struct LevelPass {
 // Unknown and hidden keys of the global sections, include names, item lines and a menu section
 // cut by the reader: things read from the files themselves.
 void CheckSourceLines(const LevelPass& pass);
+// The encoding each of the level's files was read in, and text it cannot show.
+void CheckEncodings(const LevelPass& pass);
 // Entries, hint and title against the background and each other, on every page.
 void CheckLayout(LevelPass& pass);
 // Background and sounds, the page's item targets and working directories.

@@ -105,7 +105,8 @@ void CheckSettingsSection(const LevelPass& pass, const std::string& shown,
                "line without '=' in [" + CutPiece(section.name) + "] is not a setting");
       continue;
     }
-    if (SameName(line->name, "#include")) continue;
+    // The include and the file's code page are read by the store, not as settings.
+    if (SameName(line->name, "#include") || SameName(line->name, "CodePage")) continue;
     const SettingKey* key = KnownKey(line->name);
     if (key == nullptr) {
       const std::string nearest = Nearest(line->name);

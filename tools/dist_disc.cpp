@@ -430,7 +430,8 @@ int RunDist(const DistOptions& options, std::ostream& err, DistSummary* summary)
   std::string title;
   if (const int refused = PlanCopy(options, places, err, &plan, &title)) return refused;
 
-  const std::string label = options.label.empty() ? title : Utf8ToCodePageLine(options.label);
+  // The menu's title is UTF-8, as every text of the core, like the label asked for.
+  const std::string label = Utf8ToCodePageLine(options.label.empty() ? title : options.label);
   MadeOutput made(places.out);
   try {
     Build(plan, places, label, err);

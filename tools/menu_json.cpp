@@ -7,7 +7,7 @@
 #include <map>
 
 #include "platform/geometry.h"
-#include "portable/code_page.h"
+#include "portable/text_decoding.h"
 
 using json = nlohmann::ordered_json;
 
@@ -16,12 +16,12 @@ namespace {
 // A fixed buffer up to its NUL, never past its end.
 template <size_t N>
 json FixedText(const char (&buffer)[N]) {
-  return CodePageToUtf8(std::string_view(buffer, strnlen(buffer, N)));
+  return ValidUtf8(std::string_view(buffer, strnlen(buffer, N)));
 }
 
 json OwnedText(const char* text) {
   if (text == nullptr) return nullptr;
-  return CodePageToUtf8(text);
+  return ValidUtf8(text);
 }
 
 json Area(const int32_t (&area)[4]) { return json::array({area[0], area[1], area[2], area[3]}); }
@@ -126,8 +126,7 @@ json MenuToJson(const CMenuApp& app, int32_t clientWidth, int32_t clientHeight,
 
   json shown = json::array();
   for (const ShownMessage& message : messages)
-    shown.push_back(
-        {{"caption", CodePageToUtf8(message.caption)}, {"text", CodePageToUtf8(message.text)}});
+    shown.push_back({{"caption", ValidUtf8(message.caption)}, {"text", ValidUtf8(message.text)}});
 
   return json{
       {"settings", SettingsToJson(app.settings)},

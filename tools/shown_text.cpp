@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "portable/code_page.h"
+#include "portable/text_decoding.h"
 
 namespace {
 
@@ -44,14 +45,7 @@ std::string TerminalSafe(std::string_view text, bool keepLineBreaks) {
   return out;
 }
 
-std::string ShownUtf8(std::string_view text) {
-  for (size_t i = 0; i < text.size();) {
-    const size_t length = Utf8SequenceLength(text, i);
-    if (length == 0) return CodePageToUtf8(text);
-    i += length;
-  }
-  return std::string(text);
-}
+std::string ShownUtf8(std::string_view text) { return ValidUtf8(text); }
 
 std::string Counted(size_t count, std::string_view one, std::string_view many) {
   return std::to_string(count) + " " + std::string(count == 1 ? one : many);

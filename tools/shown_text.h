@@ -19,8 +19,8 @@ std::string CutPiece(std::string_view text, size_t limit = kShownPieceLength);
 // keepLineBreaks: '\n' stays, for messages of several lines.
 std::string TerminalSafe(std::string_view text, bool keepLineBreaks = false);
 
-// text as UTF-8: as it is when it is valid UTF-8, else read as the Western Windows code page
-// (the bytes of definition files).
+// text (UTF-8, as the store reads every file) with each byte that starts no UTF-8 sequence
+// (a text cut inside one) shown as U+FFFD.
 std::string ShownUtf8(std::string_view text);
 
 // "1 problem", "2 problems": count with the noun in the form it takes.

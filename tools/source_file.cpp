@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <unordered_set>
+#include <utility>
 
 #include "platform/file_system.h"
 
@@ -41,6 +42,10 @@ std::shared_ptr<const SourceFile> SourceFile::Read(const std::string& path) {
     return file;
   }
   file->state = State::kRead;
+  // The check reads the text as the menu does: as UTF-8, whatever the file's encoding.
+  file->decoding = DecodeText(file->content);
+  file->content = std::move(file->decoding.utf8);
+  file->decoding.utf8.clear();
   file->lines = PortableListLines(file->content);
 
   // Lines before any header belong to no section; a repeated header starts a section the

@@ -10,6 +10,7 @@
 
 #include "platform/ascii_case.h"
 #include "portable/portable_profile.h"
+#include "portable/text_decoding.h"
 
 class SourceFile {
  public:
@@ -26,7 +27,8 @@ class SourceFile {
   static std::shared_ptr<const SourceFile> Read(const std::string& path);
 
   State state = State::kMissing;
-  std::string content;
+  std::string content;   // the text as UTF-8
+  DecodedText decoding;  // how it was read (its utf8 is moved to content)
   std::vector<PortableLine> lines;
   std::vector<Section> sections;
 

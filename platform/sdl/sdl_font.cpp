@@ -13,16 +13,19 @@ namespace {
 
 // Opens face so that its em is emPixels (1/72 pixel steps: with 1 dot per inch the point
 // size counts 72nds of a pixel).
+int PointsOfEm(double emPixels) {
+  return std::max(1, static_cast<int>(std::lround(emPixels * 72)));
+}
+
 TTF_Font* OpenAtEm(const FontFace& face, double emPixels) {
-  const int points = std::max(1, static_cast<int>(std::lround(emPixels * 72)));
-  return TTF_OpenFontDPI(face.path.c_str(), points, 1, 1);
+  return TTF_OpenFontIndexDPI(face.path.c_str(), PointsOfEm(emPixels), face.index, 1, 1);
 }
 
 int CellOf(TTF_Font* font) { return TTF_FontAscent(font) - TTF_FontDescent(font); }
 
 // The largest size at which font's cell is at most cell pixels, starting near the size the
-// face's ratio gives. Cells grow with the size, so a bisection finds it.
-void FitCell(TTF_Font* font, const FontFace& face, int32_t cell) {
+// face's ratio gives. Cells grow with the size, so a bisection finds it. Returns that size.
+int FitCell(TTF_Font* font, const FontFace& face, int32_t cell) {
   int low = 1;
   int high = static_cast<int>(std::lround(cell / face.cellPerEm * 72)) + 72;
   while (low < high) {
@@ -34,6 +37,7 @@ void FitCell(TTF_Font* font, const FontFace& face, int32_t cell) {
     }
   }
   TTF_SetFontSizeDPI(font, low, 1, 1);
+  return low;
 }
 
 PlatformFont* MakeFont(const FontRequest& request) {
@@ -46,14 +50,16 @@ PlatformFont* MakeFont(const FontRequest& request) {
   const int64_t asked = request.height;
   const int64_t pixels = std::min<int64_t>(asked < 0 ? -asked : asked, kMaxFontPixels);
   int32_t cell = 0;
+  int points = 0;
   OwnedTtfFont ttf;
   if (asked < 0) {
     ttf.reset(OpenAtEm(*face, static_cast<double>(pixels)));
+    points = PointsOfEm(static_cast<double>(pixels));
     cell = static_cast<int32_t>(std::max<long>(1, std::lround(pixels * face->cellPerEm)));
   } else {
     cell = asked == 0 ? kDefaultFontPixels : static_cast<int32_t>(pixels);
     ttf.reset(OpenAtEm(*face, cell / face->cellPerEm));
-    if (ttf) FitCell(ttf.get(), *face, cell);
+    if (ttf) points = FitCell(ttf.get(), *face, cell);
   }
   if (!ttf) return nullptr;
 
@@ -66,6 +72,11 @@ PlatformFont* MakeFont(const FontRequest& request) {
   PlatformFont* font = new (std::nothrow) PlatformFont;
   if (font == nullptr) return nullptr;
   font->ttf = std::move(ttf);
+  font->points = points;
+  font->style = style;
+  // Fallback faces are regular ones: they get bold and italic drawn as asked.
+  font->fallbackStyle = (bold ? TTF_STYLE_BOLD : 0) | (italic ? TTF_STYLE_ITALIC : 0) |
+                        (request.underline != 0 ? TTF_STYLE_UNDERLINE : 0);
   font->cellHeight = cell;
   // ANTIALIASED_QUALITY, and the ClearType qualities after it, smooth the glyphs.
   font->antialiased = request.quality >= FontQualityAntialiased && request.quality <= 6;

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
+#include <string>
 #include <vector>
 
 #include "platform/handles.h"
@@ -11,9 +13,15 @@
 
 struct PlatformFont {
   OwnedTtfFont ttf;
-  int32_t cellHeight = 0;               // ascent + descent in pixels, as the text height
-  bool antialiased = false;             // blended glyphs; else plain ones
+  int points = 0;            // the size ttf is open at (1 dot per inch: 72nds of a pixel)
+  int style = 0;             // its TTF_STYLE_ flags
+  int fallbackStyle = 0;     // those of the fallback faces (a bold request: drawn bold)
+  int32_t cellHeight = 0;    // ascent + descent in pixels, as the text height
+  bool antialiased = false;  // blended glyphs; else plain ones
   std::vector<DrawTarget*> selectedIn;  // targets that hold it selected
+  // Faces for characters ttf lacks (sdl_text_runs.h), opened at the same size and style as
+  // they are first needed; keyed by FallbackFace::key.
+  std::map<std::string, OwnedTtfFont> fallbacks;
 };
 
 // Cell heights beyond this are taken as this (a positive request of 100,000 pixels would

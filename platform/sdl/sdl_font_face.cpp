@@ -7,8 +7,10 @@
 
 #include <cstdlib>
 #include <map>
+#include <memory>
 #include <optional>
 #include <utility>
+#include <vector>
 
 #include "platform/sdl/sdl_owned.h"
 
@@ -22,14 +24,18 @@ bool StartTtf() { return TTF_WasInit() > 0 || TTF_Init() == 0; }
 
 // The file fontconfig matches for families (tried in order) with weight and slant, and whether
 // that file really has them.
-std::optional<FontFace> MatchFace(bool bold, bool italic) {
+bool StartFontconfig() {
   static const bool started = [] {
     if (FcInit() == FcFalse) return false;
     // Hands fontconfig's caches back at exit, so leak checkers see only the program's own.
     std::atexit([] { FcFini(); });
     return true;
   }();
-  if (!started) return std::nullopt;
+  return started;
+}
+
+std::optional<FontFace> MatchFace(bool bold, bool italic) {
+  if (!StartFontconfig()) return std::nullopt;
   FcPattern* pattern = FcPatternCreate();
   if (pattern == nullptr) return std::nullopt;
   // Both names in one pattern: without a face metric-compatible with Times New Roman,
@@ -52,8 +58,10 @@ std::optional<FontFace> MatchFace(bool bold, bool italic) {
     int weight = FC_WEIGHT_REGULAR;
     int slant = FC_SLANT_ROMAN;
     FcPatternGetInteger(match, FC_WEIGHT, 0, &weight);
+    int index = 0;
     FcPatternGetInteger(match, FC_SLANT, 0, &slant);
-    face = FontFace{reinterpret_cast<const char*>(file), bold && weight < FC_WEIGHT_DEMIBOLD,
+    FcPatternGetInteger(match, FC_INDEX, 0, &index);
+    face = FontFace{reinterpret_cast<const char*>(file), index, bold && weight < FC_WEIGHT_DEMIBOLD,
                     italic && slant == FC_SLANT_ROMAN, 0.0};
   }
   FcPatternDestroy(match);
@@ -72,7 +80,59 @@ bool Calibrate(FontFace* face) {
   return true;
 }
 
+// The face fontconfig matches for a serif face that has code; none when the match lacks it
+// (fontconfig then found no face with it at all).
+std::optional<FontFace> MatchFallback(uint32_t code) {
+  if (!StartFontconfig()) return std::nullopt;
+  FcPattern* pattern = FcPatternCreate();
+  FcCharSet* wanted = FcCharSetCreate();
+  std::optional<FontFace> face;
+  if (pattern != nullptr && wanted != nullptr && FcCharSetAddChar(wanted, code) == FcTrue) {
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>("serif"));
+    FcPatternAddCharSet(pattern, FC_CHARSET, wanted);
+    FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
+    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    FcResult result = FcResultNoMatch;
+    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+    FcChar8* file = nullptr;
+    FcCharSet* has = nullptr;
+    int index = 0;
+    if (match != nullptr && FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch &&
+        file != nullptr && FcPatternGetCharSet(match, FC_CHARSET, 0, &has) == FcResultMatch &&
+        FcCharSetHasChar(has, code) == FcTrue) {
+      FcPatternGetInteger(match, FC_INDEX, 0, &index);
+      face = FontFace{reinterpret_cast<const char*>(file), index, false, false, 0.0};
+    }
+    if (match != nullptr) FcPatternDestroy(match);
+  }
+  if (wanted != nullptr) FcCharSetDestroy(wanted);
+  if (pattern != nullptr) FcPatternDestroy(pattern);
+  return face;
+}
+
 }  // namespace
+
+const FontFace* FallbackFaceFor(uint32_t code) {
+  // Budget: one entry per character asked for (the characters of the menus shown), each naming
+  // one of the few faces found.
+  static std::map<uint32_t, const FontFace*> chosen;
+  static std::vector<std::unique_ptr<FontFace>> faces;
+  auto found = chosen.find(code);
+  if (found != chosen.end()) return found->second;
+  const FontFace* face = nullptr;
+  if (std::optional<FontFace> match = MatchFallback(code)) {
+    for (const auto& known : faces) {
+      if (known->path == match->path && known->index == match->index) face = known.get();
+    }
+    if (face == nullptr) {
+      faces.push_back(std::make_unique<FontFace>(std::move(*match)));
+      face = faces.back().get();
+    }
+  }
+  chosen.emplace(code, face);
+  return face;
+}
 
 const FontFace* FindFontFace(bool bold, bool italic) {
   static std::map<std::pair<bool, bool>, std::optional<FontFace>> faces;

@@ -1,6 +1,6 @@
-// Modal message boxes and the About box on SDL: caption and text as given (code page bytes shown
-// as UTF-8), OK or Yes/No with the first button the default: Return answers it, Escape answers
-// No or closes an OK box. SDL, the window state and the code-page conversion only.
+// Modal message boxes and the About box on SDL: caption and text as given (UTF-8), OK or Yes/No
+// with the first button the default: Return answers it, Escape answers No or closes an OK box.
+// SDL, the window state and the UTF-8 repair only.
 #include <SDL.h>
 
 #include <cstdio>
@@ -8,9 +8,9 @@
 
 #include "platform/app_shell.h"
 #include "platform/message_box.h"
-#include "portable/code_page.h"
 #include "platform/sdl/sdl_event_loop.h"
 #include "platform/sdl/sdl_window_state.h"
+#include "portable/text_decoding.h"
 
 namespace {
 
@@ -30,8 +30,8 @@ Uint32 IconFlags(unsigned style) {
 }  // namespace
 
 int ShowMessageBox(WindowHandle owner, const char* text, const char* caption, unsigned style) {
-  const std::string utf8Text = CodePageToUtf8(text != nullptr ? text : "");
-  const std::string utf8Caption = CodePageToUtf8(caption != nullptr ? caption : "Error");
+  const std::string utf8Text = ValidUtf8(text != nullptr ? text : "");
+  const std::string utf8Caption = ValidUtf8(caption != nullptr ? caption : "Error");
   const bool yesNo = (style & 0xF) == MessageYesNo;
   const SDL_MessageBoxButtonData okButtons[] = {
       {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, ResultOk,

@@ -12,14 +12,14 @@
 #include "platform/sdl/sdl_draw_target.h"
 #include "platform/sdl/sdl_font.h"
 #include "platform/sdl/sdl_owned.h"
-#include "portable/code_page.h"
+#include "platform/sdl/sdl_text_runs.h"
 
 namespace {
 
-// Texts are bytes in the Western Windows code page; SDL_ttf takes UTF-8.
+// Texts are UTF-8, as SDL_ttf takes them.
 std::string Utf8Of(const char* text, size_t begin, size_t end) {
   if (end <= begin) return std::string();
-  return CodePageToUtf8(std::string_view(text + begin, end - begin));
+  return std::string(text + begin, end - begin);
 }
 
 // The bytes of text that are drawn: count of them (a negative count: up to the NUL), but
@@ -38,7 +38,14 @@ int64_t WidthOf(TTF_Font* font, const std::string& utf8) {
   return width;
 }
 
-int64_t WidthOf(TTF_Font* font, const char* text, size_t begin, size_t end) {
+// The width of utf8 drawn run by run, each in its own font.
+int64_t WidthOf(PlatformFont* font, const std::string& utf8) {
+  int64_t width = 0;
+  for (const TextRun& run : RunsOf(font, utf8)) width += WidthOf(run.ttf, std::string(run.text));
+  return width;
+}
+
+int64_t WidthOf(PlatformFont* font, const char* text, size_t begin, size_t end) {
   return begin < end ? WidthOf(font, Utf8Of(text, begin, end)) : 0;
 }
 
@@ -51,7 +58,7 @@ struct Line {
 // line. With word breaks a line ends before the word that would reach past width; the spaces
 // at such a break are dropped, and a word wider than width has a line of its own (and is
 // clipped there, not broken).
-std::vector<Line> BreakLines(TTF_Font* font, const char* text, size_t length, bool wordBreak,
+std::vector<Line> BreakLines(PlatformFont* font, const char* text, size_t length, bool wordBreak,
                              int64_t width, size_t maxLines) {
   std::vector<Line> lines;
   size_t paragraph = 0;
@@ -113,23 +120,24 @@ size_t Utf8Bytes(const std::string& utf8, size_t offset, int count) {
 // that cannot be seen are not rendered, so nothing of the size of a whole long line is made.
 constexpr int kPiecePixels = 2048;
 
-// Draws one line of UTF-8 with its cell's top-left corner at x, y, clipped to the surface's clip
-// rectangle.
-void DrawLine(DrawTarget* target, const PlatformFont& font, const std::string& utf8, int64_t x,
-              int64_t y) {
+// Draws one run of UTF-8 in ttf with its line's cell's top-left corner at x, y, clipped to the
+// surface's clip rectangle; returns x past the run (or past the clip, where drawing stopped).
+int64_t DrawRun(DrawTarget* target, const PlatformFont& font, const TextRun& run, int64_t x,
+                int64_t y) {
   SDL_Surface* surface = target->surface;
   const SDL_Rect& clip = surface->clip_rect;
   const int64_t clipRight = int64_t{clip.x} + clip.w;
   const int64_t margin = font.cellHeight;  // room for glyphs that reach past their advance
+  const std::string utf8(run.text);
   size_t at = 0;
   while (at < utf8.size() && x < clipRight + margin) {
     int extent = 0;
     int count = 0;
-    if (TTF_MeasureUTF8(font.ttf.get(), utf8.c_str() + at, kPiecePixels, &extent, &count) != 0) {
-      return;
+    if (TTF_MeasureUTF8(run.ttf, utf8.c_str() + at, kPiecePixels, &extent, &count) != 0) {
+      return clipRight + margin;
     }
     const std::string piece = utf8.substr(at, Utf8Bytes(utf8, at, std::max(count, 1)));
-    const int64_t width = WidthOf(font.ttf.get(), piece);
+    const int64_t width = WidthOf(run.ttf, piece);
     if (x + width + margin > clip.x && x < clipRight + margin) {
       SDL_Rect where{static_cast<int>(x), static_cast<int>(y), static_cast<int>(width),
                      font.cellHeight};
@@ -141,14 +149,23 @@ void DrawLine(DrawTarget* target, const PlatformFont& font, const std::string& u
       const SDL_Color sdlColour{static_cast<Uint8>(colour), static_cast<Uint8>(colour >> 8),
                                 static_cast<Uint8>(colour >> 16), 255};
       // Null when rendering gives nothing.
-      const OwnedSurface glyphs(
-          font.antialiased ? TTF_RenderUTF8_Blended(font.ttf.get(), piece.c_str(), sdlColour)
-                           : TTF_RenderUTF8_Solid(font.ttf.get(), piece.c_str(), sdlColour));
-      if (glyphs) SDL_BlitSurface(glyphs.get(), nullptr, surface, &where);
+      const OwnedSurface glyphs(font.antialiased
+                                    ? TTF_RenderUTF8_Blended(run.ttf, piece.c_str(), sdlColour)
+                                    : TTF_RenderUTF8_Solid(run.ttf, piece.c_str(), sdlColour));
+      SDL_Rect glyphsAt = where;
+      glyphsAt.y += run.rise;
+      if (glyphs) SDL_BlitSurface(glyphs.get(), nullptr, surface, &glyphsAt);
     }
     at += piece.size();
     x += width;
   }
+  return x;
+}
+
+// Draws one line of UTF-8, run by run, with its cell's top-left corner at x, y.
+void DrawLine(DrawTarget* target, PlatformFont* font, const std::string& utf8, int64_t x,
+              int64_t y) {
+  for (const TextRun& run : RunsOf(font, utf8)) x = DrawRun(target, *font, run, x, y);
 }
 
 }  // namespace
@@ -159,8 +176,7 @@ int MeasureText(DrawTarget* target, const char* text, int32_t count, TextExtent*
   PlatformFont* font = FontOf(target);
   if (font == nullptr) return 0;
   const size_t length = TextLength(text, count);
-  extent->cx =
-      static_cast<int32_t>(std::min<int64_t>(WidthOf(font->ttf.get(), text, 0, length), INT32_MAX));
+  extent->cx = static_cast<int32_t>(std::min<int64_t>(WidthOf(font, text, 0, length), INT32_MAX));
   extent->cy = font->cellHeight;
   return 1;
 }
@@ -181,7 +197,7 @@ int32_t DrawTextIn(DrawTarget* target, const char* text, int32_t count, const Re
       static_cast<size_t>(std::clamp<int64_t>(rows, 1, static_cast<int64_t>(length) + 1));
   const int64_t width = int64_t{rect.right} - rect.left;
   const std::vector<Line> lines =
-      BreakLines(font->ttf.get(), text, length, (format & TextWordBreak) != 0, width, maxLines);
+      BreakLines(font, text, length, (format & TextWordBreak) != 0, width, maxLines);
 
   // The visible part: the rectangle (right and bottom exclusive) within the surface's clip.
   SDL_Surface* surface = target->surface;
@@ -208,9 +224,9 @@ int32_t DrawTextIn(DrawTarget* target, const char* text, int32_t count, const Re
         if (y + lineHeight > firstRow && !utf8.empty()) {
           int64_t x = rect.left;
           if ((format & TextCenter) != 0) {
-            x = (int64_t{rect.left} + rect.right - WidthOf(font->ttf.get(), utf8)) / 2;
+            x = (int64_t{rect.left} + rect.right - WidthOf(font, utf8)) / 2;
           }
-          DrawLine(target, *font, utf8, x, y);
+          DrawLine(target, font, utf8, x, y);
         }
         y += lineHeight;
       }

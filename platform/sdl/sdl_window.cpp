@@ -14,13 +14,13 @@
 
 #include "platform/app_shell.h"
 #include "platform/image_limits.h"
-#include "portable/code_page.h"
 #include "platform/sdl/sdl_draw_target.h"
 #include "platform/sdl/sdl_event_loop.h"
 #include "platform/sdl/sdl_resources.h"
 #include "platform/sdl/sdl_scale.h"
 #include "platform/sdl/sdl_window_state.h"
 #include "platform/window.h"
+#include "portable/text_decoding.h"
 #include "res/resource_ids.h"
 
 namespace {
@@ -316,9 +316,9 @@ WindowHandle CreateMainWindow(void* instance, const char* className, const char*
   if (SDL_WasInit(SDL_INIT_VIDEO) == 0 || state.window) return nullptr;
   auto window = std::unique_ptr<PlatformWindow>(new (std::nothrow) PlatformWindow{});
   if (!window) return nullptr;
-  window->sdl = SDL_CreateWindow(CodePageToUtf8(title != nullptr ? title : "").c_str(),
-                                 SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, kFirstWidth,
-                                 kFirstHeight, SDL_WINDOW_HIDDEN);
+  window->sdl =
+      SDL_CreateWindow(ValidUtf8(title != nullptr ? title : "").c_str(), SDL_WINDOWPOS_UNDEFINED,
+                       SDL_WINDOWPOS_UNDEFINED, kFirstWidth, kFirstHeight, SDL_WINDOW_HIDDEN);
   if (window->sdl == nullptr) {
     std::fprintf(stderr, "quorel: cannot make the window: %s\n", SDL_GetError());
     return nullptr;
@@ -436,7 +436,7 @@ void ShowWindowNow(WindowHandle window) {
 void SetWindowCaption(WindowHandle window, const char* caption) {
   PlatformWindow* known = KnownWindow(window);
   if (known == nullptr) return;
-  SDL_SetWindowTitle(known->sdl, CodePageToUtf8(caption != nullptr ? caption : "").c_str());
+  SDL_SetWindowTitle(known->sdl, ValidUtf8(caption != nullptr ? caption : "").c_str());
 }
 
 void InvalidateArea(WindowHandle window, const Rect* rect) {

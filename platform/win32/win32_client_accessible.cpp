@@ -3,6 +3,7 @@
 #include <new>
 
 #include "platform/win32/win32_access.h"
+#include "platform/win32/win32_text.h"
 #include "platform/win32/win32_window_scale.h"
 
 namespace {
@@ -26,18 +27,14 @@ void SetLong(VARIANT* value, LONG number) {
 // A child id of a VARIANT: VT_I4 only; -1 for anything else.
 LONG ChildOf(const VARIANT& id) { return id.vt == VT_I4 ? id.lVal : -1; }
 
-// A text of the definition file as a BSTR (the ANSI code page, as the window's caption);
-// null when empty or out of memory.
+// A text of the core (UTF-8) as a BSTR; null when empty or out of memory.
 BSTR ToBstr(const char* text) {
   if (text == nullptr || text[0] == '\0') return nullptr;
-  const int length = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-  if (length <= 0) return nullptr;
-  auto* wide = new (std::nothrow) wchar_t[static_cast<size_t>(length)];
-  if (wide == nullptr) return nullptr;
-  MultiByteToWideChar(CP_ACP, 0, text, -1, wide, length);
-  const BSTR result = AccessFunctions()->allocString(wide);
-  delete[] wide;
-  return result;
+  try {
+    return AccessFunctions()->allocString(WideOf(text).c_str());
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
 }
 
 class ClientAccessible : public IAccessible {
@@ -105,9 +102,17 @@ class ClientAccessible : public IAccessible {
     *name = nullptr;
     const LONG child = ChildOf(id);
     if (child == kSelf) {
-      char title[512] = "";
-      GetWindowTextA(window_, title, sizeof title);
-      *name = ToBstr(title);
+      std::string title;
+      if (WideSystem()) {
+        wchar_t wide[512] = L"";
+        QUOREL_WIDE("user32.dll", GetWindowTextW)(window_, wide, 512);
+        title = Utf8OfWide(wide);
+      } else {
+        char ansi[512] = "";
+        GetWindowTextA(window_, ansi, sizeof ansi);
+        title = Utf8OfAnsi(ansi);
+      }
+      *name = ToBstr(title.c_str());
       return *name != nullptr ? S_OK : S_FALSE;
     }
     AccessEntry entry;

@@ -3,6 +3,7 @@
 
 #include "platform/draw.h"
 #include "platform/win32/win32_handles.h"
+#include "platform/win32/win32_text.h"
 
 BlitObserver blitObserver = nullptr;
 
@@ -65,8 +66,19 @@ FontHandle SelectFont(DrawTarget* target, FontHandle font) {
 }
 
 int MeasureText(DrawTarget* target, const char* text, int32_t count, TextExtent* extent) {
+  if (count < 0 || extent == nullptr) return 0;
   SIZE size{0, 0};
-  if (!GetTextExtentPoint32A(ToDc(target), text != nullptr ? text : "", count, &size)) return 0;
+  // Counts are bytes of UTF-8; the calls take the characters they stand for.
+  BOOL ok = FALSE;
+  if (WideSystem()) {
+    const std::wstring wide = WideOf(text != nullptr ? text : "", count);
+    ok = QUOREL_WIDE("gdi32.dll", GetTextExtentPoint32W)(ToDc(target), wide.c_str(),
+                                                         static_cast<int>(wide.size()), &size);
+  } else {
+    const std::string ansi = AnsiOf(text != nullptr ? text : "", count);
+    ok = GetTextExtentPoint32A(ToDc(target), ansi.c_str(), static_cast<int>(ansi.size()), &size);
+  }
+  if (!ok) return 0;
   extent->cx = size.cx;
   extent->cy = size.cy;
   return 1;
@@ -74,14 +86,31 @@ int MeasureText(DrawTarget* target, const char* text, int32_t count, TextExtent*
 
 int32_t DrawTextIn(DrawTarget* target, const char* text, int32_t count, const Rect& rect,
                    uint32_t format) {
+  if (text == nullptr) return 0;
   RECT r{rect.left, rect.top, rect.right, rect.bottom};
-  return DrawTextA(ToDc(target), text, count, &r, format);
+  if (WideSystem()) {
+    const std::wstring wide = WideOf(text, count);
+    return QUOREL_WIDE("user32.dll", DrawTextW)(ToDc(target), wide.c_str(),
+                                                static_cast<int>(wide.size()), &r, format);
+  }
+  const std::string ansi = AnsiOf(text, count);
+  return DrawTextA(ToDc(target), ansi.c_str(), static_cast<int>(ansi.size()), &r, format);
 }
 
 void DrawTextAt(DrawTarget* target, int32_t x, int32_t y, const char* text) {
   if (text == nullptr) return;
-  TextOutA(ToDc(target), x, y, text, lstrlenA(text));
+  if (WideSystem()) {
+    const std::wstring wide = WideOf(text);
+    QUOREL_WIDE("gdi32.dll", TextOutW)
+    (ToDc(target), x, y, wide.c_str(), static_cast<int>(wide.size()));
+    return;
+  }
+  const std::string ansi = AnsiOf(text);
+  TextOutA(ToDc(target), x, y, ansi.c_str(), static_cast<int>(ansi.size()));
 }
+
+// GDI's font linking picks faces for characters the selected font lacks.
+int CanDrawCharacter(uint32_t) { return 1; }
 
 ColorRef SetTextColour(DrawTarget* target, ColorRef colour) {
   return SetTextColor(ToDc(target), colour);

@@ -3,8 +3,9 @@
 #include <windows.h>
 
 #include "platform/app_shell.h"
-#include "platform/win32/win32_handles.h"
 #include "platform/win32/win32_about_dialog.h"
+#include "platform/win32/win32_handles.h"
+#include "platform/win32/win32_text.h"
 #include "platform/win32/win32_window_proc.h"
 #include "res/resource_ids.h"
 
@@ -36,20 +37,34 @@ void ActivateOtherCopy(const char* className) {
   SetForegroundWindow(other);
 }
 
-void RegisterMainClass(void* instance, const char* className) {
-  WNDCLASSEXA windowClass{};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.style = CS_HREDRAW | CS_VREDRAW;  // no CS_DBLCLKS
-  windowClass.lpfnWndProc = MainWindowProc;
-  windowClass.hInstance = ToInstance(instance);
-  windowClass.hIcon = LoadIconA(ToInstance(instance), MAKEINTRESOURCEA(IDI_APP));
-  windowClass.hIconSm = static_cast<HICON>(
+// The class is a wide one on the NT family, so that the window's title may hold any text; the
+// two forms of the structure differ only in the type of the class name.
+template <typename WindowClass>
+void FillMainClass(void* instance, WindowClass* windowClass) {
+  windowClass->cbSize = sizeof *windowClass;
+  windowClass->style = CS_HREDRAW | CS_VREDRAW;  // no CS_DBLCLKS
+  windowClass->lpfnWndProc = MainWindowProc;
+  windowClass->hInstance = ToInstance(instance);
+  windowClass->hIcon = LoadIconA(ToInstance(instance), MAKEINTRESOURCEA(IDI_APP));
+  windowClass->hIconSm = static_cast<HICON>(
       LoadImageA(ToInstance(instance), MAKEINTRESOURCEA(IDI_APP_SMALL), IMAGE_ICON,
                  GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
-  windowClass.hCursor = nullptr;  // every cursor is set by the program
+  windowClass->hCursor = nullptr;  // every cursor is set by the program
   // A system colour index plus one stands for that colour's brush.
-  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);  // NOLINT
+  windowClass->hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);  // NOLINT
+}
 
+void RegisterMainClass(void* instance, const char* className) {
+  if (WideSystem()) {
+    WNDCLASSEXW windowClass{};
+    FillMainClass(instance, &windowClass);
+    const std::wstring name = WideOf(className);
+    windowClass.lpszClassName = name.c_str();
+    QUOREL_WIDE("user32.dll", RegisterClassExW)(&windowClass);
+    return;
+  }
+  WNDCLASSEXA windowClass{};
+  FillMainClass(instance, &windowClass);
   windowClass.lpszClassName = className;
   RegisterClassExA(&windowClass);
 }
@@ -57,8 +72,14 @@ void RegisterMainClass(void* instance, const char* className) {
 WindowHandle CreateMainWindow(void* instance, const char* className, const char* title) {
   // Caption, system menu and minimise box: no maximise box, no sizing border.
   const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-  return ToWindowHandle(CreateWindowExA(0, className, title, style, CW_USEDEFAULT, 0, CW_USEDEFAULT,
-                                        0, nullptr, nullptr, ToInstance(instance), nullptr));
+  if (WideSystem()) {
+    return ToWindowHandle(QUOREL_WIDE("user32.dll", CreateWindowExW)(
+        0, WideOf(className).c_str(), WideOf(title).c_str(), style, CW_USEDEFAULT, 0, CW_USEDEFAULT,
+        0, nullptr, nullptr, ToInstance(instance), nullptr));
+  }
+  return ToWindowHandle(CreateWindowExA(0, className, AnsiOf(title).c_str(), style, CW_USEDEFAULT,
+                                        0, CW_USEDEFAULT, 0, nullptr, nullptr, ToInstance(instance),
+                                        nullptr));
 }
 
 void ShowWindowAs(WindowHandle window, int showCommand) { ShowWindow(ToHwnd(window), showCommand); }

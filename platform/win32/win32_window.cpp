@@ -3,6 +3,7 @@
 
 #include "platform/keys.h"
 #include "platform/win32/win32_handles.h"
+#include "platform/win32/win32_text.h"
 #include "platform/win32/win32_window_scale.h"
 #include "platform/window.h"
 
@@ -42,7 +43,11 @@ void SizeWindowForClient(WindowHandle window, int32_t width, int32_t height) {
 void ShowWindowNow(WindowHandle window) { ShowWindow(ToHwnd(window), SW_SHOW); }
 
 void SetWindowCaption(WindowHandle window, const char* caption) {
-  SetWindowTextA(ToHwnd(window), caption);
+  if (WideSystem()) {
+    QUOREL_WIDE("user32.dll", SetWindowTextW)(ToHwnd(window), WideOf(caption).c_str());
+  } else {
+    SetWindowTextA(ToHwnd(window), AnsiOf(caption).c_str());
+  }
 }
 
 int StartWindowTimer(WindowHandle window, uintptr_t id, uint32_t milliseconds) {

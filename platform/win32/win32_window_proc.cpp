@@ -4,6 +4,7 @@
 
 #include "platform/win32/win32_access.h"
 #include "platform/win32/win32_handles.h"
+#include "platform/win32/win32_text.h"
 #include "platform/win32/win32_window_scale.h"
 #include "platform/window_events.h"
 
@@ -52,12 +53,20 @@ void Paint(HWND window) {
   receiver->OnPaint(ToTarget(paint.dc()), &area);
 }
 
+// What the system does with a message: the wide class's default on the NT family (a title
+// set through it keeps every character), the ANSI one on the 95 family.
+LRESULT DefaultProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (WideSystem())
+    return QUOREL_WIDE("user32.dll", DefWindowProcW)(window, message, wParam, lParam);
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
 }  // namespace
 
 void SetWindowEvents(WindowEvents* events) { receiver = events; }
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (receiver == nullptr) return DefWindowProcA(window, message, wParam, lParam);
+  if (receiver == nullptr) return DefaultProc(window, message, wParam, lParam);
   switch (message) {
     case WM_CREATE:
       receiver->OnCreate(ToWindowHandle(window));
@@ -86,12 +95,11 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_SYSKEYDOWN:
       return receiver->OnKey(message, wParam, lParam)
                  ? 0
-                 : DefWindowProcA(window, message, wParam, lParam);
+                 : DefaultProc(window, message, wParam, lParam);
     case WM_COMMAND:
-      return receiver->OnCommand(LOWORD(wParam)) ? 0
-                                                 : DefWindowProcA(window, message, wParam, lParam);
+      return receiver->OnCommand(LOWORD(wParam)) ? 0 : DefaultProc(window, message, wParam, lParam);
     case WM_SYSCOMMAND:
-      return receiver->OnSysCommand(wParam) ? 0 : DefWindowProcA(window, message, wParam, lParam);
+      return receiver->OnSysCommand(wParam) ? 0 : DefaultProc(window, message, wParam, lParam);
     // Pointer input: x and y are the unsigned halves of lParam, the key flags wParam; the core
     // works in the picture's pixels, so a scaled window's points are divided down.
     case WM_MOUSEMOVE:
@@ -107,7 +115,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     // Assistive technology asks for the client object, and presses an entry through it.
     case WM_GETOBJECT:
       if (LRESULT object = AnswerObjectRequest(window, wParam, lParam)) return object;
-      return DefWindowProcA(window, message, wParam, lParam);
+      return DefaultProc(window, message, wParam, lParam);
     case kAccessPressMessage:
       PressAccessEntry(wParam);
       return 0;
@@ -115,6 +123,6 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       RescaleWindow(window, LOWORD(wParam));
       return 0;
     default:
-      return DefWindowProcA(window, message, wParam, lParam);
+      return DefaultProc(window, message, wParam, lParam);
   }
 }

@@ -165,8 +165,18 @@ def session_file(build):
     if not os.path.exists(path):
         return None
     parser = configparser.ConfigParser(interpolation=None, strict=False)
-    with open(path, encoding="cp1252", errors="replace") as f:
-        parser.read_string(f.read())
+    with open(path, "rb") as f:
+        data = f.read()
+    # UTF-16LE with its mark (Windows keeps a folder outside the code page so), UTF-8, or the
+    # Western code page.
+    if data.startswith(b"\xff\xfe"):
+        text = data[2:].decode("utf-16-le", "replace")
+    else:
+        try:
+            text = data.decode("utf-8")
+        except UnicodeDecodeError:
+            text = data.decode("cp1252", "replace")
+    parser.read_string(text)
     return parser
 
 

@@ -38,13 +38,17 @@ TitleFontColor=255 255 255
 HIGHLIGHT_RGB = (255, 204, 92)
 VISITED_RGB = (150, 190, 210)
 MARKER_ARGUMENTS = ["alpha", "beta"]
+# The second menu speaks Russian and Greek (a UTF-8 file): its title, two captions of the same
+# length in one script (their pictures must differ: no boxes) and two Japanese ones.
+SECOND_TITLE = "Второе меню · Δεύτερο μενού"
+SECOND_CAPTIONS = ["Пример", "Привет", "日本語", "東京都"]
 MARKER_INDEX, MISSING_INDEX, LINK_INDEX, WEB_INDEX = 0, 1, 3, 5
 # Handed to the system's web opener as it stands, query and ampersand included.
 WEB_ADDRESS = "https://example.org/quorel?lang=en&page=2"
 
 
-def write_definition(path, text):
-    with open(path, "w", encoding="cp1252", newline="\r\n") as f:
+def write_definition(path, text, encoding="cp1252"):
+    with open(path, "w", encoding=encoding, newline="\r\n") as f:
         f.write(text)
 
 
@@ -60,11 +64,14 @@ def write_interaction_menu(build, folder, marker_target, workdir):
              ("Filler two", "open", "readme.txt", "", "", "Fills the second page"),
              ("Web page", "open", WEB_ADDRESS, "", "", "Opens a web page")]
     lines = ["item=" + ",".join(fields) for fields in items]
+    # UTF-8: the marker's working directory is a folder named "Папка".
     write_definition(os.path.join(folder, "Quorel.ini"), INTERACTION_GLOBAL +
-                     "\n[menu]\ntitle=Interaction test\n" + "\n".join(lines) + "\n")
-    write_definition(os.path.join(folder, "second.ini"), INTERACTION_GLOBAL +
-                     "\n[menu]\ntitle=Second menu\n"
-                     "item=Only item,open,readme.txt,,,The one item here\n")
+                     "\n[menu]\ntitle=Interaction test\n" + "\n".join(lines) + "\n", "utf-8")
+    write_definition(os.path.join(folder, "second.ini"),
+                     INTERACTION_GLOBAL.replace("MenuItemsPerColumn=3", "MenuItemsPerColumn=4") +
+                     "\n[menu]\ntitle=%s\n" % SECOND_TITLE +
+                     "".join("item=%s,open,readme.txt,,,Ελληνικά και русский\n" % caption
+                             for caption in SECOND_CAPTIONS), "utf-8")
     return [fields[0] for fields in items]
 
 
@@ -75,7 +82,7 @@ def interaction_folder(build, options, work, name):
     os.makedirs(folder)
     shutil.copy(os.path.join(DEMO, "background.bmp"), folder)
     shutil.copy(os.path.join(DEMO, "readme.txt"), folder)
-    workdir = os.path.join(folder, "workdir")
+    workdir = os.path.join(folder, "Папка")
     os.makedirs(workdir)
     marker_target = build.install_marker(options, folder)
     write_interaction_menu(build, folder, marker_target, workdir)
@@ -88,7 +95,7 @@ def check_marker(build, results, workdir, how):
     try:
         wait_for("the marker file", lambda: os.path.exists(marker_file),
                  build.program_start_timeout, 0.5)
-        with open(marker_file, errors="replace") as f:
+        with open(marker_file, encoding="utf-8", errors="replace") as f:
             lines = f.read().splitlines()
     except TimeoutError:
         lines = None

@@ -6,8 +6,8 @@ import os
 from kit import APP_TITLE, Pointer, dump as tool_dump, entry_rect, expect_second_menu, \
     no_then_yes, picture_report, session_section, session_values, tool, wait_caption
 from menus import HIGHLIGHT_RGB, INTERACTION_GLOBAL, LINK_INDEX, MARKER_INDEX, MISSING_INDEX, \
-    VISITED_RGB, WEB_ADDRESS, WEB_INDEX, check_marker, interaction_folder, page_state_key, \
-    write_definition
+    SECOND_CAPTIONS, SECOND_TITLE, VISITED_RGB, WEB_ADDRESS, WEB_INDEX, check_marker, \
+    interaction_folder, page_state_key, write_definition
 from pictures import count_inside, read_bmp24, read_png
 from xdisplay import wait_for
 
@@ -29,6 +29,36 @@ def colour_count(picture, rect, rgb):
             if picture.pixel(x, y) == rgb:
                 count += 1
     return count
+
+
+def crop(picture, rect):
+    left, top, right, bottom = rect
+    return bytes(b for y in range(max(top, 0), min(bottom, picture.height - 1) + 1)
+                 for b in picture.row(y)[max(left, 0) * 3:(min(right, picture.width - 1) + 1) * 3])
+
+
+def check_second_menu_text(build, results, window, second):
+    """The second menu's Russian and Greek title reaches X as it is; two captions of the same
+    length in one script draw differently (no boxes for characters the font lacks), and so do
+    two Japanese ones on Linux, drawn with the CJK font fontconfig picks."""
+    results.check("Unicode: the window title read through X (_NET_WM_NAME) is the menu's",
+                  second["settings"]["titleText"] == SECOND_TITLE and
+                  build.screen.find(name=SECOND_TITLE, pid=window.pid) != [],
+                  "dump %r" % second["settings"]["titleText"])
+    rects = [item["rect"] for item in second["items"]]
+    pairs = [("Cyrillic", 0, 1)] + ([("Japanese", 2, 3)] if build.name == "linux" else [])
+    for script, a, b in pairs:
+        def drawn():
+            picture = build.screen.picture(window)
+            first, other = crop(picture, rects[a]), crop(picture, rects[b])
+            return len(set(first)) > 2 and len(set(other)) > 2 and first != other
+        try:
+            wait_for("two %s captions drawn" % script, drawn, build.state_timeout, 0.5)
+            ok = True
+        except TimeoutError:
+            ok = False
+        results.check("Unicode: two %s captions of one length draw differently (%s, %s)" %
+                      (script, SECOND_CAPTIONS[a], SECOND_CAPTIONS[b]), ok)
 
 
 def scenario_interaction(build, options, results, work):
@@ -118,6 +148,7 @@ def scenario_interaction(build, options, results, work):
         marks.append(LINK_INDEX)
         expect_second_menu(build, results, window, second, "LINK item")
         pointer.away()
+        check_second_menu_text(build, results, window, second)
         back_rect = next(e["rect"] for e in second["page"]["visible"]
                          if e["kind"] in ("exitButton", "returnButton"))
         pointer.click(back_rect)

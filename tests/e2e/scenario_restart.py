@@ -44,7 +44,9 @@ class RestoredMenu:
 
 
 def scenario_restart(build, options, results, work):
-    folder = os.path.join(work, "restart")
+    # A folder outside every ANSI code page: the session file, the log-on command and the
+    # restore carry its name.
+    folder = os.path.join(work, "restart-Папка")
     os.makedirs(folder)
     shutil.copy(os.path.join(DEMO, "background.bmp"), folder)
     write_interaction_menu(build, folder, "readme.txt", folder)
@@ -74,7 +76,9 @@ def scenario_restart(build, options, results, work):
                        ignore=ignore)
 
     def missing_box(menu, window, path):
-        box = build.wait_box(APP_TITLE, build.path_text(path) + " - not found!", menu,
+        # The box names the file by its full path; the folder's Cyrillic letters are read back
+        # from neither build's boxes (X core fonts, the helper's ANSI texts): its name is.
+        box = build.wait_box(APP_TITLE, os.path.basename(path) + " - not found!", menu,
                              exclude=(window.xid,))
         build.answer(box, "OK")
 

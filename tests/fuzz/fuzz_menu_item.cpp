@@ -1,6 +1,7 @@
 // Fuzzes the item definition line: any line, parsed against a definition file with
 // string sections and includes, gives strings that fit their fields and flags that
-// match the strings held. Input: line 0x01 file bytes.
+// match the strings held. Input: line 0x01 file bytes (read as a UTF-16 file, byte order mark
+// put first, when the line's first byte is odd).
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -26,9 +27,10 @@ void CheckField(const char* value, uint32_t flags, uint32_t flag) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const FuzzPieces pieces = SplitFuzzInput(data, size, 2);
-  const std::string& content = pieces.piece[1];
-  const std::string file = WriteFuzzFile(
-      "items.ini", reinterpret_cast<const uint8_t*>(content.data()), content.size());
+  const bool wide = !pieces.piece[0].empty() && (pieces.piece[0][0] & 1) != 0;
+  const std::string content = (wide ? "\xFF\xFE" : "") + pieces.piece[1];
+  const std::string file =
+      WriteFuzzFile("items.ini", reinterpret_cast<const uint8_t*>(content.data()), content.size());
 
   CProfile profile(Variant98SE);
   profile.SetFile(file.c_str(), 0);

@@ -1,7 +1,8 @@
 // Fuzzes the portable INI store and text expansion with arbitrary file bytes:
 // reads and sections of every size keep their bounds and terminators, a value
 // written reads back, and expansion through include files always terminates.
-// Input: section 0x01 key 0x01 text-to-expand 0x01 file bytes.
+// The file bytes are also read as a UTF-16 file and by the decoder alone, whose text is always
+// valid UTF-8. Input: section 0x01 key 0x01 text-to-expand 0x01 file bytes.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -10,6 +11,7 @@
 
 #include "platform/copy_text.h"
 #include "portable/portable_profile.h"
+#include "portable/text_decoding.h"
 #include "profile/profile.h"
 #include "tests/fuzz/fuzz_files.h"
 
@@ -92,11 +94,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string& text = pieces.piece[2];
   const std::string& content = pieces.piece[3];
   // The file includes itself and a second file that includes the first back.
-  const std::string file = WriteFuzzFile(
-      "main.ini", reinterpret_cast<const uint8_t*>(content.data()), content.size());
+  const std::string file =
+      WriteFuzzFile("main.ini", reinterpret_cast<const uint8_t*>(content.data()), content.size());
   const std::string loop = "[String]\n#include=" + file + "\n";
   WriteFuzzFile("other.ini", reinterpret_cast<const uint8_t*>(loop.data()), loop.size());
 
+  for (const std::string& bytes : {content, "\xFF\xFE" + content, "\xEF\xBB\xBF" + content}) {
+    const std::string text = DecodeText(bytes).utf8;
+    Check(ValidUtf8(text) == text);
+  }
+  const std::string wide = "\xFF\xFE" + content;
+  CheckReads(section, key,
+             WriteFuzzFile("wide.ini", reinterpret_cast<const uint8_t*>(wide.data()), wide.size()));
   CheckReads(section, key, file);
   CheckExpansion(text, file);
   CheckWriteReadsBack(section, key, file);

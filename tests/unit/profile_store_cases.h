@@ -145,6 +145,13 @@ inline constexpr ProfileCase kReadCases[] = {
   Str("a NUL ends the text of its line", "[s]\r\nk=ab\0cd\r\nn=1\r\n"sv, "s", "k", "default", 260, "ab\0"sv, 2, kPortableOnly),
   Str("lines after a NUL are read", "[s]\r\nk=ab\0cd\r\nn=1\r\n"sv, "s", "n", "default", 260, "1\0"sv, 1, kPortableOnly),
   Str("a NUL before the first header", "x\0y\r\n[s]\r\nk=v"sv, "s", "k", "default", 260, "v\0"sv, 1, kPortableOnly),
+  // Every file is read as UTF-8 (the portable store's answer; Windows answers in its code page)
+  Str("a Windows-1252 byte reads as its character", "[s]\r\nk=caf\xE9\r\n"sv, "s", "k", "default", 260, "caf\xC3\xA9\0"sv, 5, kPortableOnly),
+  Str("a declared code page is read", "[global]\r\nCodePage=1251\r\n[s]\r\nk=\xCF\xF0\r\n"sv, "s", "k", "default", 260, "\xD0\x9F\xD1\x80\0"sv, 4, kPortableOnly),
+  Str("UTF-16LE with BOM", "\xFF\xFE[\0s\0]\0\r\0\n\0k\0=\0\x1F\x04\r\0\n\0"sv, "s", "k", "default", 260, "\xD0\x9F\0"sv, 2, kPortableOnly),
+  Str("UTF-16LE: a NUL ends the text of its line", "\xFF\xFE[\0s\0]\0\n\0k\0=\0a\0\0\0b\0\n\0n\0=\0\x31\0"sv, "s", "k", "default", 260, "a\0"sv, 1, kPortableOnly),
+  Sec("UTF-16LE: odd length", "\xFF\xFE[\0s\0]\0\n\0k\0=\0v\0x"sv, "s", 100, "k=v\xEF\xBF\xBD\0\0"sv, 7, kPortableOnly),
+  Str("a lone UTF-16 BOM is an empty file", "\xFF\xFE"sv, "s", "k", "default", 260, "default\0"sv, 7, kPortableOnly),
   Sec("section text stops each line at a NUL", "[s]\r\nk=ab\0cd\r\nplain\0x=1\r\n"sv, "s", 100, "k=ab\0plain\0\0"sv, 11, kPortableOnly),
 };
 // clang-format on

@@ -3,13 +3,14 @@
 // Windows build only (run under Wine); cases where Wine itself differs are left out.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
-#include "portable/portable_profile.h"
 #include "platform/profile_store.h"
+#include "portable/portable_profile.h"
 #include "tests/unit/profile_store_cases.h"
 #include "tests/unit/temp_folder.h"
 
@@ -42,24 +43,70 @@ CallResult RunCase(const ProfileCase& c, const std::string& file, bool portable)
   return {count, buffer};
 }
 
+// The bytes of an ASCII text as a UTF-16LE file with its byte order mark.
+std::string Utf16File(std::string_view ascii) {
+  std::string bytes = "\xFF\xFE";
+  for (const char c : ascii) bytes += std::string{c, '\0'};
+  return bytes;
+}
+
+// Every case twice: with the file as given, and (where it holds ASCII only) as a UTF-16LE file,
+// which the store reads through the wide profile calls.
 TEST_F(ProfileStoreCompareTest, ReadsMatchTheProfileApi) {
   int compared = 0;
   for (const ProfileCase& c : kReadCases) {
     if (c.flags & (kWineDiffers | kPortableOnly)) continue;
-    SCOPED_TRACE(c.what);
-    const std::string file =
-        (c.flags & kNoFile) ? PathOf("missing.ini") : Write("case.ini", c.content);
-    const CallResult real = RunCase(c, file, false);
-    const CallResult portable = RunCase(c, file, true);
-    EXPECT_EQ(portable.count, real.count);
-    EXPECT_EQ(portable.buffer, real.buffer);
-    // The table itself holds what Windows gives; Wine must agree for the comparison to mean
-    // anything.
-    EXPECT_EQ(real.count, c.count);
-    EXPECT_EQ(real.buffer.substr(0, c.placed.size()), std::string(c.placed));
-    ++compared;
+    for (const bool wide : {false, true}) {
+      const bool ascii = std::all_of(c.content.begin(), c.content.end(),
+                                     [](char b) { return static_cast<unsigned char>(b) < 0x80; });
+      if (wide && ((c.flags & kNoFile) || !ascii)) continue;
+      SCOPED_TRACE(std::string(c.what) + (wide ? " (UTF-16LE)" : ""));
+      const std::string file = (c.flags & kNoFile) ? PathOf("missing.ini")
+                               : wide              ? Write("case.ini", Utf16File(c.content))
+                                                   : Write("case.ini", c.content);
+      const CallResult real = RunCase(c, file, false);
+      const CallResult portable = RunCase(c, file, true);
+      EXPECT_EQ(portable.count, real.count);
+      EXPECT_EQ(portable.buffer, real.buffer);
+      // The table itself holds what Windows gives; Wine must agree for the comparison to mean
+      // anything.
+      EXPECT_EQ(real.count, c.count);
+      EXPECT_EQ(real.buffer.substr(0, c.placed.size()), std::string(c.placed));
+      ++compared;
+    }
   }
-  EXPECT_GT(compared, 40);
+  EXPECT_GT(compared, 80);
+}
+
+// Text beyond one code page in a UTF-16LE file: the wide profile calls and the portable reader
+// give the same UTF-8, a value cut to fit losing its last character whole.
+TEST_F(ProfileStoreCompareTest, Utf16TextReadsAsUtf8Alike) {
+  // [s] k=Привет Ελλάς (Cyrillic and Greek, two bytes each in UTF-8)
+  const std::string file =
+      Write("wide.ini", std::string("\xFF\xFE[\0s\0]\0\r\0\n\0k\0=\0\x1F\x04\x40\x04\x38\x04"
+                                    "\x32\x04\x35\x04\x42\x04 \0\x95\x03\xBB\x03\xBB\x03\xAC\x03"
+                                    "\xC2\x03\r\0\n\0",
+                                    44));
+  for (const uint32_t size : {64u, 6u, 5u}) {
+    SCOPED_TRACE(size);
+    std::string real(64, '\x7f'), portable(64, '\x7f');
+    const uint32_t a = ReadProfileString("s", "k", "", &real[0], size, file.c_str());
+    const uint32_t b = PortableReadProfileString("s", "k", "", &portable[0], size, file.c_str());
+    EXPECT_EQ(a, b);
+    EXPECT_EQ(real, portable);
+  }
+  char full[64];
+  ReadProfileString("s", "k", "", full, sizeof full, file.c_str());
+  EXPECT_STREQ(
+      "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82 "
+      "\xCE\x95\xCE\xBB\xCE\xBB\xCE\xAC\xCF\x82",
+      full);
+  char block[64];
+  const uint32_t listed = ReadProfileSection("s", block, sizeof block, file.c_str());
+  char portableBlock[64];
+  ASSERT_EQ(listed,
+            PortableReadProfileSection("s", portableBlock, sizeof portableBlock, file.c_str()));
+  EXPECT_EQ(0, std::memcmp(block, portableBlock, listed + 1));
 }
 
 // Writes through both stores from the same start, then reads every key back
@@ -100,6 +147,24 @@ TEST_F(ProfileStoreCompareTest, WritesReadBackAlike) {
     EXPECT_EQ(ReadProfileString("App", key, "none", a, sizeof(a), real.c_str()),
               PortableReadProfileString("App", key, "none", b, sizeof(b), portable.c_str()));
     EXPECT_STREQ(a, b) << key;
+  }
+}
+
+// A value outside the ANSI code page (a folder "Папка") turns the file into UTF-16LE, which the
+// wide calls then keep writing; ASCII values leave a file in the code page as it is.
+TEST_F(ProfileStoreCompareTest, TextOutsideTheCodePageMakesTheFileUtf16) {
+  const std::string file = Write("session.ini", "[Config]\r\nExec=C:\\quorel.exe\r\n");
+  ASSERT_EQ(1, WriteProfileValue("Config", "Level", "1", file.c_str()));
+  EXPECT_EQ("[Config]\r\nExec=C:\\quorel.exe\r\nLevel=1\r\n", ReadAll(file));
+  const char* folder = "D:\\\xD0\x9F\xD0\xB0\xD0\xBF\xD0\xBA\xD0\xB0";  // D:\Папка
+  ASSERT_EQ(1, WriteProfileValue("Config", "Workpath", folder, file.c_str()));
+  EXPECT_EQ("\xFF\xFE", ReadAll(file).substr(0, 2));
+  for (const auto read : {&ReadProfileString, &PortableReadProfileString}) {
+    char value[64];
+    read("Config", "Workpath", "", value, sizeof value, file.c_str());
+    EXPECT_STREQ(folder, value);
+    read("Config", "Exec", "", value, sizeof value, file.c_str());
+    EXPECT_STREQ("C:\\quorel.exe", value);
   }
 }
 

@@ -230,12 +230,41 @@ TEST(SdlText, MeasureCountsCharacters) {
   EXPECT_EQ(Measure(target, "Hel").cx, extent.cx);
 }
 
-TEST(SdlText, HighBytesAreWesternCharacters) {
+TEST(SdlText, TextIsUtf8) {
   Canvas canvas(10, 10);
   ScopedFont font(canvas.target(), 20);
-  EXPECT_GT(Measure(canvas.target(), "Caf\xE9").cx, Measure(canvas.target(), "Caf").cx);
-  // 0x93 and 0x94 are the curly quotes of the Western code page, not control characters.
-  EXPECT_GT(Measure(canvas.target(), "\x93q\x94").cx, Measure(canvas.target(), "q").cx + 4);
+  EXPECT_GT(Measure(canvas.target(), "Caf\xC3\xA9").cx, Measure(canvas.target(), "Caf").cx);
+  // Curly quotes (U+201C, U+201D) are two three-byte sequences, two characters.
+  EXPECT_GT(Measure(canvas.target(), "\xE2\x80\x9Cq\xE2\x80\x9D").cx,
+            Measure(canvas.target(), "q").cx + 4);
+}
+
+// Characters the menu's font lacks (Japanese here) are drawn and measured with the face
+// fontconfig picks for them: two captions of the same length give different pictures (no
+// boxes), sit on the line's baseline inside its cell, and take the width they are measured at.
+TEST(SdlText, CharactersTheFontLacksComeFromAFallbackFace) {
+  const char* const kJapanese[] = {"\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E",   // 日本語
+                                   "\xE8\xA8\xAD\xE5\xAE\x9A\xE7\x94\xBB"};  // 設定画
+  if (CanDrawCharacter(0x65E5) == 0) GTEST_SKIP() << "no installed font has Japanese characters";
+  std::vector<uint32_t> pixels[2];
+  for (int i = 0; i < 2; ++i) {
+    Canvas canvas(200, 60);
+    ScopedFont font(canvas.target(), 24);
+    const std::string text = std::string("A") + kJapanese[i] + "b";
+    const TextExtent extent = Measure(canvas.target(), text);
+    EXPECT_GT(extent.cx, Measure(canvas.target(), "Ab").cx + 3 * 12);
+    Draw(canvas.target(), text, Rect{10, 10, 190, 34});
+    const Rect ink = canvas.Ink();
+    EXPECT_GE(ink.top, 10);
+    EXPECT_LE(ink.bottom, 34);
+    EXPECT_LE(ink.right, 10 + extent.cx + 2);
+    EXPECT_GE(ink.right, 10 + extent.cx - 4);
+    for (int32_t y = 0; y < canvas.height(); ++y) {
+      for (int32_t x = 0; x < canvas.width(); ++x) pixels[i].push_back(canvas.At(x, y));
+    }
+  }
+  EXPECT_NE(pixels[0], pixels[1]);
+  EXPECT_EQ(0, CanDrawCharacter(0x10FFFD));  // private use: no face has it
 }
 
 // --- Drawing ---------------------------------------------------------------------------------

@@ -11,7 +11,7 @@
 #include "app/menu_app.h"
 #include "platform/copy_text.h"
 #include "platform/log_on.h"
-#include "reload/win32_reload_argument.h"
+#include "platform/win32/win32_argument_text.h"
 #include "session/restart_recovery.h"
 #include "tests/support/scoped_env.h"
 

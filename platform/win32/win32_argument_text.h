@@ -1,5 +1,6 @@
-// The reload program's argument text, taken from its command line as the usual start-up code
-// hands it to WinMain. No C runtime: the reload program has none.
+// A program's argument text, taken from its whole command line as the usual start-up code
+// hands it to WinMain: for the menu program (from the wide command line) and the reload
+// program. No C runtime: the reload program has none.
 #pragma once
 
 // The text after the program's own name (quoted, or up to the first blank) and the blanks
