@@ -8,6 +8,7 @@
 #include "platform/web_address.h"
 #include "tools/check_pass.h"
 #include "tools/file_problem.h"
+#include "tools/native_path.h"
 
 namespace {
 
@@ -38,7 +39,7 @@ void CheckFiles(const LevelPass& pass) {
       const bool formed = length > 0 && length < kPathSize;
       const bool folder = formed && (full[length - 1] == '\\' || full[length - 1] == '/');
       std::error_code error;
-      const bool found = formed && (folder ? std::filesystem::is_directory(full, error)
+      const bool found = formed && (folder ? std::filesystem::is_directory(NativePath(full), error)
                                            : CProfile::FileHasData(full) != 0);
       // A file that is there but cannot be opened is told as what it is (a FIFO, say).
       const std::string problem = formed && !folder ? FileProblem(full) : std::string();
@@ -55,7 +56,8 @@ void CheckFiles(const LevelPass& pass) {
       char full[kPathSize];
       const uint32_t length = GetFullPath(item->workDir, full, kPathSize);
       std::error_code error;
-      if (length == 0 || length >= kPathSize || !std::filesystem::is_directory(full, error)) {
+      if (length == 0 || length >= kPathSize ||
+          !std::filesystem::is_directory(NativePath(full), error)) {
         pass.Add(pass.level->shown, line, Severity::kError, "missing-workdir",
                  name + ": working directory '" + item->workDir + "' not found in " +
                      WorkDirShown(pass));

@@ -409,6 +409,12 @@ int Keys() {
 
 int main(int argc, char** argv) {
   StartToolProcess();
+  std::vector<std::string> texts = ToolArguments(argc, argv);
+  std::vector<char*> pointers;
+  for (std::string& text : texts) pointers.push_back(text.data());
+  pointers.push_back(nullptr);
+  argc = static_cast<int>(texts.size());
+  argv = pointers.data();
   if (argc == 2 && (std::string_view(argv[1]) == "--help" || std::string_view(argv[1]) == "-h")) {
     std::cout << kSynopsis << kOptions;
     return 0;

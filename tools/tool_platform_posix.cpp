@@ -25,6 +25,10 @@ bool IsFile(const fs::path& path) {
 
 void StartToolProcess() {}
 
+std::vector<std::string> ToolArguments(int argc, char** argv) {
+  return std::vector<std::string>(argv, argv + argc);
+}
+
 std::string DefaultWindowsProgram() {
   const fs::path folder = ToolFolder();
   const fs::path released =

@@ -1,10 +1,13 @@
 // The tool's entry on Windows: libraries from the system folder only, and the programs dist
 // ships found from the tool's own place.
 #include <windows.h>
+// shellapi.h needs windows.h before it.
+#include <shellapi.h>
 
 #include <filesystem>
 
 #include "platform/win32/win32_system_library.h"
+#include "tools/native_path.h"
 #include "tools/tool_platform.h"
 
 namespace {
@@ -20,6 +23,16 @@ std::filesystem::path ToolFolder() {
 }  // namespace
 
 void StartToolProcess() { LoadLibrariesFromSystemFolderOnly(); }
+
+std::vector<std::string> ToolArguments(int argc, char** argv) {
+  int count = 0;
+  LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (wide == nullptr) return std::vector<std::string>(argv, argv + argc);
+  std::vector<std::string> arguments;
+  for (int i = 0; i < count; ++i) arguments.push_back(NativeText(std::filesystem::path(wide[i])));
+  LocalFree(wide);
+  return arguments;
+}
 
 std::string DefaultWindowsProgram() { return (ToolFolder() / "quorel.exe").string(); }
 std::string DefaultLinuxDir() {

@@ -7,7 +7,8 @@ import os
 import time
 
 from kit import Pointer, close_with_yes, copy_demo, dump as tool_dump
-from menus import INTERACTION_GLOBAL, MARKER_ARGUMENTS, interaction_folder, write_definition
+from menus import INTERACTION_GLOBAL, MARKER_ARGUMENTS, SECOND_TITLE, interaction_folder, \
+    write_definition
 from xdisplay import wait_for
 
 # How soon a save must show in the window.
@@ -25,11 +26,12 @@ def preview_menu(build, marker, workdir, title):
 
 
 def saved(path, text, in_place=False):
-    """Saves as editors do: a new file renamed over the old one, or written in place."""
+    """Saves as editors do (in UTF-8: the working directory's name is Cyrillic): a new file
+    renamed over the old one, or written in place."""
     if in_place:
-        write_definition(path, text)
+        write_definition(path, text, "utf-8")
         return
-    write_definition(path + ".swp", text)
+    write_definition(path + ".swp", text, "utf-8")
     os.replace(path + ".swp", path)
 
 
@@ -37,7 +39,7 @@ def scenario_preview(build, options, results, work):
     folder, workdir = interaction_folder(build, options, work, "preview")
     marker = build.install_marker(options, folder)
     definition = os.path.join(folder, "Quorel.ini")
-    write_definition(definition, preview_menu(build, marker, workdir, "Preview one"))
+    write_definition(definition, preview_menu(build, marker, workdir, "Preview one"), "utf-8")
     out, errors = os.path.join(work, "preview.out"), os.path.join(work, "preview.err")
     beside = None
     if build.preview_beside_menu:
@@ -109,7 +111,7 @@ def scenario_preview(build, options, results, work):
 
         pointer.click(dump["items"][1]["rect"])
         pointer.away()
-        wait_for("the second menu", lambda: build.screen.find(name="Second menu",
+        wait_for("the second menu", lambda: build.screen.find(name=SECOND_TITLE,
                                                               pid=window.pid),
                  build.state_timeout, 0.2)
         results.check("preview: a LINK item opens its level", True)
