@@ -50,18 +50,6 @@ std::string JsonText(const char* text) {
   return json + "\"";
 }
 
-const char* SeverityWord(Severity severity) {
-  switch (severity) {
-    case Severity::kNote:
-      return "note";
-    case Severity::kWarning:
-      return "warning";
-    case Severity::kError:
-      break;
-  }
-  return "error";
-}
-
 // Which entry holds the highlight, by what survives a reload: an item's place in the list, or
 // the button.
 struct HighlightPlace {
@@ -315,7 +303,7 @@ void MenuPreview::Watch(const ChosenSections& chosen) {
 void MenuPreview::Report(const LoadFinding& finding) {
   std::string text = finding.file + ":";
   if (finding.line > 0) text += std::to_string(finding.line) + ":";
-  text += std::string(" ") + SeverityWord(finding.severity) + ": " + finding.text;
+  text += std::string(" ") + SeverityName(finding.severity) + ": " + finding.text;
   for (char& c : text) {
     if (c == '\n' || c == '\r') c = ' ';
   }

@@ -8,6 +8,19 @@
 
 enum class Severity { kNote, kWarning, kError };
 
+// The word a finding's line carries: "note", "warning" or "error".
+inline const char* SeverityName(Severity severity) {
+  switch (severity) {
+    case Severity::kNote:
+      return "note";
+    case Severity::kWarning:
+      return "warning";
+    case Severity::kError:
+      break;
+  }
+  return "error";
+}
+
 enum class LoadFindingCode {
   kBitmapNotFound,  // the bitmap reader: the file cannot be opened (file: as the text names it)
   kBitmapInvalid,   // the bitmap reader: the file is opened but cannot be read or trusted

@@ -6,18 +6,6 @@
 #include "tools/native_path.h"
 #include "tools/shown_text.h"
 
-const char* SeverityName(Severity severity) {
-  switch (severity) {
-    case Severity::kNote:
-      return "note";
-    case Severity::kWarning:
-      return "warning";
-    case Severity::kError:
-      return "error";
-  }
-  return "error";
-}
-
 bool operator<(const Finding& a, const Finding& b) {
   return std::tie(a.file, a.line, a.code, a.message) < std::tie(b.file, b.line, b.code, b.message);
 }

@@ -10,9 +10,6 @@
 
 #include "profile/load_finding.h"
 
-// Name of a severity as printed: "note", "warning", "error".
-const char* SeverityName(Severity severity);
-
 struct Finding {
   std::string file;  // as shown to the author (relative to where the tool was started)
   int line;  // from 1 (a finding of check about a file as a whole is at line 1); 0 for a finding

@@ -10,7 +10,7 @@
 
 #include "platform/sdl/sdl_access.h"
 #include "platform/sdl/sdl_window_state.h"
-#include "portable/code_page.h"
+#include "portable/text_decoding.h"
 
 namespace {
 
@@ -177,14 +177,14 @@ void WindowInit(gpointer, gpointer) {}
 
 const gchar* EntryName(AtkObject* object) {
   AccessEntry entry;
-  Atk().name = EntryOf(object, &entry) ? CodePageToUtf8(entry.name) : std::string();
+  Atk().name = EntryOf(object, &entry) ? ValidUtf8(entry.name) : std::string();
   return Atk().name.c_str();
 }
 // None when the entry has no hint (null rather than empty, as a toolkit answers).
 const gchar* EntryDescription(AtkObject* object) {
   AccessEntry entry;
   if (!EntryOf(object, &entry) || entry.description[0] == '\0') return nullptr;
-  Atk().description = CodePageToUtf8(entry.description);
+  Atk().description = ValidUtf8(entry.description);
   return Atk().description.c_str();
 }
 AtkObject* EntryParent(AtkObject*) { return Atk().frame; }

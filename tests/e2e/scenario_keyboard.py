@@ -45,12 +45,14 @@ def told_entries(dump):
     return told
 
 
-def check_access(build, results, menu, window, dump, label, focused=0, visited=(), scale=1):
+def check_access(build, results, menu, window, dump, label, focused=0, visited=(), scale=1,
+                 sizes=True):
     """The window's accessible children against the dump: names, descriptions, one role, the
     states (focused: the child number, from 1, with the highlight, 0 for none, when the focus is
     the window itself or elsewhere; visited: child numbers), the locations on the screen (in a
     window enlarged scale times), the default action, hit tests and, where the platform has it,
-    navigation. Roles, states and the action's name are as the build's platform spells them."""
+    navigation. Roles, states and the action's name are as the build's platform spells them.
+    sizes=False leaves the entries' sizes out (text in scripts the build's fonts may lack)."""
     whole, children = build.access(menu)
     print("# %s: %r (role %r, state %r, focus %d)" % (label, whole["name"], whole["role"],
                                                       whole["state"], whole["focus"]))
@@ -78,7 +80,8 @@ def check_access(build, results, menu, window, dump, label, focused=0, visited=(
                   for key, value in expected.items() if key in got and got[key] != value]
         # The size is the caption's: another build's fonts measure a few pixels apart.
         size = (scale * (right - left + 1), scale * (bottom - top + 1))
-        if any(abs(a - b) > scale * SIZE_SLACK for a, b in zip(child["location"][2:], size)):
+        if sizes and any(abs(a - b) > scale * SIZE_SLACK
+                         for a, b in zip(child["location"][2:], size)):
             wrong.append("%d size: %r, not about %r" % (number, child["location"][2:], size))
     results.check("%s: one role, the states, screen locations, Press, hit tests and "
                   "navigation of each entry" % label,
@@ -184,6 +187,15 @@ def scenario_keyboard(build, options, results, work):
         second = tool_dump(build, options, folder, "second.ini")
         build.send_key(window, "Return")
         expect_second_menu(build, results, window, second, "Enter on the LINK item")
+        if access:
+            # Its title and captions are Russian, Greek and Japanese: told as they are written
+            # (their sizes are left out: Wine has no Japanese font). Opened as a deeper level,
+            # its exit place holds the return button.
+            deeper = dict(second, page=dict(second["page"], visible=[
+                dict(e, kind="returnButton" if e["kind"] == "exitButton" else e["kind"])
+                for e in second["page"]["visible"]]))
+            check_access(build, results, menu, window, deeper, "access in the second level",
+                         focused=1, sizes=False)
 
         build.send_key(window, "BackSpace")
         wait_caption(build, window, settings["titleText"])

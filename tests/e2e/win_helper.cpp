@@ -1,7 +1,8 @@
 // Lists, clicks and closes windows for the end-to-end tests under Wine, where synthetic keys
 // and clicks on message boxes get lost. Win32 console program; knows nothing of Quorel.
 //
-// One command per line on stdin, each answer on stdout, flushed at once:
+// One command per line on stdin, each answer on stdout, flushed at once; texts both ways are
+// UTF-8:
 //   list                 one line per visible top-level window, then a line "end":
 //                        HWND<TAB>CLASS<TAB>CAPTION<TAB>WIDTH<TAB>HEIGHT<TAB>PID, then for
 //                        each child control in z-order <TAB>|TEXT (empty for an icon or
@@ -77,12 +78,24 @@ bool IsPicture(HWND window) {
   return lstrcmpiA(className, "Static") == 0 && (type == SS_ICON || type == SS_BITMAP);
 }
 
+std::string Utf8(const wchar_t* text) {
+  char narrow[4096] = "";
+  WideCharToMultiByte(CP_UTF8, 0, text, -1, narrow, sizeof narrow, nullptr, nullptr);
+  return narrow;
+}
+
+std::wstring Wide(const char* text) {
+  wchar_t wide[4096] = L"";
+  MultiByteToWideChar(CP_UTF8, 0, text, -1, wide, 4096);
+  return wide;
+}
+
 std::string WindowText(HWND window) {
   if (IsPicture(window)) return "";
 
-  char text[1024] = "";
-  GetWindowTextA(window, text, sizeof text);
-  return text;
+  wchar_t text[1024] = L"";
+  GetWindowTextW(window, text, 1024);
+  return Utf8(text);
 }
 
 std::string WithoutAmpersands(const std::string& text) {
@@ -180,11 +193,11 @@ std::string EndSession(HWND window) {
 }
 
 std::string RunCommand(const char* command) {
-  std::string line(command);  // CreateProcessA may write into the command line
-  STARTUPINFOA startup{};
+  std::wstring line = Wide(command);  // CreateProcessW may write into the command line
+  STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+  if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                       &process)) {
     return "failed " + std::to_string(GetLastError());
   }
@@ -208,10 +221,9 @@ VARIANT Child(LONG id) {
 
 std::string Text(BSTR text) {
   if (text == nullptr) return "";
-  char narrow[1024] = "";
-  WideCharToMultiByte(CP_ACP, 0, text, -1, narrow, sizeof narrow, nullptr, nullptr);
+  const std::string narrow = Utf8(text);
   SysFreeString(text);
-  return Escaped(narrow);
+  return Escaped(narrow.c_str());
 }
 
 LONG Number(const VARIANT& value) { return value.vt == VT_I4 ? value.lVal : -1; }
@@ -358,7 +370,7 @@ bool Run(const char* line) {
     text = RunCommand(rest);
     answer = text.c_str();
   } else if (std::strcmp(verb, "load") == 0 && *rest != '\0') {
-    answer = LoadLibraryA(rest) != nullptr ? "ok" : "failed";
+    answer = LoadLibraryW(Wide(rest).c_str()) != nullptr ? "ok" : "failed";
   }
   if (answer != nullptr) {
     std::printf("%s\n", answer);

@@ -131,7 +131,7 @@ class WindowHelper:
 
     def _read(self):
         for raw in self.process.stdout:
-            self._lines.put(raw.decode("cp1252", "replace").rstrip("\r\n"))
+            self._lines.put(raw.decode("utf-8", "replace").rstrip("\r\n"))
         self._lines.put(None)
 
     def _line(self, timeout):
@@ -144,7 +144,7 @@ class WindowHelper:
         return line
 
     def _send(self, command):
-        self.process.stdin.write((command + "\n").encode("cp1252"))
+        self.process.stdin.write((command + "\n").encode("utf-8"))
         self.process.stdin.flush()
 
     def windows(self, timeout=60):
