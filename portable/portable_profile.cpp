@@ -532,13 +532,8 @@ uint32_t PortableReadProfileString(const char* section, const char* key, const c
         if (const SectionIndex* found = parsed->Find(StripSpaces(section))) {
           auto it = found->firstValue.find(StripSpaces(key));
           if (it != found->firstValue.end()) {
-            std::string_view value = Unquote(it->second);
             // Text is UTF-8: a value cut to fit loses its last character whole.
-            if (value.size() >= size) {
-              size_t end = size - 1;
-              while (end > 0 && (static_cast<unsigned char>(value[end]) & 0xC0) == 0x80) --end;
-              value = value.substr(0, end);
-            }
+            const std::string_view value = Unquote(it->second);
             return static_cast<uint32_t>(CopyTextN(out, size, value.data(), value.size()));
           }
         }

@@ -58,6 +58,7 @@ uint32_t CProfile::ExpandAtDepth(char* out, uint32_t size, const char* text, int
 
   uint32_t remaining = size;
   char* write = out;
+  char next = '\0';  // the first byte a full buffer cut off
   while (remaining > 1 && *current != '\0') {
     if (*current != '%') {
       *write++ = *current++;
@@ -72,14 +73,19 @@ uint32_t CProfile::ExpandAtDepth(char* out, uint32_t size, const char* text, int
     char value[kValueSize];
     ResolveName(name.c_str(), reference.c_str(), value, depth);
     // A value is copied as it is: references inside it are not expanded again.
-    for (const char* v = value; *v != '\0' && remaining > 1; ++v) {
+    const char* v = value;
+    for (; *v != '\0' && remaining > 1; ++v) {
       *write++ = *v;
       --remaining;
     }
+    next = *v;
     current = close + 1;
   }
+  if (remaining <= 1 && next == '\0') next = *current;
+  // A full buffer may have cut a character of the text or of a value: the cut keeps whole ones.
+  write = out + WholeUtf8Length(out, static_cast<size_t>(write - out), next);
   *write = '\0';
-  return size - remaining;
+  return static_cast<uint32_t>(write - out);
 }
 
 void CProfile::ResolveName(const char* name, const char* reference, char* value, int depth) {

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/copy_text.h"
 #include "platform/os_info.h"
 #include "profile/profile.h"
 #include "tests/unit/temp_folder.h"
@@ -64,11 +65,16 @@ TEST_F(ExpandFiles, ReferencesAndPlainText) {
 }
 
 TEST_F(ExpandFiles, OutputIsCutAndTerminated) {
-  Open(Write("main.ini", "[String]\nHello=Hallo\nLong=" + std::string(400, 'v') + "\n"));
+  Open(Write("main.ini", "[String]\nHello=Hallo\nRu=\xd0\x9f\xd1\x80\xd0\xb8\nLong=" +
+                             std::string(400, 'v') + "\n"));
   EXPECT_EQ("", Expand("abcdefgh", 1));
   EXPECT_EQ("abcd", Expand("abcdefgh", 5));
   EXPECT_EQ("Hal", Expand("%Hello%", 4));
   EXPECT_EQ("xHa", Expand("x%Hello%", 4));
+  // Cuts keep whole characters, of the text and of a value ("При": two bytes a letter).
+  EXPECT_EQ("\xd0\x9f", Expand("%Ru%", 4));
+  EXPECT_EQ("a\xd0\x9f", Expand("a%Ru%", 5));
+  EXPECT_EQ("a\xd0\x9f", Expand("a\xd0\x9f\xd1\x80", 5));
   // One value contributes at most 259 characters.
   EXPECT_EQ(std::string(259, 'v'), Expand("%Long%", 1024));
 
@@ -224,3 +230,27 @@ TEST(TrimTest, TrimTrailing) {
 }
 
 }  // namespace
+
+// The one copy helper cuts to size - 1 bytes, never inside a UTF-8 character.
+TEST(CopyTextTest, CutsWholeCharacters) {
+  struct Case {
+    const char* text;
+    size_t size;
+    const char* expected;
+  };
+  const std::vector<Case> cases = {
+      {"abc", 3, "ab"},
+      {"\xd0\x9f\xd1\x80", 4, "\xd0\x9f"},          // "Пр": the second letter does not fit
+      {"\xd0\x9f\xd1\x80", 5, "\xd0\x9f\xd1\x80"},  // fits exactly
+      {"a\xe2\x82\xac", 3, "a"},                    // "a€": the euro sign's three bytes
+      {"\xf0\x9f\x98\x80z", 4, ""},                 // a four-byte character
+      {"t\xe9x", 3, "t\xe9"},                       // a byte that starts no sequence stays
+  };
+  for (const Case& c : cases) {
+    char out[8];
+    EXPECT_EQ(std::strlen(c.expected), CopyText(out, c.size, c.text)) << c.text;
+    EXPECT_STREQ(c.expected, out) << c.text;
+    EXPECT_EQ(std::strlen(c.expected), CopyTextN(out, c.size, c.text, std::strlen(c.text)));
+    EXPECT_STREQ(c.expected, out) << c.text;
+  }
+}
