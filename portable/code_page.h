@@ -17,3 +17,6 @@ size_t Utf8SequenceLength(std::string_view text, size_t at);
 
 // The code point of the well-formed sequence of length bytes (Utf8SequenceLength's) at text[at].
 uint32_t Utf8CodePoint(std::string_view text, size_t at, size_t length);
+
+// Appends code point code (at most U+10FFFF, no surrogate) as UTF-8.
+void AppendUtf8(uint32_t code, std::string* out);

@@ -47,9 +47,6 @@ bool IsKnownCodePage(uint32_t codePage);
 // read, the system's when none is declared), for authors.
 std::string EncodingName(const DecodedText& decoded);
 
-// Appends code point code (at most U+10FFFF, no surrogate) as UTF-8.
-void AppendUtf8(uint32_t code, std::string* out);
-
 // UTF-16LE bytes as UTF-8 (an odd last byte and unpaired surrogates become U+FFFD); offsets in
 // out of those replacements go to replaced when it is not null.
 std::string Utf16LeToUtf8(std::string_view bytes, std::vector<size_t>* replaced = nullptr);

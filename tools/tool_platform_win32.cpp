@@ -14,10 +14,10 @@ namespace {
 
 // The folder quorel-tool.exe is in; empty when the system does not tell.
 std::filesystem::path ToolFolder() {
-  char path[MAX_PATH + 1];
-  const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
-  if (length == 0 || length >= sizeof path) return std::filesystem::path();
-  return std::filesystem::path(std::string(path, length)).parent_path();
+  wchar_t path[MAX_PATH + 1];
+  const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH + 1);
+  if (length == 0 || length >= MAX_PATH + 1) return std::filesystem::path();
+  return std::filesystem::path(std::wstring(path, length)).parent_path();
 }
 
 }  // namespace
@@ -34,7 +34,7 @@ std::vector<std::string> ToolArguments(int argc, char** argv) {
   return arguments;
 }
 
-std::string DefaultWindowsProgram() { return (ToolFolder() / "quorel.exe").string(); }
+std::string DefaultWindowsProgram() { return NativeText(ToolFolder() / "quorel.exe"); }
 std::string DefaultLinuxDir() {
-  return (ToolFolder().parent_path() / "linux" / "portable").string();
+  return NativeText(ToolFolder().parent_path() / "linux" / "portable");
 }

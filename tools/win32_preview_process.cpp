@@ -2,23 +2,25 @@
 // look at the process without waiting. For quorel-tool.exe; Win32 only.
 #include <windows.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "tools/native_path.h"
 #include "tools/preview_process.h"
 
 std::string MenuProgramBesideTool() {
-  char self[MAX_PATH + 1] = {};
-  const DWORD length = GetModuleFileNameA(nullptr, self, sizeof self);
-  if (length == 0 || length >= sizeof self) return std::string();
-  std::string path(self, length);
-  const size_t separator = path.find_last_of("\\/");
-  if (separator == std::string::npos) return std::string();
-  path = path.substr(0, separator + 1) + "quorel.exe";
-  const DWORD attributes = GetFileAttributesA(path.c_str());
+  wchar_t self[MAX_PATH + 1] = {};
+  const DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH + 1);
+  if (length == 0 || length >= MAX_PATH + 1) return std::string();
+  std::wstring path(self, length);
+  const size_t separator = path.find_last_of(L"\\/");
+  if (separator == std::wstring::npos) return std::string();
+  path = path.substr(0, separator + 1) + L"quorel.exe";
+  const DWORD attributes = GetFileAttributesW(path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
     return std::string();
-  return path;
+  return NativeText(std::filesystem::path(path));
 }
 
 PreviewProcess::~PreviewProcess() {
@@ -30,18 +32,20 @@ PreviewProcess::~PreviewProcess() {
 
 bool PreviewProcess::Start(const std::string& program, const std::string& file,
                            std::string* error) {
-  // The file is quoted whole; a path cannot hold a quotation mark on Windows.
-  std::string command = "\"" + program + "\" --preview \"" + file + "\"";
-  std::vector<char> line(command.begin(), command.end());
-  line.push_back('\0');
-  STARTUPINFOA startup{};
+  // The file is quoted whole; a path cannot hold a quotation mark on Windows. Paths are UTF-8.
+  const std::wstring wideProgram = NativePath(program).native();
+  const std::wstring command =
+      L"\"" + wideProgram + L"\" --preview \"" + NativePath(file).native() + L"\"";
+  std::vector<wchar_t> line(command.begin(), command.end());
+  line.push_back(L'\0');
+  STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
   startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
   startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
   PROCESS_INFORMATION started{};
-  if (!CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+  if (!CreateProcessW(wideProgram.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
                       &startup, &started)) {
     *error = program + ": cannot be started (error " + std::to_string(GetLastError()) + ")";
     return false;
